@@ -1,0 +1,8 @@
+#include "twresources.h"
+
+#include <QtGlobal>
+
+void initTwResources()
+{
+    Q_INIT_RESOURCE(twinscan);
+}
