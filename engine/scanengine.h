@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QTime>
+
+#include <memory>
+
+class QScanResult;
+class TwSearchResult;
+class processThread;
+
+/**
+ * Drives one scan through its phases (walk, duplicate pass, similar-image
+ * pass, process stage) without any widget. The main window and the
+ * command-line program each own one and only show what it reports.
+ *
+ * All slots run on the thread that owns the engine (the GUI thread in the
+ * program); the pool tasks reach it by queued signals.
+ */
+class ScanEngine : public QObject
+{
+    Q_OBJECT
+public:
+    enum Phase { Idle, Walking, SearchingDuplicates, SearchingSimilar, Processing, Finished };
+    Q_ENUM(Phase)
+
+    explicit ScanEngine(QObject *parent = nullptr);
+    /** Stops a running scan and waits for every task and the process thread. */
+    ~ScanEngine() override;
+
+    /** Starts a scan of @p folders (nested folders are dropped); false when empty or running. */
+    bool BeginScanCatalogue(const QStringList &folders);
+    /** The user's stop: every task stops at its next check and the process stage starts. */
+    void stop();
+    /** Stops like stop() and blocks until the pool and the process thread are idle. */
+    void stopAndWait();
+
+    bool isRunning() const;
+    Phase phase() const;
+    QStringList scannedFolders() const;
+
+    QScanResult *scanResult() const;
+    TwSearchResult *searchResult() const;
+    void clearResults();
+
+    /** @p path followed by each ancestor up to the root, when @p path is an existing folder. */
+    static QStringList ancestorPaths(const QString &path);
+    /** @p folders without those that lie inside another listed folder. */
+    static QStringList dropNestedFolders(const QStringList &folders);
+
+signals:
+    void stopTask();
+    void phaseChanged(ScanEngine::Phase phase);
+    /** Files collected so far by the walk, and the file last collected. */
+    void filesFound(qlonglong fileCount, const QString &path);
+    /** Comparison progress: @p sum of all candidates accounted for, of @p total. */
+    void progressChanged(int sum, double total);
+    void numberOfDuplicateFilesChanged(qlonglong newValue);
+    void bytesOfDuplicateFilesChanged(qlonglong newValue);
+    void numberOfFileScannedChanged(qlonglong newValue);
+    /** The process stage began / ended (the window shows its busy dialog between). */
+    void processStart(const QString &text);
+    void processEnd(const QString &text);
+    /**
+     * The scan is over. After a stop without duplicates both results are
+     * already cleared. @p elapsedMs is the time since the scan started.
+     */
+    void scanEnded(bool userStop, bool duplicatesFound, qint64 elapsedMs);
+
+    // The phase handlers keep the names the rest of the program knows them by.
+private slots:
+    void onAddNewScanThread(const QString &path);
+    void onAddScanFile(qlonglong fileCount, const QString &path);
+    void onScanFinished(bool userStop);
+    void onSearchFinished();
+    void onSimalyFinished();
+    void onAddSearchFile(int curCount);
+    void EndSearch();
+
+private:
+    void startScanTask(const QString &path);
+    void beginSearchThread();
+    void beginSimialThread();
+    void startSearchTasks(int elementCount, bool duplicateMode);
+    void setPhase(Phase phase);
+
+    std::unique_ptr<QScanResult> m_scanResult;
+    std::unique_ptr<TwSearchResult> m_searchResult;
+    std::unique_ptr<processThread> m_processThread;
+    Phase m_phase = Idle;
+    QStringList m_folders;
+    int scanTaskCount = 0;
+    int finishedTaskCount = 0;
+    int progressSum = 0;
+    float progressTotal = 0;
+    QTime scanStartTime;
+};
