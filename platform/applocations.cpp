@@ -1,0 +1,75 @@
+#include "applocations.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace {
+
+QMutex overrideMutex;
+QString folderOverride;
+
+} // namespace
+
+QString AppLocations::dataFolder(const QString &name)
+{
+    const QString local = applicationFolder() + QLatin1Char('/') + name;
+    // An existing writable folder beside the executable wins even when the
+    // application folder itself is read-only (an administrator prepared it).
+    if (QFileInfo(local).isDir() && isWritableFolder(local))
+        return local;
+    if (isWritableFolder(applicationFolder()))
+        return local;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/')
+        + name;
+}
+
+QString AppLocations::configFolder()
+{
+    return chooseFolder(
+        applicationFolder(), QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+}
+
+QString AppLocations::configFile(const QString &fileName)
+{
+    const QString local = applicationFolder() + QLatin1Char('/') + fileName;
+    const QFileInfo info(local);
+    if (info.isFile() && info.isWritable())
+        return local;
+    return configFolder() + QLatin1Char('/') + fileName;
+}
+
+QString AppLocations::applicationFolder()
+{
+    {
+        QMutexLocker locker(&overrideMutex);
+        if (!folderOverride.isEmpty())
+            return folderOverride;
+    }
+    return QCoreApplication::applicationDirPath();
+}
+
+void AppLocations::setApplicationFolderOverride(const QString &folder)
+{
+    QMutexLocker locker(&overrideMutex);
+    folderOverride = folder;
+}
+
+bool AppLocations::isWritableFolder(const QString &folder)
+{
+    if (folder.isEmpty())
+        return false;
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        return false;
+    QTemporaryFile probe(folder + QStringLiteral("/.write_probe_XXXXXX"));
+    return probe.open();
+}
+
+QString AppLocations::chooseFolder(const QString &preferred, const QString &fallback)
+{
+    return isWritableFolder(preferred) ? preferred : fallback;
+}
