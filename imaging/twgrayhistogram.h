@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <opencv2/core.hpp>
+
+// What the similar-image pass knows about one image file: its size, a
+// hue-saturation histogram (built at once, cheap to compare) and ORB
+// descriptors (built on first request, cached). Holds no lock: the grouping
+// that compares images and fills the descriptor cache runs one image at a time.
+class TwGrayHistogram : public QObject {
+    Q_OBJECT
+
+public:
+    // The histogram is taken on a copy whose longer side is at most this long.
+    static constexpr int HistogramSide = 256;
+    // Descriptors are taken on a copy whose longer side is at most this long.
+    static constexpr int DescriptorSide = 1024;
+    static constexpr int HueBins = 50;
+    static constexpr int SaturationBins = 60;
+
+    // Loads the image and builds its histogram, unless the image similarity
+    // threshold of the preferences is 1.0 or more: then no image is ever
+    // similar and the histogram is not worth building.
+    explicit TwGrayHistogram(const QString &path, QObject *parent = nullptr);
+
+    // Empty when the file could not be loaded.
+    QString imagePath() const { return m_imagePath; }
+    // Size of the complete image; 0 when it could not be loaded.
+    int imageWidth() const { return m_imageWidth; }
+    int imageHeight() const { return m_imageHeight; }
+    // 50 x 60 floats normalised to 0..1; empty when not built or released.
+    const cv::Mat &histogram() const { return m_histogram; }
+    // The cached descriptors as they are, without computing them.
+    const cv::Mat &descriptors() const { return m_descriptors; }
+
+    // Whether the colour distributions are alike: 1 - Bhattacharyya distance
+    // strictly above `threshold`. False when either histogram is missing.
+    bool similarToHistogram(const TwGrayHistogram &other, double threshold) const;
+
+    // ORB descriptors, one row of 32 bytes per keypoint, computed on the first
+    // call and cached; the result shares its data with the cache. Empty when
+    // the image cannot be loaded (nothing is cached then) or has no keypoints.
+    cv::Mat getORBImageDesc();
+
+    // Whether more than `threshold` of the `query` rows have a distinctive
+    // match among the `indexed` rows (LSH index, two nearest neighbours,
+    // ratio test). Uses nothing of this object.
+    bool similarToORB(const cv::Mat indexed, const cv::Mat query, double threshold) const;
+
+    // Frees the histogram and the descriptors of an image that will not be
+    // compared again. Later calls stay safe: the histogram test answers false
+    // and getORBImageDesc() loads the image again.
+    void releaseData();
+
+    // Normalised hue-saturation histogram of a BGR working copy; empty (and
+    // `error` set) when OpenCV fails.
+    static cv::Mat computeHistogram(const cv::Mat &bgr, QString *error = nullptr);
+    // ORB keypoints and descriptors of a BGR or grey working copy, exactly as
+    // a detect followed by a compute with the same parameters gives them.
+    static cv::Mat computeDescriptors(const cv::Mat &image, QString *error = nullptr);
+    // Share of query rows whose nearest neighbour is clearly nearer than the
+    // second one (second distance x 0.9 above the first). `indices` and
+    // `distances` hold one row per query and the neighbours in columns; a row
+    // without two neighbours (index -1) never counts.
+    static float goodMatchRatio(const cv::Mat &indices, const cv::Mat &distances);
+
+private:
+    QString m_imagePath;
+    int m_imageWidth = 0;
+    int m_imageHeight = 0;
+    cv::Mat m_histogram;
+    cv::Mat m_descriptors;
+};

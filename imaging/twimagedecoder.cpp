@@ -1,0 +1,235 @@
+#include "twimagedecoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QFile>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+namespace {
+
+quint32 readBigEndian16(const uchar *p)
+{
+    return quint32(p[0]) << 8 | quint32(p[1]);
+}
+
+// Orientation tag of an APP1 "Exif" payload; 1 (as stored) when absent or
+// unreadable. Every offset is checked against the payload, which comes from
+// an untrusted file.
+int exifOrientation(const uchar *payload, qint64 length)
+{
+    static const char exifHeader[] = { 'E', 'x', 'i', 'f', 0, 0 };
+    if (length < qint64(sizeof exifHeader) + 8
+        || std::memcmp(payload, exifHeader, sizeof exifHeader) != 0)
+        return 1;
+    const uchar *tiff = payload + sizeof exifHeader;
+    const qint64 tiffLength = length - qint64(sizeof exifHeader);
+    bool littleEndian;
+    if (tiff[0] == 'I' && tiff[1] == 'I')
+        littleEndian = true;
+    else if (tiff[0] == 'M' && tiff[1] == 'M')
+        littleEndian = false;
+    else
+        return 1;
+    const auto read16 = [&](qint64 offset) {
+        const uchar *p = tiff + offset;
+        return littleEndian ? quint32(p[1]) << 8 | quint32(p[0]) : readBigEndian16(p);
+    };
+    const auto read32 = [&](qint64 offset) {
+        return littleEndian ? read16(offset + 2) << 16 | read16(offset)
+                            : read16(offset) << 16 | read16(offset + 2);
+    };
+    if (read16(2) != 42)
+        return 1;
+    const qint64 ifd = read32(4);
+    if (ifd + 2 > tiffLength)
+        return 1;
+    const qint64 count = read16(ifd);
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 entry = ifd + 2 + 12 * i;
+        if (entry + 12 > tiffLength)
+            break;
+        if (read16(entry) != 0x0112)
+            continue;
+        // A SHORT value sits in the first bytes of the value field.
+        return read16(entry + 2) == 3 ? int(read16(entry + 8)) : 1;
+    }
+    return 1;
+}
+
+bool isFrameHeader(uchar marker)
+{
+    // SOF0..SOF15 except DHT (C4), JPG (C8) and DAC (CC).
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+int reducedColourFlag(int factor)
+{
+    switch (factor) {
+    case 8:
+        return cv::IMREAD_REDUCED_COLOR_8;
+    case 4:
+        return cv::IMREAD_REDUCED_COLOR_4;
+    case 2:
+        return cv::IMREAD_REDUCED_COLOR_2;
+    default:
+        return cv::IMREAD_COLOR;
+    }
+}
+
+// Size of a JPEG decoded at 1/factor: the codec rounds up.
+cv::Size reducedSize(cv::Size full, int factor)
+{
+    return { (full.width + factor - 1) / factor, (full.height + factor - 1) / factor };
+}
+
+} // namespace
+
+cv::Size TwImageDecoder::workingSize(cv::Size full, int longSide)
+{
+    if (full.width <= longSide || full.height <= 0)
+        return full;
+    const float ratio = float(full.height) / float(full.width);
+    // A very wide or very tall image would otherwise get a side of 0, which
+    // the resize rejects, and lose its likeness data altogether.
+    if (ratio < 1)
+        return { longSide, std::max(1, int(ratio * float(longSide))) };
+    return { std::max(1, int(float(longSide) / ratio)), longSide };
+}
+
+int TwImageDecoder::reductionFactor(cv::Size full, cv::Size target)
+{
+    for (int factor : { 8, 4, 2 }) {
+        const cv::Size reduced = reducedSize(full, factor);
+        if (reduced.width >= target.width && reduced.height >= target.height)
+            return factor;
+    }
+    return 1;
+}
+
+bool TwImageDecoder::jpegDisplaySize(const QByteArray &data, cv::Size *size)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
+    const qint64 length = data.size();
+    if (length < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8)
+        return false;
+    int orientation = 1;
+    bool exifSeen = false;
+    qint64 pos = 2;
+    while (pos < length) {
+        if (bytes[pos] != 0xFF)
+            return false;
+        while (pos < length && bytes[pos] == 0xFF)
+            ++pos;
+        if (pos >= length)
+            return false;
+        const uchar marker = bytes[pos++];
+        if (marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;
+        if (marker == 0xD9 || marker == 0xDA)
+            return false; // image data before any frame header
+        if (pos + 2 > length)
+            return false;
+        const qint64 segment = readBigEndian16(bytes + pos);
+        if (segment < 2 || pos + segment > length)
+            return false;
+        const uchar *payload = bytes + pos + 2;
+        const qint64 payloadLength = segment - 2;
+        if (marker == 0xE1 && !exifSeen && payloadLength >= 6
+            && std::memcmp(payload, "Exif", 4) == 0) {
+            orientation = exifOrientation(payload, payloadLength);
+            exifSeen = true;
+        }
+        if (isFrameHeader(marker)) {
+            if (payloadLength < 5)
+                return false;
+            const int height = int(readBigEndian16(payload + 1));
+            const int width = int(readBigEndian16(payload + 3));
+            if (width <= 0 || height <= 0)
+                return false;
+            // Orientations 5 to 8 turn the picture by a quarter.
+            const bool swapped = orientation >= 5 && orientation <= 8;
+            *size = swapped ? cv::Size(height, width) : cv::Size(width, height);
+            return true;
+        }
+        pos += segment;
+    }
+    return false;
+}
+
+bool TwImageDecoder::readFile(const QString &path, QByteArray *data)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (size <= 0 || size > MaximumFileSize)
+        return false;
+    *data = file.readAll();
+    return !data->isEmpty();
+}
+
+cv::Mat TwImageDecoder::decode(
+    const QByteArray &data, int longSide, cv::Size *fullSize, QString *error)
+{
+    *fullSize = cv::Size();
+    if (data.isEmpty())
+        return {};
+
+    // The codec only reads the buffer; no copy is made.
+    const cv::Mat buffer(1, int(data.size()), CV_8UC1, const_cast<char *>(data.constData()));
+    cv::Mat image;
+    try {
+        cv::Size header;
+        if (jpegDisplaySize(data, &header) && header.width > longSide) {
+            const int factor = reductionFactor(header, workingSize(header, longSide));
+            if (factor > 1) {
+                image = cv::imdecode(buffer, reducedColourFlag(factor));
+                // Headers the codec read differently fall back to a full decode.
+                if (image.size() == reducedSize(header, factor))
+                    *fullSize = header;
+                else
+                    image.release();
+            }
+        }
+        if (image.empty()) {
+            image = cv::imdecode(buffer, cv::IMREAD_COLOR);
+            *fullSize = image.size();
+        }
+    } catch (const std::exception &e) {
+        *fullSize = cv::Size();
+        if (error)
+            *error = QString::fromUtf8(e.what());
+        return {};
+    }
+    if (image.empty()) {
+        *fullSize = cv::Size();
+        return {};
+    }
+
+    const cv::Size target = workingSize(*fullSize, longSide);
+    if (image.size() == target)
+        return image;
+    cv::Mat working;
+    try {
+        cv::resize(image, working, target, 0, 0, cv::INTER_LINEAR);
+    } catch (const std::exception &e) {
+        if (error)
+            *error = QString::fromUtf8(e.what());
+        return {};
+    }
+    return working;
+}
+
+cv::Mat TwImageDecoder::decodeFile(
+    const QString &path, int longSide, cv::Size *fullSize, QString *error)
+{
+    QByteArray data;
+    if (!readFile(path, &data)) {
+        *fullSize = cv::Size();
+        return {};
+    }
+    return decode(data, longSide, fullSize, error);
+}
