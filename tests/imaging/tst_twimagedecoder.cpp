@@ -1,0 +1,286 @@
+#include <QtTest>
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include "temptree.h"
+#include "testimages.h"
+#include "twimagedecoder.h"
+
+Q_DECLARE_METATYPE(cv::Size)
+
+namespace {
+
+double meanAbsoluteDifference(const cv::Mat &a, const cv::Mat &b)
+{
+    cv::Mat difference;
+    cv::absdiff(a, b, difference);
+    const cv::Scalar mean = cv::mean(difference);
+    return (mean[0] + mean[1] + mean[2]) / 3;
+}
+
+} // namespace
+
+class TestTwImageDecoder : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void workingSize_data();
+    void workingSize();
+    void reductionFactor_data();
+    void reductionFactor();
+
+    void jpegDisplaySize_data();
+    void jpegDisplaySize();
+    void jpegDisplaySizeRejectsOtherData_data();
+    void jpegDisplaySizeRejectsOtherData();
+
+    void reducedJpegDecodeMatchesFullDecode();
+    void rotatedJpegGetsTheCodecsSize();
+    void smallImagesAreNotReduced();
+    void otherFormatsAreReducedByResizing();
+    void greyImagesBecomeColour();
+    void nonImagesDecodeToNothing();
+    void anyFileNameLoads();
+
+private:
+    TempTree m_tree;
+    cv::Mat m_scene;
+};
+
+void TestTwImageDecoder::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(m_tree.isValid());
+    m_scene = TestImages::scene(7, cv::Size(2400, 1800), 30);
+}
+
+void TestTwImageDecoder::workingSize_data()
+{
+    QTest::addColumn<cv::Size>("full");
+    QTest::addColumn<int>("longSide");
+    QTest::addColumn<cv::Size>("expected");
+
+    QTest::newRow("landscape for the histogram")
+        << cv::Size(4000, 3000) << 256 << cv::Size(256, 192);
+    QTest::newRow("landscape for descriptors")
+        << cv::Size(4000, 3000) << 1024 << cv::Size(1024, 768);
+    // Single-precision ratio: 256 / (4000 / 3000.f) comes out as 192, not 191.99...
+    QTest::newRow("portrait") << cv::Size(3000, 4000) << 256 << cv::Size(192, 256);
+    // Truncation, not rounding: 256 * (1999 / 2999.f) is 170.63...
+    QTest::newRow("truncated side") << cv::Size(2999, 1999) << 256 << cv::Size(256, 170);
+    QTest::newRow("tall and narrow keeps its size")
+        << cv::Size(200, 5000) << 256 << cv::Size(200, 5000);
+    QTest::newRow("tall and narrow for descriptors")
+        << cv::Size(200, 5000) << 1024 << cv::Size(200, 5000);
+    QTest::newRow("width at the limit") << cv::Size(256, 100) << 256 << cv::Size(256, 100);
+    QTest::newRow("one pixel over") << cv::Size(257, 257) << 256 << cv::Size(256, 256);
+    QTest::newRow("very wide keeps one row") << cv::Size(5000, 3) << 256 << cv::Size(256, 1);
+    QTest::newRow("very wide for descriptors") << cv::Size(3000, 2) << 1024 << cv::Size(1024, 1);
+}
+
+void TestTwImageDecoder::workingSize()
+{
+    QFETCH(cv::Size, full);
+    QFETCH(int, longSide);
+    QFETCH(cv::Size, expected);
+    QCOMPARE(TwImageDecoder::workingSize(full, longSide), expected);
+}
+
+void TestTwImageDecoder::reductionFactor_data()
+{
+    QTest::addColumn<cv::Size>("full");
+    QTest::addColumn<cv::Size>("target");
+    QTest::addColumn<int>("factor");
+
+    QTest::newRow("photo to histogram") << cv::Size(4000, 3000) << cv::Size(256, 192) << 8;
+    QTest::newRow("photo to descriptors") << cv::Size(4000, 3000) << cv::Size(1024, 768) << 2;
+    QTest::newRow("exact halving") << cv::Size(2048, 1536) << cv::Size(1024, 768) << 2;
+    QTest::newRow("rounding up covers the target")
+        << cv::Size(2047, 1535) << cv::Size(1024, 768) << 2;
+    QTest::newRow("slightly too small to halve")
+        << cv::Size(2046, 1534) << cv::Size(1024, 768) << 1;
+    QTest::newRow("already close") << cv::Size(1100, 800) << cv::Size(1024, 744) << 1;
+}
+
+void TestTwImageDecoder::reductionFactor()
+{
+    QFETCH(cv::Size, full);
+    QFETCH(cv::Size, target);
+    QFETCH(int, factor);
+    QCOMPARE(TwImageDecoder::reductionFactor(full, target), factor);
+}
+
+void TestTwImageDecoder::jpegDisplaySize_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<cv::Size>("expected");
+
+    const cv::Mat odd = TestImages::scene(1, cv::Size(333, 222), 100);
+    const QByteArray jpeg = TestImages::encode(odd, ".jpg");
+    QTest::newRow("plain") << jpeg << cv::Size(333, 222);
+    QTest::newRow("upright by EXIF")
+        << TestImages::withExifOrientation(jpeg, 1, false) << cv::Size(333, 222);
+    QTest::newRow("half turn keeps the size")
+        << TestImages::withExifOrientation(jpeg, 3, true) << cv::Size(333, 222);
+    QTest::newRow("quarter turn, big-endian")
+        << TestImages::withExifOrientation(jpeg, 6, false) << cv::Size(222, 333);
+    QTest::newRow("quarter turn, little-endian")
+        << TestImages::withExifOrientation(jpeg, 8, true) << cv::Size(222, 333);
+    QTest::newRow("transposed") << TestImages::withExifOrientation(jpeg, 5, true)
+                                << cv::Size(222, 333);
+    // An IFD offset far past the block must be ignored, not followed.
+    QByteArray badOffset = TestImages::withExifOrientation(jpeg, 6, false);
+    badOffset[2 + 4 + 6 + 4 + 2] = char(0x7F);
+    QTest::newRow("EXIF offset out of range") << badOffset << cv::Size(333, 222);
+}
+
+void TestTwImageDecoder::jpegDisplaySize()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(cv::Size, expected);
+    cv::Size size;
+    QVERIFY(TwImageDecoder::jpegDisplaySize(data, &size));
+    QCOMPARE(size, expected);
+    // What the codec itself makes of the same bytes.
+    const cv::Mat decoded = cv::imdecode(
+        cv::Mat(1, data.size(), CV_8UC1, const_cast<char *>(data.constData())), cv::IMREAD_COLOR);
+    QCOMPARE(decoded.size(), expected);
+}
+
+void TestTwImageDecoder::jpegDisplaySizeRejectsOtherData_data()
+{
+    QTest::addColumn<QByteArray>("data");
+
+    const cv::Mat image = TestImages::scene(2, cv::Size(120, 80), 60);
+    const QByteArray jpeg = TestImages::encode(image, ".jpg");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("png") << TestImages::encode(image, ".png");
+    QTest::newRow("start marker only") << jpeg.left(2);
+    QTest::newRow("cut inside the headers") << jpeg.left(30);
+    QTest::newRow("text") << QByteArray("not an image at all");
+    QByteArray lyingLength = jpeg;
+    lyingLength[4] = char(0xFF);
+    lyingLength[5] = char(0xFF);
+    QTest::newRow("segment longer than the file") << lyingLength;
+}
+
+void TestTwImageDecoder::jpegDisplaySizeRejectsOtherData()
+{
+    QFETCH(QByteArray, data);
+    cv::Size size(-1, -1);
+    QVERIFY(!TwImageDecoder::jpegDisplaySize(data, &size));
+}
+
+void TestTwImageDecoder::reducedJpegDecodeMatchesFullDecode()
+{
+    const QByteArray jpeg = TestImages::encode(m_scene, ".jpg");
+    const cv::Mat full = cv::imdecode(
+        cv::Mat(1, jpeg.size(), CV_8UC1, const_cast<char *>(jpeg.constData())), cv::IMREAD_COLOR);
+
+    for (int longSide : { 256, 1024 }) {
+        cv::Size fullSize;
+        QString error;
+        const cv::Mat working = TwImageDecoder::decode(jpeg, longSide, &fullSize, &error);
+        QCOMPARE(fullSize, full.size());
+        QCOMPARE(working.size(), TwImageDecoder::workingSize(full.size(), longSide));
+        QCOMPARE(working.type(), CV_8UC3);
+        QVERIFY(error.isEmpty());
+
+        // The same picture as resizing the full decode, give or take the codec's filtering.
+        cv::Mat reference;
+        cv::resize(full, reference, working.size(), 0, 0, cv::INTER_AREA);
+        QVERIFY2(meanAbsoluteDifference(working, reference) < 12,
+            qPrintable(QString::number(meanAbsoluteDifference(working, reference))));
+    }
+}
+
+void TestTwImageDecoder::rotatedJpegGetsTheCodecsSize()
+{
+    const QByteArray jpeg
+        = TestImages::withExifOrientation(TestImages::encode(m_scene, ".jpg"), 6, true);
+    cv::Size fullSize;
+    const cv::Mat working = TwImageDecoder::decode(jpeg, 256, &fullSize);
+    QCOMPARE(fullSize, cv::Size(1800, 2400));
+    QCOMPARE(working.size(), TwImageDecoder::workingSize(cv::Size(1800, 2400), 256));
+}
+
+void TestTwImageDecoder::smallImagesAreNotReduced()
+{
+    const cv::Mat small = TestImages::scene(3, cv::Size(256, 900), 90);
+    const QByteArray png = TestImages::encode(small, ".png");
+    cv::Size fullSize;
+    const cv::Mat working = TwImageDecoder::decode(png, 256, &fullSize);
+    QCOMPARE(fullSize, small.size());
+    QCOMPARE(working.size(), small.size());
+    QCOMPARE(cv::norm(working, small, cv::NORM_INF), 0.0);
+}
+
+void TestTwImageDecoder::otherFormatsAreReducedByResizing()
+{
+    const cv::Mat image = TestImages::scene(4, cv::Size(1300, 700), 140);
+    cv::Size fullSize;
+    const cv::Mat working
+        = TwImageDecoder::decode(TestImages::encode(image, ".png"), 1024, &fullSize);
+    QCOMPARE(fullSize, cv::Size(1300, 700));
+    QCOMPARE(working.size(), TwImageDecoder::workingSize(cv::Size(1300, 700), 1024));
+}
+
+void TestTwImageDecoder::greyImagesBecomeColour()
+{
+    cv::Mat grey;
+    cv::cvtColor(TestImages::scene(5, cv::Size(300, 200), 0), grey, cv::COLOR_BGR2GRAY);
+    for (const char *extension : { ".png", ".jpg" }) {
+        cv::Size fullSize;
+        const cv::Mat working
+            = TwImageDecoder::decode(TestImages::encode(grey, extension), 256, &fullSize);
+        QCOMPARE(working.type(), CV_8UC3);
+        QCOMPARE(fullSize, cv::Size(300, 200));
+    }
+}
+
+void TestTwImageDecoder::nonImagesDecodeToNothing()
+{
+    const QByteArray jpeg = TestImages::encode(m_scene, ".jpg");
+    const QList<QByteArray> samples { QByteArray(), QByteArray("plain text, saved as .jpg"),
+        jpeg.left(2), QByteArray(4096, '\0') };
+    for (const QByteArray &sample : samples) {
+        cv::Size fullSize(-1, -1);
+        const cv::Mat working = TwImageDecoder::decode(sample, 256, &fullSize);
+        QVERIFY(working.empty());
+        QVERIFY(fullSize.empty());
+    }
+
+    const QString text = m_tree.writeFile("notes.png", "no pixels in here");
+    cv::Size fullSize;
+    QVERIFY(TwImageDecoder::decodeFile(text, 256, &fullSize).empty());
+    QVERIFY(fullSize.empty());
+    QVERIFY(TwImageDecoder::decodeFile(m_tree.path("missing.jpg"), 256, &fullSize).empty());
+    QVERIFY(fullSize.empty());
+    QVERIFY(TwImageDecoder::decodeFile(m_tree.root(), 256, &fullSize).empty());
+    QVERIFY(fullSize.empty());
+    const QString empty = m_tree.writeFile("empty.jpg", QByteArray());
+    QVERIFY(!empty.isEmpty());
+    QVERIFY(TwImageDecoder::decodeFile(empty, 256, &fullSize).empty());
+    QVERIFY(fullSize.empty());
+}
+
+void TestTwImageDecoder::anyFileNameLoads()
+{
+    const QByteArray jpeg
+        = TestImages::encode(TestImages::scene(6, cv::Size(640, 480), 20), ".jpg");
+    const QString path = m_tree.writeFile(QStringLiteral("fotoğraf Ürün 写真.jpg"), jpeg);
+    QVERIFY(!path.isEmpty());
+    QByteArray data;
+    QVERIFY(TwImageDecoder::readFile(path, &data));
+    QCOMPARE(data, jpeg);
+    cv::Size fullSize;
+    const cv::Mat working = TwImageDecoder::decodeFile(path, 256, &fullSize);
+    QCOMPARE(fullSize, cv::Size(640, 480));
+    QCOMPARE(working.size(), cv::Size(256, 192));
+}
+
+QTEST_GUILESS_MAIN(TestTwImageDecoder)
+#include "tst_twimagedecoder.moc"
