@@ -1,0 +1,9 @@
+#include "twcatalogarchive.h"
+
+#include "twshared.h"
+
+TwCatalogArchive::TwCatalogArchive(QObject *parent)
+    : TwCatalog(TwShared::archivesName(), TwShared::archivesName(), TwShared::archiveExtensions(),
+        QColor(250, 223, 98), 16, parent)
+{
+}

@@ -1,0 +1,137 @@
+#include "twcatalogcontainer.h"
+
+#include "twcatalog.h"
+#include "twfileitemgroup.h"
+#include "twphotoitem.h"
+#include "twshared.h"
+#include "twstoprequest.h"
+
+TwCatalogContainer::TwCatalogContainer(TwCatalog *catalog, QObject *parent)
+    : QObject(parent)
+    , m_catalog(catalog)
+    , m_containerName(catalog ? catalog->catalogKey() : TwShared::othersName())
+    , m_containerColor(catalog ? catalog->catalogColor() : TwCatalog::othersColor())
+{
+}
+
+TwCatalogContainer::~TwCatalogContainer()
+{
+    qDeleteAll(m_groups);
+}
+
+TwFileItemGroup *TwCatalogContainer::appendGroup(TwFileItem *firstItem)
+{
+    auto *group = new TwFileItemGroup(firstItem);
+    // Direct: groups and containers are made on pool threads without an event
+    // loop, while selection runs elsewhere; the slot only sets a flag.
+    connect(group, &TwFileItemGroup::markDuplicateChanged, this,
+        &TwCatalogContainer::markDuplicateChanged, Qt::DirectConnection);
+    m_groups.append(group);
+    group->setName(QStringLiteral("%1_%2").arg(m_containerName).arg(m_groups.size()));
+    return group;
+}
+
+QStringList TwCatalogContainer::buildDuplicateGroups(
+    const QStringList &paths, int &count, qint64 &bytes)
+{
+    TwDuplicateCandidates candidates = prepareDuplicateCandidates(paths);
+    return fileDuplicateCandidates(candidates, count, bytes);
+}
+
+TwDuplicateCandidates TwCatalogContainer::prepareDuplicateCandidates(const QStringList &paths)
+{
+    return TwDuplicateCandidates::prepare(paths);
+}
+
+QStringList TwCatalogContainer::fileDuplicateCandidates(
+    TwDuplicateCandidates &candidates, int &count, qint64 &bytes)
+{
+    count = 0;
+    bytes = 0;
+    for (TwDuplicateCandidates::CopySet &set : candidates.copySets) {
+        if (set.size() < 2)
+            continue;
+        TwFileItemGroup *group = appendGroup(set.front().item.release());
+        for (size_t i = 1; i < set.size(); ++i) {
+            group->addItem(set[i].item.release());
+            ++m_duplicateCount;
+            ++count;
+            m_duplicateBytes += set[i].size;
+            bytes += set[i].size;
+        }
+    }
+    candidates.copySets.clear();
+    return std::move(candidates.loneImages);
+}
+
+bool TwCatalogContainer::addSimilarPhoto(TwPhotoItem *photo)
+{
+    for (TwFileItemGroup *group : qAsConst(m_groups)) {
+        if (stopRequested.load())
+            break;
+        if (group->addSimilarPhoto(photo)) {
+            ++m_duplicateCount;
+            m_duplicateBytes += photo->fileSize();
+            return true;
+        }
+    }
+    appendGroup(photo);
+    return false;
+}
+
+void TwCatalogContainer::applySelectionRule(int rule)
+{
+    for (TwFileItemGroup *group : qAsConst(m_groups))
+        group->applySelectionRule(rule);
+    recount();
+}
+
+void TwCatalogContainer::removeSmallGroups()
+{
+    QVector<TwFileItemGroup *> kept;
+    kept.reserve(m_groups.size());
+    for (TwFileItemGroup *group : qAsConst(m_groups)) {
+        if (group->allItemCount() < 2)
+            delete group;
+        else
+            kept.append(group);
+    }
+    m_groups = kept;
+}
+
+void TwCatalogContainer::removeChecked(QObject *receiver)
+{
+    for (TwFileItemGroup *group : qAsConst(m_groups))
+        group->removeChecked(receiver);
+    recount();
+}
+
+void TwCatalogContainer::recount()
+{
+    m_checkedCount = 0;
+    m_checkedBytes = 0;
+    for (const TwFileItemGroup *group : qAsConst(m_groups)) {
+        m_checkedCount += group->checkedCount();
+        m_checkedBytes += group->checkedBytes();
+    }
+    m_countsDirty = false;
+}
+
+int TwCatalogContainer::checkedCount(bool refresh)
+{
+    if (refresh)
+        recount();
+    return m_checkedCount;
+}
+
+qint64 TwCatalogContainer::checkedBytes(bool refresh)
+{
+    if (refresh)
+        recount();
+    return m_checkedBytes;
+}
+
+void TwCatalogContainer::markDuplicateChanged()
+{
+    m_countsDirty = true;
+}

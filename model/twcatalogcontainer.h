@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QColor>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include "twduplicatecandidates.h"
+
+class TwCatalog;
+class TwFileItemGroup;
+class TwPhotoItem;
+
+// All groups of one category, with the category's duplicate totals and the
+// checked counters of its groups. Owns its groups.
+class TwCatalogContainer : public QObject {
+    Q_OBJECT
+
+public:
+    // `catalog` may be null ("Others"); it is not owned.
+    explicit TwCatalogContainer(TwCatalog *catalog, QObject *parent = nullptr);
+    ~TwCatalogContainer() override;
+
+    TwCatalog *catalog() const { return m_catalog; }
+    QString containerName() const { return m_containerName; }
+    QColor containerColor() const { return m_containerColor; }
+    QVector<TwFileItemGroup *> groups() const { return m_groups; }
+
+    // Groups the files of `paths` that have equal content. Returns the image
+    // files that have no exact copy; `count` and `bytes` receive the files
+    // added beyond each group's first member.
+    QStringList buildDuplicateGroups(const QStringList &paths, int &count, qint64 &bytes);
+
+    // The same in two steps: the reading, which needs no lock, and the filing
+    // into this container, which takes the items out of `candidates`.
+    static TwDuplicateCandidates prepareDuplicateCandidates(const QStringList &paths);
+    QStringList fileDuplicateCandidates(
+        TwDuplicateCandidates &candidates, int &count, qint64 &bytes);
+
+    // Takes ownership of `photo`: into the first group, in creation order,
+    // that holds a like image (true), or into a new group of its own (false).
+    bool addSimilarPhoto(TwPhotoItem *photo);
+
+    void applySelectionRule(int rule);
+    // Destroys the groups of fewer than two items.
+    void removeSmallGroups();
+    void removeChecked(QObject *receiver);
+
+    int checkedCount(bool refresh);
+    qint64 checkedBytes(bool refresh);
+    int duplicateCount() const { return m_duplicateCount; }
+    qint64 duplicateBytes() const { return m_duplicateBytes; }
+    bool countsDirty() const { return m_countsDirty; }
+
+public slots:
+    void markDuplicateChanged();
+
+private:
+    TwFileItemGroup *appendGroup(TwFileItem *firstItem);
+    void recount();
+
+    bool m_countsDirty = true;
+    int m_checkedCount = 0;
+    qint64 m_checkedBytes = 0;
+    int m_duplicateCount = 0;
+    qint64 m_duplicateBytes = 0;
+    TwCatalog *m_catalog = nullptr;
+    QVector<TwFileItemGroup *> m_groups;
+    // Copies, so the container still names itself after the category table
+    // has been released.
+    QString m_containerName;
+    QColor m_containerColor;
+};

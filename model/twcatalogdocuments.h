@@ -1,0 +1,11 @@
+#pragma once
+
+#include "twcatalog.h"
+
+// Office documents, text and web pages.
+class TwCatalogDocuments : public TwCatalog {
+    Q_OBJECT
+
+public:
+    explicit TwCatalogDocuments(QObject *parent = nullptr);
+};

@@ -1,0 +1,9 @@
+#include "twcatalogimages.h"
+
+#include "twshared.h"
+
+TwCatalogImages::TwCatalogImages(QObject *parent)
+    : TwCatalog(TwShared::imagesName(), TwShared::imagesName(), TwShared::imageExtensions(),
+        QColor(241, 161, 85), 2, parent)
+{
+}

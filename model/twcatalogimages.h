@@ -1,0 +1,11 @@
+#pragma once
+
+#include "twcatalog.h"
+
+// Pictures in raster, raw and vector formats.
+class TwCatalogImages : public TwCatalog {
+    Q_OBJECT
+
+public:
+    explicit TwCatalogImages(QObject *parent = nullptr);
+};

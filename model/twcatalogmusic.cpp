@@ -1,0 +1,9 @@
+#include "twcatalogmusic.h"
+
+#include "twshared.h"
+
+TwCatalogMusic::TwCatalogMusic(QObject *parent)
+    : TwCatalog(TwShared::musicsName(), TwShared::musicsName(), TwShared::musicExtensions(),
+        QColor(236, 86, 76), 4, parent)
+{
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "twcatalog.h"
+
+// Audio files.
+class TwCatalogMusic : public TwCatalog {
+    Q_OBJECT
+
+public:
+    explicit TwCatalogMusic(QObject *parent = nullptr);
+};

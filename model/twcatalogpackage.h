@@ -1,0 +1,11 @@
+#pragma once
+
+#include "twcatalog.h"
+
+// Executables and libraries, keyed "Packages" but shown as "Package".
+class TwCatalogPackage : public TwCatalog {
+    Q_OBJECT
+
+public:
+    explicit TwCatalogPackage(QObject *parent = nullptr);
+};

@@ -1,0 +1,9 @@
+#include "twcatalogvideo.h"
+
+#include "twshared.h"
+
+TwCatalogVideo::TwCatalogVideo(QObject *parent)
+    : TwCatalog(TwShared::videosName(), TwShared::videosName(), TwShared::videoExtensions(),
+        QColor(113, 219, 206), 8, parent)
+{
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "twcatalog.h"
+
+// Video files.
+class TwCatalogVideo : public TwCatalog {
+    Q_OBJECT
+
+public:
+    explicit TwCatalogVideo(QObject *parent = nullptr);
+};

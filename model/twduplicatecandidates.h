@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <QStringList>
+
+#include "twfileitem.h"
+
+// The exact-copy sets found in one list of same-size files, read and
+// confirmed without touching any container, so that a caller can do the file
+// reading outside its lock and file the result into a container under it.
+class TwDuplicateCandidates {
+public:
+    struct Member {
+        std::unique_ptr<TwFileItem> item;
+        qint64 size = 0;
+    };
+    using CopySet = std::vector<Member>;
+
+    // Reads the files. Files first share a fingerprint (three 1 KiB windows,
+    // or the whole of a small file); only files that do are then compared in
+    // full, so equal windows alone never make two files copies.
+    static TwDuplicateCandidates prepare(const QStringList &paths);
+
+    // Sets of two or more files with equal content, in ascending key order;
+    // every item's match key is its set's key.
+    std::vector<CopySet> copySets;
+    // Image files that have no exact copy, in ascending key order.
+    QStringList loneImages;
+};

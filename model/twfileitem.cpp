@@ -1,0 +1,97 @@
+#include "twfileitem.h"
+
+#include <cmath>
+
+#include <QFileInfo>
+#include <QLocale>
+#include <QMimeDatabase>
+
+#include "twcontentdigest.h"
+
+TwFileItem::TwFileItem(const QString &path, bool contentKey, QObject *parent)
+    : QObject(parent)
+    , m_filePath(path)
+    , m_pathId(TwContentDigest::pathDigest(path))
+{
+    m_matchKey = contentKey ? fileFingerprint(path) : m_pathId;
+}
+
+TwFileItem::~TwFileItem() = default;
+
+bool TwFileItem::isPhoto() const
+{
+    return false;
+}
+
+QIcon TwFileItem::icon() const
+{
+    static const QMimeDatabase mimeDatabase;
+    const QMimeType type = mimeDatabase.mimeTypeForFile(m_filePath);
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(type.genericIconName());
+    return icon;
+}
+
+qint64 TwFileItem::fileSize() const
+{
+    const QFileInfo info(m_filePath);
+    return info.exists() ? info.size() : 0;
+}
+
+QDateTime TwFileItem::createdTime() const
+{
+    const QFileInfo info(m_filePath);
+    const QDateTime birth = info.birthTime();
+    return birth.isValid() ? birth : info.lastModified();
+}
+
+QString TwFileItem::suffix() const
+{
+    return QFileInfo(m_filePath).suffix();
+}
+
+QString TwFileItem::baseName() const
+{
+    return QFileInfo(m_filePath).baseName();
+}
+
+QString TwFileItem::absolutePath() const
+{
+    return QFileInfo(m_filePath).absolutePath();
+}
+
+QString TwFileItem::fileFingerprint(const QString &path)
+{
+    return TwContentDigest::fingerprint(path);
+}
+
+QString TwFileItem::sizeString(qint64 bytes)
+{
+    if (bytes <= 1024)
+        return tr("%1 B").arg(bytes);
+
+    QString unit;
+    float scale;
+    if (bytes <= 1048576) {
+        unit = tr("%1 KB");
+        scale = std::ldexp(1.0f, -10);
+    } else if (bytes <= 1073741824) {
+        unit = tr("%1 MB");
+        scale = std::ldexp(1.0f, -20);
+    } else {
+        unit = tr("%1 GB");
+        scale = std::ldexp(1.0f, -30);
+    }
+    const float value = static_cast<float>(bytes) * scale;
+
+    // Truncate (never round up) to two decimals: 1023.999 KB must not read 1024 KB.
+    QString text = QString::number(std::fabs(value), 'f', 12);
+    const int dot = text.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        text.truncate(dot + 3);
+    double shown = text.toDouble();
+    if (value < 0)
+        shown = -shown;
+    return unit.arg(QString::number(shown, 'g', QLocale::FloatingPointShortest));
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDateTime>
+#include <QIcon>
+#include <QObject>
+#include <QString>
+
+// One candidate file: its path, the key by which it is compared and whether
+// it is marked for removal. Everything else is read from the file system
+// when asked, so an item never holds stale data.
+class TwFileItem : public QObject {
+    Q_OBJECT
+
+public:
+    // With `contentKey` the match key is the content fingerprint (read now),
+    // otherwise a copy of the path digest.
+    TwFileItem(const QString &path, bool contentKey, QObject *parent = nullptr);
+    ~TwFileItem() override;
+
+    virtual bool isPhoto() const;
+    // The platform's icon for the file type.
+    virtual QIcon icon() const;
+
+    QString filePath() const { return m_filePath; }
+    const QString &matchKey() const { return m_matchKey; }
+    // Files an item under a key computed elsewhere (the container confirms
+    // exact copies before they share a key).
+    void setMatchKey(const QString &key) { m_matchKey = key; }
+    QString pathId() const { return m_pathId; }
+
+    bool isChecked() const { return m_checked; }
+    void setChecked(bool checked) { m_checked = checked; }
+
+    // 0 when the file is gone.
+    qint64 fileSize() const;
+    // Birth time; the modification time where the file system keeps none.
+    QDateTime createdTime() const;
+    QString suffix() const;
+    QString baseName() const;
+    QString absolutePath() const;
+
+    static QString fileFingerprint(const QString &path);
+    static QString sizeString(qint64 bytes);
+
+private:
+    QString m_filePath;
+    QString m_matchKey;
+    bool m_checked = false;
+    QString m_pathId;
+};

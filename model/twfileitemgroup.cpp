@@ -1,0 +1,440 @@
+#include "twfileitemgroup.h"
+
+#include <exception>
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaMethod>
+
+#include <opencv2/core.hpp>
+
+#include "twfileitem.h"
+#include "twphotoitem.h"
+#include "twpreferences.h"
+#include "twselectionpreferences.h"
+#include "twstoprequest.h"
+
+namespace {
+
+// Largest difference in pixel count between two images that may still be alike.
+constexpr qint64 MaximumPixelDifference = 4000000;
+
+qint64 pixelArea(const TwPhotoItem *photo)
+{
+    return qint64(photo->imageWidth()) * qint64(photo->imageHeight());
+}
+
+// A dangling symbolic link does not "exist" but still blocks the name.
+bool nameTaken(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+bool moveIntoFolder(const QString &path, const QString &targetFolder)
+{
+    const QFileInfo source(path);
+    if (!source.isFile())
+        return false;
+    const QString destination = TwFileItemGroup::uniqueTargetPath(
+        QStringLiteral("%1/%2").arg(targetFolder, source.fileName()), source.baseName(), 1);
+    // A rename never leaves two copies behind: across file systems QFile
+    // copies, removes the source and, if either step fails, removes the copy
+    // again, so a failure leaves the source where it was.
+    return QFile::rename(path, destination);
+}
+
+} // namespace
+
+TwFileItemGroup::TwFileItemGroup(TwFileItem *firstItem, QObject *parent)
+    : QObject(parent)
+{
+    if (firstItem)
+        m_itemsByKey[firstItem->matchKey()].append(firstItem);
+}
+
+TwFileItemGroup::~TwFileItemGroup()
+{
+    releaseItems();
+}
+
+void TwFileItemGroup::releaseItems()
+{
+    for (const ItemList &items : qAsConst(m_itemsByKey))
+        qDeleteAll(items);
+    m_itemsByKey.clear();
+}
+
+bool TwFileItemGroup::addItem(TwFileItem *item)
+{
+    if (!item)
+        return false;
+    m_itemsByKey[item->matchKey()].append(item);
+    // Only the first image of a key is ever compared again.
+    if (item->isPhoto())
+        static_cast<TwPhotoItem *>(item)->histogram().releaseData();
+    return true;
+}
+
+int TwFileItemGroup::removeItem(TwFileItem *item)
+{
+    bool found = false;
+    const QStringList keys = m_itemsByKey.keys();
+    for (int i = keys.size() - 1; i >= 0; --i) {
+        ItemList items = m_itemsByKey.value(keys.at(i));
+        if (items.removeAll(item) == 0)
+            continue;
+        if (!found && item->isChecked()) {
+            --m_checkedCount;
+            m_checkedBytes -= item->fileSize();
+        }
+        found = true;
+        if (items.isEmpty())
+            m_itemsByKey.remove(keys.at(i));
+        else
+            m_itemsByKey.insert(keys.at(i), items);
+    }
+    // Destroyed once even if it was filed twice.
+    if (found)
+        delete item;
+    if (m_checkedCount < 1)
+        m_checkedCount = 0;
+    if (m_checkedBytes < 1)
+        m_checkedBytes = 0;
+    return allItemCount();
+}
+
+void TwFileItemGroup::itemCheckedChanged(bool checked, qint64 bytes)
+{
+    if (checked) {
+        ++m_checkedCount;
+        m_checkedBytes += bytes;
+        return;
+    }
+    m_checkedCount = qMax(0, m_checkedCount - 1);
+    m_checkedBytes = qMax<qint64>(0, m_checkedBytes - bytes);
+}
+
+int TwFileItemGroup::allItemCount() const
+{
+    int count = 0;
+    for (const ItemList &items : m_itemsByKey)
+        count += items.size();
+    return count;
+}
+
+int TwFileItemGroup::duplicateItemCount() const
+{
+    int count = 0;
+    for (const ItemList &items : m_itemsByKey) {
+        if (items.size() >= 2)
+            count += items.size();
+    }
+    return count;
+}
+
+int TwFileItemGroup::checkedDuplicateCount() const
+{
+    int count = 0;
+    for (const ItemList &items : m_itemsByKey) {
+        if (items.size() < 2)
+            continue;
+        for (const TwFileItem *item : items)
+            count += item->isChecked() ? 1 : 0;
+    }
+    return count;
+}
+
+int TwFileItemGroup::checkedHeadCount() const
+{
+    int count = 0;
+    for (const ItemList &items : m_itemsByKey) {
+        if (!items.isEmpty() && items.first()->isChecked())
+            ++count;
+    }
+    return count;
+}
+
+TwFileItem *TwFileItemGroup::firstItem() const
+{
+    for (const ItemList &items : m_itemsByKey) {
+        if (!items.isEmpty())
+            return items.first();
+    }
+    return nullptr;
+}
+
+QList<TwFileItem *> TwFileItemGroup::items() const
+{
+    QList<TwFileItem *> all;
+    for (const ItemList &items : m_itemsByKey) {
+        for (TwFileItem *item : items)
+            all.append(item);
+    }
+    return all;
+}
+
+void TwFileItemGroup::clampCounters()
+{
+    if (m_checkedCount < 1) {
+        m_checkedCount = 0;
+        m_checkedBytes = 0;
+    } else if (m_checkedBytes < 1) {
+        m_checkedBytes = 0;
+    }
+}
+
+bool TwFileItemGroup::removeChecked(QObject *receiver)
+{
+    const TwGenernalPreferences *general = TwPreferences::instance()->general();
+    const QString targetFolder = general->moveToFolderPath();
+    const QFlags<TwGenernalPreferences::TwRemovalMethodFlag> method(general->removalMethod());
+
+    if (receiver) {
+        const QMetaObject *meta = receiver->metaObject();
+        const int slot = meta->indexOfMethod("onItemFileDeleted(int)");
+        if (slot >= 0) {
+            connect(this, QMetaMethod::fromSignal(&TwFileItemGroup::deleteItemFile), receiver,
+                meta->method(slot), Qt::UniqueConnection);
+        } else {
+            qDebug() << Q_FUNC_INFO << "receiver has no onItemFileDeleted(int)";
+        }
+    }
+
+    const QStringList keys = m_itemsByKey.keys();
+    QStringList emptied;
+    for (int i = 0; i < keys.size() && !stopDeletion.load(); ++i) {
+        const QString &key = keys.at(i);
+        ItemList items = m_itemsByKey.value(key);
+        for (int j = items.size() - 1; j >= 0 && !stopDeletion.load(); --j) {
+            TwFileItem *item = items.at(j);
+            if (!item->isChecked())
+                continue;
+            const qint64 size = item->fileSize();
+            if (dealWithFile(item->filePath(), method, targetFolder)) {
+                items.remove(j);
+                --m_checkedCount;
+                m_checkedBytes -= size;
+                delete item;
+            }
+            emit deleteItemFile(0);
+        }
+        if (items.isEmpty())
+            emptied.append(key);
+        else
+            m_itemsByKey.insert(key, items);
+    }
+    for (const QString &key : qAsConst(emptied))
+        m_itemsByKey.remove(key);
+    clampCounters();
+    return true;
+}
+
+bool TwFileItemGroup::dealWithFile(const QString &path,
+    QFlags<TwGenernalPreferences::TwRemovalMethodFlag> method, const QString &targetFolder)
+{
+    bool removed = false;
+    try {
+        switch (int(method)) {
+        case TwGenernalPreferences::MoveToTrash:
+            removed = QFile::moveToTrash(path);
+            break;
+        case TwGenernalPreferences::RemovePermanently:
+            removed = QFile::remove(path);
+            break;
+        case TwGenernalPreferences::MoveToFolder:
+            removed = targetFolder.isEmpty() ? QFile::moveToTrash(path)
+                                             : moveIntoFolder(path, targetFolder);
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception &error) {
+        qDebug() << "dealWithFile:" << error.what() << path;
+        removed = false;
+    }
+    if (!removed)
+        qInfo().noquote() << QStringLiteral("dealWithFile:Delete file is failed ! file=") + path;
+    return removed;
+}
+
+QString TwFileItemGroup::uniqueTargetPath(const QString &candidate, const QString &baseName, int n)
+{
+    if (!nameTaken(candidate))
+        return candidate;
+    const QFileInfo info(candidate);
+    const QString folder = info.absolutePath();
+    const QString fileName = info.fileName();
+    // Keep every part of the name after the base name (a.tar.gz -> a_1.tar.gz);
+    // a name without a suffix gets no trailing dot.
+    QString rest;
+    if (fileName.startsWith(baseName))
+        rest = fileName.mid(baseName.size());
+    else if (!info.suffix().isEmpty())
+        rest = QLatin1Char('.') + info.suffix();
+    QString path = candidate;
+    while (nameTaken(path)) {
+        path = QStringLiteral("%1/%2_%3%4").arg(folder, baseName, QString::number(n), rest);
+        ++n;
+    }
+    return path;
+}
+
+bool TwFileItemGroup::addSimilarPhoto(TwPhotoItem *photo)
+{
+    if (!photo || m_itemsByKey.isEmpty())
+        return false;
+    bool matched = false;
+    // The first head that matches decides; later keys could not change the outcome.
+    for (auto it = m_itemsByKey.cbegin(); it != m_itemsByKey.cend() && !matched; ++it) {
+        if (stopRequested.load())
+            break;
+        matched = isSimilarPhoto(it.value(), photo);
+    }
+    if (!matched)
+        return false;
+    m_itemsByKey[photo->matchKey()].append(photo);
+    photo->histogram().releaseData();
+    return true;
+}
+
+bool TwFileItemGroup::isSimilarPhoto(const ItemList &items, TwFileItem *photo) const
+{
+    if (!photo || !photo->isPhoto() || items.isEmpty())
+        return false;
+    auto *image = qobject_cast<TwPhotoItem *>(photo);
+    auto *head = qobject_cast<TwPhotoItem *>(items.first());
+    if (!image || !head)
+        return false;
+
+    // Cheapest test first: sizes far apart are never compared further.
+    if (qAbs(pixelArea(image) - pixelArea(head)) > MaximumPixelDifference)
+        return false;
+
+    const TwGenernalPreferences *general = TwPreferences::instance()->general();
+    const double imageSimilarity = general->imageSimilarity();
+    const double featureSimilarity = general->featureSimilarity();
+    if (!image->histogram().similarToHistogram(head->histogram(), imageSimilarity))
+        return false;
+
+    const cv::Mat imageDescriptors = image->histogram().getORBImageDesc();
+    if (imageDescriptors.empty())
+        return false;
+    const cv::Mat headDescriptors = head->histogram().getORBImageDesc();
+    if (headDescriptors.empty())
+        return false;
+    return image->histogram().similarToORB(imageDescriptors, headDescriptors, featureSimilarity);
+}
+
+void TwFileItemGroup::selectBy(Comparison comparison, SelectionScope scope, bool flag)
+{
+    m_checkedCount = 0;
+    m_checkedBytes = 0;
+    TwFileItem *keeper = nullptr;
+    auto check = [this](TwFileItem *item) {
+        item->setChecked(true);
+        ++m_checkedCount;
+        m_checkedBytes += item->fileSize();
+    };
+    for (const ItemList &items : qAsConst(m_itemsByKey)) {
+        if (items.isEmpty() || (scope == ExactDuplicates && items.size() == 1))
+            continue;
+        const int visited = scope == FirstOfEachKey ? 1 : items.size();
+        for (int i = 0; i < visited; ++i) {
+            TwFileItem *item = items.at(i);
+            if (!keeper) {
+                item->setChecked(false);
+                keeper = item;
+            } else if (comparison && comparison(keeper, item, flag)) {
+                check(keeper);
+                item->setChecked(false);
+                keeper = item;
+            } else {
+                check(item);
+            }
+        }
+    }
+    emit markDuplicateChanged();
+}
+
+void TwFileItemGroup::applySelectionRule(int rule)
+{
+    switch (rule) {
+    case TwSelectionPreferences::SelectNewest:
+        selectBy(byCreatedTime, ExactDuplicates, true);
+        break;
+    case TwSelectionPreferences::SelectOldest:
+        selectBy(byCreatedTime, ExactDuplicates, false);
+        break;
+    case TwSelectionPreferences::SelectByFileName:
+        selectBy(byNameLength, ExactDuplicates, true);
+        break;
+    case TwSelectionPreferences::SelectByPriority:
+        selectBy(byPriority, ExactDuplicates, true);
+        break;
+    case TwSelectionPreferences::SelectHighResolution:
+        selectBy(byResolution, ExactDuplicates, true);
+        break;
+    case TwSelectionPreferences::SelectLowResolution:
+        selectBy(byResolution, ExactDuplicates, false);
+        break;
+    case TwSelectionPreferences::SelectHighQuality:
+        selectBy(bySize, ExactDuplicates, true);
+        break;
+    case TwSelectionPreferences::SelectLowQuality:
+        selectBy(bySize, ExactDuplicates, false);
+        break;
+    default:
+        break;
+    }
+}
+
+void TwFileItemGroup::deselectAll()
+{
+    for (const ItemList &items : qAsConst(m_itemsByKey)) {
+        for (TwFileItem *item : items)
+            item->setChecked(false);
+    }
+    m_checkedCount = 0;
+    m_checkedBytes = 0;
+}
+
+bool TwFileItemGroup::byCreatedTime(
+    const TwFileItem *keeper, const TwFileItem *candidate, bool flag)
+{
+    const bool earlier = candidate->createdTime() < keeper->createdTime();
+    return flag ? earlier : !earlier;
+}
+
+bool TwFileItemGroup::byNameLength(const TwFileItem *keeper, const TwFileItem *candidate, bool flag)
+{
+    const int keeperLength = keeper->baseName().size();
+    const int candidateLength = candidate->baseName().size();
+    return flag ? candidateLength < keeperLength : candidateLength > keeperLength;
+}
+
+bool TwFileItemGroup::byPriority(const TwFileItem *keeper, const TwFileItem *candidate, bool flag)
+{
+    if (!flag)
+        return false;
+    const TwSelectionPreferences *selection = TwPreferences::instance()->selection();
+    return selection->priorityForPath(candidate->absolutePath())
+        < selection->priorityForPath(keeper->absolutePath());
+}
+
+bool TwFileItemGroup::bySize(const TwFileItem *keeper, const TwFileItem *candidate, bool flag)
+{
+    const qint64 keeperSize = keeper->fileSize();
+    const qint64 candidateSize = candidate->fileSize();
+    return flag ? candidateSize < keeperSize : candidateSize > keeperSize;
+}
+
+bool TwFileItemGroup::byResolution(const TwFileItem *keeper, const TwFileItem *candidate, bool flag)
+{
+    if (!keeper->isPhoto() || !candidate->isPhoto())
+        return false;
+    const bool smaller = pixelArea(static_cast<const TwPhotoItem *>(candidate))
+        < pixelArea(static_cast<const TwPhotoItem *>(keeper));
+    return flag ? smaller : !smaller;
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QFlags>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include "twgenernalpreferences.h"
+
+class TwFileItem;
+class TwPhotoItem;
+
+// One group of the results: items filed by match key, so several items under
+// one key are exact copies and several keys are similar images. Owns its
+// items and keeps the count and bytes of the checked ones.
+class TwFileItemGroup : public QObject {
+    Q_OBJECT
+
+public:
+    using ItemList = QVector<TwFileItem *>;
+    using ItemMap = QMap<QString, ItemList>;
+
+    // Which items of a group take part in a selection run.
+    enum SelectionScope { AllItems = 0, ExactDuplicates = 1, FirstOfEachKey = 2 };
+
+    // Answers whether `candidate` replaces `keeper` as the item kept.
+    using Comparison = bool (*)(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
+
+    explicit TwFileItemGroup(TwFileItem *firstItem, QObject *parent = nullptr);
+    ~TwFileItemGroup() override;
+
+    bool addItem(TwFileItem *item);
+    // Destroys the item if it is a member; returns the number of items left.
+    int removeItem(TwFileItem *item);
+    void itemCheckedChanged(bool checked, qint64 bytes);
+
+    int allItemCount() const;
+    int keyCount() const { return m_itemsByKey.size(); }
+    bool hasSeveralKeys() const { return keyCount() > 1; }
+    int duplicateItemCount() const;
+    int checkedDuplicateCount() const;
+    int checkedHeadCount() const;
+    int checkedCount() const { return m_checkedCount; }
+    qint64 checkedBytes() const { return m_checkedBytes; }
+    TwFileItem *firstItem() const;
+    // Every item, key by key in key order.
+    QList<TwFileItem *> items() const;
+    const ItemMap &itemsByKey() const { return m_itemsByKey; }
+
+    QString groupName() const { return m_groupName; }
+    void setName(const QString &name) { m_groupName = name; }
+
+    // Removes the checked files by the removal method of the preferences,
+    // emitting deleteItemFile(0) to `receiver`'s onItemFileDeleted(int) for
+    // every checked file handled. Files that could not be removed stay.
+    bool removeChecked(QObject *receiver);
+    static bool dealWithFile(const QString &path,
+        QFlags<TwGenernalPreferences::TwRemovalMethodFlag> method, const QString &targetFolder);
+    // The first of `candidate`, `baseName`_n.<rest> (n = `n`, n + 1, ...)
+    // that does not exist; <rest> is everything after the base name.
+    static QString uniqueTargetPath(const QString &candidate, const QString &baseName, int n);
+
+    bool addSimilarPhoto(TwPhotoItem *photo);
+    bool isSimilarPhoto(const ItemList &items, TwFileItem *photo) const;
+
+    void selectBy(Comparison comparison, SelectionScope scope, bool flag);
+    void applySelectionRule(int rule);
+    void deselectAll();
+
+    static bool byCreatedTime(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
+    static bool byNameLength(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
+    static bool byPriority(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
+    static bool bySize(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
+    static bool byResolution(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
+
+signals:
+    void markDuplicateChanged();
+    void deleteItemFile(int value);
+
+private:
+    void releaseItems();
+    void clampCounters();
+
+    ItemMap m_itemsByKey;
+    int m_checkedCount = 0;
+    qint64 m_checkedBytes = 0;
+    QString m_groupName;
+};

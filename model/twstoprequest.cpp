@@ -1,0 +1,4 @@
+#include "twstoprequest.h"
+
+std::atomic_bool stopRequested { false };
+std::atomic_bool stopDeletion { false };
