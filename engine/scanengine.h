@@ -2,7 +2,10 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QElapsedTimer>
+#include <QPair>
 #include <QTime>
+#include <QVector>
 
 #include <memory>
 
@@ -18,8 +21,7 @@ class processThread;
  * All slots run on the thread that owns the engine (the GUI thread in the
  * program); the pool tasks reach it by queued signals.
  */
-class ScanEngine : public QObject
-{
+class ScanEngine : public QObject {
     Q_OBJECT
 public:
     enum Phase { Idle, Walking, SearchingDuplicates, SearchingSimilar, Processing, Finished };
@@ -46,8 +48,20 @@ public:
 
     /** @p path followed by each ancestor up to the root, when @p path is an existing folder. */
     static QStringList ancestorPaths(const QString &path);
-    /** @p folders without those that lie inside another listed folder. */
+    /** @p folders without those that lie inside another listed folder, and without repeats. */
     static QStringList dropNestedFolders(const QStringList &folders);
+
+    /**
+     * The slices of @p elementCount elements over the eight comparison tasks:
+     * (start, count) per task; the last task also takes the remainder.
+     */
+    static QVector<QPair<int, int>> taskSlices(int elementCount);
+    /** Number of comparison tasks per pass. */
+    static constexpr int SearchTaskCount = 8;
+
+    /** With the similar-image pass off, the process stage follows the duplicate pass. */
+    void setSimilarPassEnabled(bool enabled) { m_similarPassEnabled = enabled; }
+    bool similarPassEnabled() const { return m_similarPassEnabled; }
 
 signals:
     void stopTask();
@@ -84,6 +98,7 @@ private:
     void beginSimialThread();
     void startSearchTasks(int elementCount, bool duplicateMode);
     void setPhase(Phase phase);
+    void startProcessStage(bool userStop);
 
     std::unique_ptr<QScanResult> m_scanResult;
     std::unique_ptr<TwSearchResult> m_searchResult;
@@ -95,4 +110,6 @@ private:
     int progressSum = 0;
     float progressTotal = 0;
     QTime scanStartTime;
+    QElapsedTimer m_elapsed;
+    bool m_similarPassEnabled = true;
 };

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QFlags>
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+#include <atomic>
+
+#include "twgenernalpreferences.h"
+
+/**
+ * The candidates of one scan: every collected file bucketed by category and
+ * exact size, narrowed after the walk to the same-size groups and the lone
+ * images that the comparison passes look at.
+ *
+ * collectFile(), claimFolder() and the list accessors are thread-safe;
+ * removeDiffSizeItem() and clear() run only while no task of the scan runs.
+ */
+class QScanResult : public QObject {
+    Q_OBJECT
+public:
+    /** Identity of a file on its device; two paths with one identity are one file. */
+    struct FileId {
+        quint64 device = 0;
+        quint64 inode = 0;
+        bool operator==(const FileId &other) const
+        {
+            return device == other.device && inode == other.inode;
+        }
+    };
+
+    explicit QScanResult(QObject *parent = nullptr);
+    ~QScanResult() override;
+
+    /** Adds @p path of @p size bytes to its bucket (category name + size). */
+    void collectFile(qint64 size, const QString &path);
+    /**
+     * As collectFile(), unless a file with the same @p id was collected
+     * already in this scan (a second hard link, or the same file reached
+     * through a folder link): then nothing is added and false is returned.
+     */
+    bool collectFile(qint64 size, const QString &path, const FileId &id);
+    /**
+     * Marks the real folder @p canonicalPath as walked; false when it was
+     * walked already in this scan, so that folder links never loop.
+     */
+    bool claimFolder(const QString &canonicalPath);
+
+    /** Files collected since the last clear(); read without the lock. */
+    qint64 fileCount() const { return m_fileCount.load(); }
+    /** Files kept for comparison by removeDiffSizeItem(); read without the lock. */
+    qint64 candidateCount() const { return m_candidateCount.load(); }
+
+    /**
+     * Keeps the buckets of two or more files as same-size groups and the
+     * lone comparable images; everything else is dropped. Running it twice
+     * gives the same result as running it once.
+     */
+    void removeDiffSizeItem(QFlags<TwGenernalPreferences::TwScanMethodFlag> method);
+
+    QList<QStringList> sameSizeGroups() const;
+    QStringList singleImages() const;
+    void appendSingleImages(const QStringList &paths);
+    void clear();
+
+    /** The bucket key of a file: its category name followed by the size in decimal. */
+    static QString bucketKey(const QString &path, qint64 size);
+
+private:
+    void addToBucket(qint64 size, const QString &path);
+
+    std::atomic<qint64> m_fileCount { 0 };
+    std::atomic<qint64> m_candidateCount { 0 };
+    QList<QStringList> m_sameSizeGroups;
+    mutable QMutex m_mutex;
+    QHash<QString, QStringList> m_sizeBuckets;
+    QStringList m_singleImages;
+    QSet<QString> m_walkedFolders;
+    QSet<QPair<quint64, quint64>> m_collectedIds;
+};

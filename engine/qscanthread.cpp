@@ -1,0 +1,127 @@
+#include "qscanthread.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+
+#include <limits>
+
+#include <sys/stat.h>
+
+#include "qscanresult.h"
+#include "twignorelistpreferences.h"
+#include "twpreferences.h"
+#include "twstoprequest.h"
+
+namespace {
+
+// Bytes of a KiB/MiB count, saturating instead of overflowing on absurd settings.
+qint64 scaledBytes(qint64 count, qint64 unit)
+{
+    if (count > std::numeric_limits<qint64>::max() / unit)
+        return std::numeric_limits<qint64>::max();
+    if (count < std::numeric_limits<qint64>::min() / unit)
+        return std::numeric_limits<qint64>::min();
+    return count * unit;
+}
+
+} // namespace
+
+QScanThread::QScanThread(const QString &path, QScanResult *result, QObject *parent)
+    : QObject(parent)
+    , path(path)
+    , result(result)
+{
+}
+
+void QScanThread::run()
+{
+    doWork();
+}
+
+void QScanThread::stopThread()
+{
+    stopFlag = true;
+}
+
+bool QScanThread::stopping() const
+{
+    return stopFlag.load() || stopRequested.load();
+}
+
+QScanThread::Rules QScanThread::currentRules()
+{
+    Rules rules;
+    TwPreferences *preferences = TwPreferences::instance();
+    const TwIgnoreListPreferences *ignore = preferences->ignoreList();
+    rules.ignoreSystemHidden = ignore->ignoreSystemHidden();
+    rules.ignorePaths = ignore->ignorePaths();
+    // Typed by hand as a comma-separated list, so blanks around entries are common.
+    for (const QString &extension : ignore->ignoreExtensions())
+        rules.ignoreExtensions.append(extension.simplified());
+    const TwGenernalPreferences *general = preferences->general();
+    rules.minimumBytes = scaledBytes(general->minimumFileSize(), 1024);
+    rules.maximumBytes = scaledBytes(general->maximumFileSize(), 1048576);
+    return rules;
+}
+
+QString QScanThread::suffixOf(const QString &fileName)
+{
+    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : fileName.mid(dot + 1).toLower();
+}
+
+void QScanThread::doWork()
+{
+    const Rules rules = currentRules();
+
+    // A folder reached a second time (through a link, or listed twice by
+    // different names) is not listed again, so links never loop.
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (canonical.isEmpty() || !result->claimFolder(canonical)) {
+        emit finished(stopping());
+        return;
+    }
+
+    QDir dir(path);
+    const QFileInfoList entries
+        = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+            QDir::Name | QDir::IgnoreCase);
+    // Zero-byte files are all alike and never worth offering as copies,
+    // whatever the setting says.
+    const qint64 lowerBound = qMax<qint64>(rules.minimumBytes, 0);
+
+    for (const QFileInfo &entry : entries) {
+        if (stopping())
+            break;
+        if (rules.ignoreSystemHidden && entry.isHidden())
+            continue;
+        const QString absolute = entry.absoluteFilePath();
+        if (rules.ignorePaths.contains(absolute))
+            continue;
+        if (entry.isDir()) {
+            emit addNewThread(absolute);
+            continue;
+        }
+        if (rules.ignoreExtensions.contains(suffixOf(entry.fileName())))
+            continue;
+
+        // One stat gives the size and the file's identity; only regular
+        // files are collected (reading a pipe or a device would block or
+        // never end).
+        struct stat info;
+        const QByteArray native = QFile::encodeName(absolute);
+        if (::stat(native.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        const qint64 size = info.st_size;
+        if (size <= lowerBound || size >= rules.maximumBytes)
+            continue;
+        QScanResult::FileId id;
+        id.device = quint64(info.st_dev);
+        id.inode = quint64(info.st_ino);
+        if (!result->collectFile(size, absolute, id))
+            continue;
+        emit addItemFile(result->fileCount(), absolute);
+    }
+    emit finished(stopFlag.load() || stopRequested.load());
+}

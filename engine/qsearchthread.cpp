@@ -1,0 +1,77 @@
+#include "qsearchthread.h"
+
+#include <QDebug>
+#include <QThread>
+
+#include "qscanresult.h"
+#include "twphotoitem.h"
+#include "twsearchresult.h"
+#include "twstoprequest.h"
+
+#include <memory>
+
+QSearchThread::QSearchThread(QScanResult *scanResult, TwSearchResult *searchResult, int startIndex,
+    int itemCount, bool duplicateMode, QObject *parent)
+    : QObject(parent)
+    , scanResult(scanResult)
+    , searchResult(searchResult)
+    , startIndex(startIndex)
+    , itemCount(itemCount)
+    , duplicateMode(duplicateMode)
+{
+}
+
+void QSearchThread::stopThread()
+{
+    stopRequested = true;
+    stopFlag = true;
+}
+
+void QSearchThread::run()
+{
+    if (duplicateMode)
+        runDuplicatePass();
+    else
+        runSimilarPass();
+    emit finished();
+}
+
+void QSearchThread::runDuplicatePass()
+{
+    const QList<QStringList> groups = scanResult->sameSizeGroups();
+    // A slice past the end (the lists changed under us) is clamped, never read.
+    const int end = qMin(startIndex + itemCount, groups.size());
+    for (; startIndex < end; ++startIndex) {
+        if (stopFlag.load() || stopRequested.load()) {
+            qDebug() << "QSearchThread::run"
+                     << "stop QSearchThread id= " << QThread::currentThreadId();
+            break;
+        }
+        const QStringList &group = groups.at(startIndex);
+        const QStringList unique = searchResult->addSameSizeGroup(group);
+        if (!unique.isEmpty())
+            scanResult->appendSingleImages(unique);
+        emit addItemFile(group.size() - unique.size());
+    }
+}
+
+void QSearchThread::runSimilarPass()
+{
+    const QStringList images = scanResult->singleImages();
+    const int end = qMin(startIndex + itemCount, images.size());
+    for (; startIndex < end; ++startIndex) {
+        if (stopFlag.load() || stopRequested.load()) {
+            qDebug() << "QSearchThread::run"
+                     << "stop QSearchThread id= " << QThread::currentThreadId();
+            break;
+        }
+        const QString &path = images.at(startIndex);
+        if (TwPhotoItem::isPhotoFile(path)) {
+            // Decoding and the histogram happen here, outside the result's lock.
+            auto item = std::make_unique<TwPhotoItem>(path, false);
+            if (!searchResult->addSimilarImage(item.release()))
+                break;
+        }
+        emit addItemFile(1);
+    }
+}

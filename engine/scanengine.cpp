@@ -1,0 +1,334 @@
+#include "scanengine.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QThreadPool>
+
+#include "processthread.h"
+#include "qscanresult.h"
+#include "qscanthread.h"
+#include "qsearchthread.h"
+#include "twgenernalpreferences.h"
+#include "twpreferences.h"
+#include "twsearchresult.h"
+#include "twstoprequest.h"
+
+ScanEngine::ScanEngine(QObject *parent)
+    : QObject(parent)
+    , m_scanResult(std::make_unique<QScanResult>())
+    , m_searchResult(std::make_unique<TwSearchResult>())
+    , m_processThread(std::make_unique<processThread>(m_searchResult.get()))
+{
+    TwSearchResult *search = m_searchResult.get();
+    connect(search, &TwSearchResult::numberOfDuplicateFilesChanged, this,
+        &ScanEngine::numberOfDuplicateFilesChanged);
+    connect(search, &TwSearchResult::bytesOfDuplicateFilesChanged, this,
+        &ScanEngine::bytesOfDuplicateFilesChanged);
+    connect(search, &TwSearchResult::numberOfFileScannedChanged, this,
+        &ScanEngine::numberOfFileScannedChanged);
+    connect(m_processThread.get(), &processThread::processStart, this, &ScanEngine::processStart,
+        Qt::QueuedConnection);
+    connect(m_processThread.get(), &processThread::processEnd, this, &ScanEngine::EndSearch,
+        Qt::QueuedConnection);
+}
+
+ScanEngine::~ScanEngine()
+{
+    // Pool tasks and the process stage hold raw pointers to both results:
+    // none of them may outlive this object.
+    stopAndWait();
+}
+
+bool ScanEngine::isRunning() const
+{
+    return m_phase == Walking || m_phase == SearchingDuplicates || m_phase == SearchingSimilar
+        || m_phase == Processing;
+}
+
+ScanEngine::Phase ScanEngine::phase() const
+{
+    return m_phase;
+}
+
+QStringList ScanEngine::scannedFolders() const
+{
+    return m_folders;
+}
+
+QScanResult *ScanEngine::scanResult() const
+{
+    return m_scanResult.get();
+}
+
+TwSearchResult *ScanEngine::searchResult() const
+{
+    return m_searchResult.get();
+}
+
+void ScanEngine::clearResults()
+{
+    if (isRunning())
+        return;
+    // The search result first: its containers point into the category
+    // table that clearing the scan result rebuilds.
+    m_searchResult->clear();
+    m_scanResult->clear();
+}
+
+void ScanEngine::setPhase(Phase phase)
+{
+    if (m_phase == phase)
+        return;
+    m_phase = phase;
+    emit phaseChanged(phase);
+}
+
+QStringList ScanEngine::ancestorPaths(const QString &path)
+{
+    QStringList paths;
+    if (path.isEmpty() || !QFileInfo(path).isDir())
+        return paths;
+    paths.append(path);
+    QDir dir(QFileInfo(path).absoluteFilePath());
+    while (dir.cdUp())
+        paths.append(dir.absolutePath());
+    return paths;
+}
+
+QStringList ScanEngine::dropNestedFolders(const QStringList &folders)
+{
+    QStringList kept;
+    for (const QString &folder : folders) {
+        // A folder listed twice would otherwise count as nested in itself
+        // and both entries would be dropped.
+        if (kept.contains(folder))
+            continue;
+        const QStringList ancestors = ancestorPaths(folder);
+        bool nested = false;
+        for (const QString &other : folders) {
+            if (other != folder && ancestors.contains(other)) {
+                nested = true;
+                break;
+            }
+        }
+        if (!nested)
+            kept.append(folder);
+    }
+    return kept;
+}
+
+QVector<QPair<int, int>> ScanEngine::taskSlices(int elementCount)
+{
+    QVector<QPair<int, int>> slices;
+    const int share = elementCount / SearchTaskCount;
+    for (int i = 0; i < SearchTaskCount; ++i) {
+        const int count = i == SearchTaskCount - 1 ? share + elementCount % SearchTaskCount : share;
+        slices.append(qMakePair(share * i, count));
+    }
+    return slices;
+}
+
+bool ScanEngine::BeginScanCatalogue(const QStringList &folders)
+{
+    if (isRunning() || folders.isEmpty())
+        return false;
+    // A finished process stage may still be leaving run().
+    m_processThread->wait();
+    scanStartTime = QTime::currentTime();
+    m_elapsed.start();
+    qDebug()
+        << "ScanEngine::BeginScanCatalogue"
+        << QStringLiteral("begin scaned! system thread count=%1!").arg(QThread::idealThreadCount());
+    stopRequested = false;
+    progressSum = 0;
+    progressTotal = 0;
+    finishedTaskCount = 0;
+    scanTaskCount = 0;
+    m_processThread->setUserStop(false);
+    QThreadPool::globalInstance()->setMaxThreadCount(8);
+    m_searchResult->clear();
+    m_scanResult->clear();
+
+    m_folders = dropNestedFolders(folders);
+    setPhase(Walking);
+    qDebug() << "ScanEngine::BeginScanCatalogue"
+             << "BeginScanCatalogue";
+    for (const QString &folder : qAsConst(m_folders)) {
+        qDebug() << "ScanEngine::BeginScanCatalogue" << folder;
+        ++scanTaskCount;
+        startScanTask(folder);
+    }
+    return true;
+}
+
+void ScanEngine::startScanTask(const QString &path)
+{
+    auto *task = new QScanThread(path, m_scanResult.get());
+    task->setAutoDelete(true);
+    connect(task, &QScanThread::addNewThread, this, &ScanEngine::onAddNewScanThread,
+        Qt::QueuedConnection);
+    connect(
+        task, &QScanThread::addItemFile, this, &ScanEngine::onAddScanFile, Qt::QueuedConnection);
+    connect(task, &QScanThread::finished, this, &ScanEngine::onScanFinished, Qt::QueuedConnection);
+    // Tasks poll stopRequested themselves; stopTask() is not connected to
+    // them because the pool deletes a task on its own thread at any moment.
+    QThreadPool::globalInstance()->start(task, 100);
+}
+
+void ScanEngine::onAddNewScanThread(const QString &path)
+{
+    if (stopRequested.load() || m_phase != Walking)
+        return;
+    ++scanTaskCount;
+    startScanTask(path);
+}
+
+void ScanEngine::onAddScanFile(qlonglong fileCount, const QString &path)
+{
+    emit filesFound(fileCount, path);
+}
+
+void ScanEngine::onScanFinished(bool userStop)
+{
+    Q_UNUSED(userStop)
+    if (m_phase != Walking)
+        return;
+    --scanTaskCount;
+    if (scanTaskCount != 0 || stopRequested.load())
+        return;
+    m_scanResult->removeDiffSizeItem(TwPreferences::instance()->general()->scanMethod());
+    qDebug() << "ScanEngine::onScanFinished"
+             << "onScanFinished! ";
+    beginSearchThread();
+}
+
+void ScanEngine::startSearchTasks(int elementCount, bool duplicateMode)
+{
+    const QVector<QPair<int, int>> slices = taskSlices(elementCount);
+    for (const QPair<int, int> &slice : slices) {
+        auto *task = new QSearchThread(
+            m_scanResult.get(), m_searchResult.get(), slice.first, slice.second, duplicateMode);
+        task->setAutoDelete(true);
+        if (duplicateMode)
+            connect(task, &QSearchThread::finished, this, &ScanEngine::onSearchFinished,
+                Qt::QueuedConnection);
+        else
+            connect(task, &QSearchThread::finished, this, &ScanEngine::onSimalyFinished,
+                Qt::QueuedConnection);
+        connect(task, &QSearchThread::addItemFile, this, &ScanEngine::onAddSearchFile,
+            Qt::QueuedConnection);
+        QThreadPool::globalInstance()->start(task, 0);
+    }
+}
+
+void ScanEngine::beginSearchThread()
+{
+    const int groupCount = m_scanResult->sameSizeGroups().size();
+    progressTotal = float(m_scanResult->candidateCount());
+    finishedTaskCount = 0;
+    qDebug() << "ScanEngine::beginSearchThread"
+             << "beginSearchThread:= " << groupCount;
+    setPhase(SearchingDuplicates);
+    if (m_phase != SearchingDuplicates) // stopped by a phaseChanged() receiver
+        return;
+    if (groupCount == 0) {
+        beginSimialThread();
+        return;
+    }
+    startSearchTasks(groupCount, true);
+}
+
+void ScanEngine::onSearchFinished()
+{
+    if (m_phase != SearchingDuplicates)
+        return;
+    ++finishedTaskCount;
+    if (finishedTaskCount == SearchTaskCount && !stopRequested.load())
+        beginSimialThread();
+}
+
+void ScanEngine::beginSimialThread()
+{
+    finishedTaskCount = 0;
+    if (!m_similarPassEnabled) {
+        startProcessStage(false);
+        return;
+    }
+    const int imageCount = m_scanResult->singleImages().size();
+    qDebug() << "ScanEngine::beginSimialThread"
+             << "beginSimialThread:= " << imageCount;
+    setPhase(SearchingSimilar);
+    if (m_phase != SearchingSimilar)
+        return;
+    startSearchTasks(imageCount, false);
+}
+
+void ScanEngine::onSimalyFinished()
+{
+    if (m_phase != SearchingSimilar)
+        return;
+    ++finishedTaskCount;
+    if (finishedTaskCount == SearchTaskCount && !stopRequested.load())
+        startProcessStage(false);
+}
+
+void ScanEngine::onAddSearchFile(int curCount)
+{
+    progressSum += curCount;
+    emit progressChanged(progressSum, double(progressTotal));
+}
+
+void ScanEngine::startProcessStage(bool userStop)
+{
+    setPhase(Processing);
+    m_processThread->setUserStop(userStop);
+    m_processThread->start();
+}
+
+void ScanEngine::stop()
+{
+    // Only a scan still walking or comparing can be stopped; once the
+    // process stage runs, a second start would run it twice.
+    if (m_phase != Walking && m_phase != SearchingDuplicates && m_phase != SearchingSimilar)
+        return;
+    stopRequested = true;
+    emit stopTask();
+    qDebug() << "ScanEngine::stop"
+             << "user click stop scaned! ";
+    startProcessStage(true);
+}
+
+void ScanEngine::stopAndWait()
+{
+    const bool running = isRunning();
+    stop();
+    if (running) {
+        QThreadPool::globalInstance()->clear();
+        QThreadPool::globalInstance()->waitForDone(-1);
+    }
+    m_processThread->wait();
+}
+
+void ScanEngine::EndSearch()
+{
+    if (m_phase != Processing)
+        return;
+    m_processThread->wait();
+    const bool userStop = m_processThread->userStop();
+    scanTaskCount = 0;
+    const qint64 elapsedMs = m_elapsed.elapsed();
+    bool duplicatesFound = m_searchResult->numberOfDuplicateFiles() > 0;
+    if (userStop) {
+        if (!duplicatesFound) {
+            m_searchResult->clear();
+            m_scanResult->clear();
+        }
+    } else {
+        qDebug() << "ScanEngine::EndSearch"
+                 << "times:" << QStringLiteral("times: %1 ms\n").arg(elapsedMs);
+    }
+    setPhase(Finished);
+    emit processEnd(QString());
+    emit scanEnded(userStop, duplicatesFound, elapsedMs);
+}

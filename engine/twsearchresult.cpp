@@ -1,0 +1,165 @@
+#include "twsearchresult.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+
+#include "twcatalog.h"
+#include "twcatalogcontainer.h"
+#include "twphotoitem.h"
+#include "twshared.h"
+
+TwSearchResult::TwSearchResult(QObject *parent)
+    : QObject(parent)
+{
+}
+
+TwSearchResult::~TwSearchResult()
+{
+    qDeleteAll(m_containers);
+}
+
+void TwSearchResult::clear()
+{
+    QMutexLocker locker(&m_mutex);
+    qDeleteAll(m_containers);
+    m_containers.clear();
+    m_numberOfFileScanned = 0;
+    m_numberOfDuplicateFiles = 0;
+    m_bytesOfDuplicateFiles = 0;
+}
+
+TwCatalogContainer *TwSearchResult::containerFor(const QString &path)
+{
+    TwCatalog *catalog = TwCatalog::catalogForFile(path);
+    const QString name = catalog ? catalog->catalogKey() : TwShared::othersName();
+    TwCatalogContainer *&container = m_containers[name];
+    if (!container)
+        container = new TwCatalogContainer(catalog);
+    return container;
+}
+
+void TwSearchResult::addTotals(int count, qint64 bytes, int scanned)
+{
+    m_bytesOfDuplicateFiles += bytes;
+    emit bytesOfDuplicateFilesChanged(m_bytesOfDuplicateFiles);
+    m_numberOfDuplicateFiles += count;
+    emit numberOfDuplicateFilesChanged(m_numberOfDuplicateFiles);
+    m_numberOfFileScanned += scanned;
+    emit numberOfFileScannedChanged(m_numberOfFileScanned);
+}
+
+QStringList TwSearchResult::addSameSizeGroup(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return QStringList();
+    int count = 0;
+    qint64 bytes = 0;
+    QStringList unique;
+    if (m_hashOutsideLock) {
+        // The files are read and fingerprinted before the lock, so the eight
+        // tasks read in parallel; only the filing into groups is exclusive.
+        TwDuplicateCandidates candidates = TwCatalogContainer::prepareDuplicateCandidates(paths);
+        QMutexLocker locker(&m_mutex);
+        unique = containerFor(paths.first())->fileDuplicateCandidates(candidates, count, bytes);
+        addTotals(count, bytes, paths.size() - unique.size());
+    } else {
+        QMutexLocker locker(&m_mutex);
+        unique = containerFor(paths.first())->buildDuplicateGroups(paths, count, bytes);
+        addTotals(count, bytes, paths.size() - unique.size());
+    }
+    return unique;
+}
+
+bool TwSearchResult::addSimilarImage(TwPhotoItem *item)
+{
+    QMutexLocker locker(&m_mutex);
+    const qint64 size = item->fileSize();
+    TwCatalogContainer *container = containerFor(item->filePath());
+    ++m_numberOfFileScanned;
+    emit numberOfFileScannedChanged(m_numberOfFileScanned);
+    if (container->addSimilarPhoto(item)) {
+        m_bytesOfDuplicateFiles += size;
+        emit bytesOfDuplicateFilesChanged(m_bytesOfDuplicateFiles);
+        ++m_numberOfDuplicateFiles;
+        emit numberOfDuplicateFilesChanged(m_numberOfDuplicateFiles);
+    }
+    return true;
+}
+
+void TwSearchResult::removeEmptyGroups()
+{
+    for (TwCatalogContainer *container : qAsConst(m_containers))
+        container->removeSmallGroups();
+    for (auto it = m_containers.begin(); it != m_containers.end();) {
+        if (it.value()->duplicateCount() == 0) {
+            delete it.value();
+            it = m_containers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void TwSearchResult::applySelection(int rule)
+{
+    for (TwCatalogContainer *container : qAsConst(m_containers))
+        container->applySelectionRule(rule);
+}
+
+void TwSearchResult::removeCheckedItems(QObject *receiver)
+{
+    for (TwCatalogContainer *container : qAsConst(m_containers))
+        container->removeChecked(receiver);
+    removeEmptyGroups();
+    emit ItemDeletedComplated();
+}
+
+int TwSearchResult::checkedCount(bool refresh)
+{
+    int sum = 0;
+    for (TwCatalogContainer *container : qAsConst(m_containers))
+        sum += container->checkedCount(refresh);
+    return sum;
+}
+
+qint64 TwSearchResult::checkedBytes(bool refresh)
+{
+    qint64 sum = 0;
+    for (TwCatalogContainer *container : qAsConst(m_containers))
+        sum += container->checkedBytes(refresh);
+    return sum;
+}
+
+QMap<QString, TwCatalogContainer *> TwSearchResult::containers() const
+{
+    return m_containers;
+}
+
+qint64 TwSearchResult::numberOfFileScanned() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_numberOfFileScanned;
+}
+
+qint64 TwSearchResult::numberOfDuplicateFiles() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_numberOfDuplicateFiles;
+}
+
+qint64 TwSearchResult::bytesOfDuplicateFiles() const
+{
+    QMutexLocker locker(&m_mutex);
+    return m_bytesOfDuplicateFiles;
+}
+
+QString TwSearchResult::sizeText(qint64 bytes)
+{
+    if (bytes <= 1024)
+        return tr("%1 Bytes").arg(bytes);
+    if (bytes <= 1048576)
+        return tr("%1 KB").arg(double(bytes) / 1024.0, 0, 'f', 2);
+    if (bytes <= 1073741824)
+        return tr("%1 MB").arg(double(bytes) / 1048576.0, 0, 'f', 2);
+    return tr("%1 GB").arg(double(bytes) / 1073741824.0, 0, 'f', 2);
+}

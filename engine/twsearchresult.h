@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QStringList>
+
+class TwCatalogContainer;
+class TwPhotoItem;
+
+/**
+ * The findings of one scan: one container of groups per category, and the
+ * three running totals shown while the comparison runs.
+ *
+ * addSameSizeGroup(), addSimilarImage() and clear() are thread-safe; the
+ * other operations run only when no comparison task is running.
+ */
+class TwSearchResult : public QObject {
+    Q_OBJECT
+public:
+    explicit TwSearchResult(QObject *parent = nullptr);
+    ~TwSearchResult() override;
+
+    /** Destroys every container and zeroes the totals; emits nothing. */
+    void clear();
+    /**
+     * Groups the equal files of @p paths (one size, one category) and
+     * returns the images among them that have no exact copy.
+     */
+    QStringList addSameSizeGroup(const QStringList &paths);
+    /** Places @p item (ownership taken) in the first alike group of its category, or a new one. */
+    bool addSimilarImage(TwPhotoItem *item);
+
+    /** Drops groups of fewer than two files, then containers that never had a duplicate. */
+    void removeEmptyGroups();
+    /** Applies selection rule @p rule to every group of every container. */
+    void applySelection(int rule);
+    /** Removes the checked files of every container, then prunes; emits ItemDeletedComplated(). */
+    void removeCheckedItems(QObject *receiver);
+    int checkedCount(bool refresh);
+    qint64 checkedBytes(bool refresh);
+    /** Category name → container; the pointers stay owned by this object. */
+    QMap<QString, TwCatalogContainer *> containers() const;
+
+    qint64 numberOfFileScanned() const;
+    qint64 numberOfDuplicateFiles() const;
+    qint64 bytesOfDuplicateFiles() const;
+
+    /**
+     * Reading and fingerprinting a group's files happens before the lock is
+     * taken (the default); off, the whole group is handled under the lock.
+     */
+    void setHashOutsideLock(bool outside) { m_hashOutsideLock = outside; }
+
+    /** A size for display: "%1 Bytes" up to 1024, else KB/MB/GB with two decimals. */
+    static QString sizeText(qint64 bytes);
+
+signals:
+    void numberOfFileScannedChanged(qlonglong newValue);
+    void numberOfDuplicateFilesChanged(qlonglong newValue);
+    void bytesOfDuplicateFilesChanged(qlonglong newValue);
+    void ItemDeletedComplated();
+
+private:
+    TwCatalogContainer *containerFor(const QString &path);
+    void addTotals(int count, qint64 bytes, int scanned);
+
+    qint64 m_numberOfFileScanned = 0;
+    qint64 m_numberOfDuplicateFiles = 0;
+    qint64 m_bytesOfDuplicateFiles = 0;
+    QMap<QString, TwCatalogContainer *> m_containers;
+    mutable QMutex m_mutex;
+    bool m_hashOutsideLock = true;
+};
