@@ -1,0 +1,408 @@
+#include "imagelistmodel.h"
+
+#include <algorithm>
+
+#include <QDateTime>
+#include <QDebug>
+#include <QFileInfo>
+
+#include "qbaseitem.h"
+#include "qgroupitem.h"
+#include "twcatalogcontainer.h"
+#include "twfileitem.h"
+#include "twfileitemgroup.h"
+#include "twphotoitem.h"
+#include "twsearchresult.h"
+
+namespace {
+
+const QString allCategory = QStringLiteral("All");
+const QString imagesCategory = QStringLiteral("Images");
+
+// Calls fn(list) for each content key's file list, in key order.
+template <typename Fn> void forEachKeyList(const TwFileItemGroup *group, Fn fn)
+{
+    const auto byKey = group->itemsByKey();
+    for (auto it = byKey.cbegin(); it != byKey.cend(); ++it)
+        fn(it.value());
+}
+
+} // namespace
+
+ImageListModel::ImageListModel(TwSearchResult *result, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_result(result)
+{
+}
+
+ImageListModel::~ImageListModel()
+{
+    qDebug() << "~ImageListModel()";
+    clearRows();
+}
+
+void ImageListModel::setKind(int kind)
+{
+    beginResetModel();
+    m_kind = kind;
+    endResetModel();
+}
+
+int ImageListModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return m_kind == GroupRows ? m_groups.size() : m_files.size();
+}
+
+int ImageListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 1;
+}
+
+QVariant ImageListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || role != Qt::DisplayRole || index.column() != 0)
+        return QVariant();
+    if (m_kind == GroupRows) {
+        if (QGroupItem *group = groupAt(index.row()))
+            return QVariant::fromValue(group);
+    } else if (QBaseItem *file = fileAt(index.row())) {
+        return QVariant::fromValue(file);
+    }
+    return QVariant();
+}
+
+QGroupItem *ImageListModel::groupAt(int row) const
+{
+    return row >= 0 && row < m_groups.size() ? m_groups.at(row) : nullptr;
+}
+
+QBaseItem *ImageListModel::fileAt(int row) const
+{
+    return row >= 0 && row < m_files.size() ? m_files.at(row) : nullptr;
+}
+
+void ImageListModel::clearRows()
+{
+    qDeleteAll(m_groups);
+    m_groups.clear();
+    qDeleteAll(m_files);
+    m_files.clear();
+}
+
+bool ImageListModel::groupListed(const TwFileItemGroup *group, const QString &category, int mode,
+    int *markedCount, int *fileCount)
+{
+    if (!group)
+        return false;
+    int marked = 0;
+    int files = 0;
+    if (category == imagesCategory) {
+        if (mode == 1) {
+            if (group->duplicateItemCount() <= 0)
+                return false;
+            marked = group->checkedDuplicateCount();
+            files = group->duplicateItemCount();
+        } else if (mode == 2) {
+            if (!group->hasSeveralKeys())
+                return false;
+            marked = group->checkedHeadCount();
+            files = group->keyCount();
+        } else {
+            return false;
+        }
+    } else {
+        marked = group->checkedCount();
+        files = group->allItemCount();
+    }
+    if (markedCount)
+        *markedCount = marked;
+    if (fileCount)
+        *fileCount = files;
+    return true;
+}
+
+QGroupItem *ImageListModel::makeGroupRow(TwFileItemGroup *group, int markedCount, int fileCount)
+{
+    TwFileItem *first = group->firstItem();
+    if (!first)
+        return nullptr;
+    auto *row = new QGroupItem;
+    row->markedCount = markedCount;
+    row->fileCount = fileCount;
+    row->isImage = first->isPhoto();
+    row->path = first->filePath();
+    row->size = first->fileSize();
+    row->suffix = QFileInfo(row->path).suffix();
+    row->sizeText = TwFileItem::sizeString(row->size);
+    row->name = group->groupName();
+    return row;
+}
+
+QBaseItem *ImageListModel::makeFileRow(TwFileItem *file)
+{
+    auto *row = new QBaseItem;
+    row->path = file->filePath();
+    // One QFileInfo for size and date: painting must never reach the disk.
+    const QFileInfo info(row->path);
+    row->size = info.exists() ? info.size() : 0;
+    const QDateTime born = info.birthTime().isValid() ? info.birthTime() : info.lastModified();
+    row->created = born.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+    row->isImage = file->isPhoto();
+    row->checked = file->isChecked();
+    row->sizeText = TwFileItem::sizeString(row->size);
+    row->pathId = file->pathId();
+    return row;
+}
+
+void ImageListModel::loadGroups(const QString &category, int mode)
+{
+    clearRows();
+    m_mode = mode;
+    m_category = category;
+    if (!m_result)
+        return;
+    const auto containers = m_result->containers();
+    auto append = [this](TwFileItemGroup *group, int marked, int files) {
+        if (QGroupItem *row = makeGroupRow(group, marked, files))
+            m_groups.append(row);
+    };
+    if (category == allCategory) {
+        for (TwCatalogContainer *container : containers) {
+            for (TwFileItemGroup *group : container->groups())
+                append(group, group->checkedCount(), group->allItemCount());
+        }
+        return;
+    }
+    TwCatalogContainer *container = containers.value(category);
+    if (!container)
+        return;
+    for (TwFileItemGroup *group : container->groups()) {
+        int marked = 0;
+        int files = 0;
+        if (groupListed(group, category, mode, &marked, &files))
+            append(group, marked, files);
+    }
+}
+
+bool ImageListModel::lessThan(const QGroupItem *a, const QGroupItem *b, const GroupSortKey &key)
+{
+    int d = 0;
+    switch (key.column) {
+    case 0:
+        d = QString::compare(
+            QFileInfo(a->path).fileName(), QFileInfo(b->path).fileName(), Qt::CaseSensitive);
+        break;
+    case 1:
+        // Sizes beyond 2 GiB must not wrap: compare the 64-bit values, not their difference.
+        d = a->size < b->size ? -1 : (a->size > b->size ? 1 : 0);
+        break;
+    case 2:
+        d = a->fileCount - b->fileCount;
+        break;
+    case 3:
+        d = QString::compare(a->suffix, b->suffix, Qt::CaseSensitive);
+        break;
+    default:
+        return false;
+    }
+    if (d == 0)
+        return false;
+    return key.descending ? d > 0 : d < 0;
+}
+
+void ImageListModel::sortRows(const GroupSortKey &key)
+{
+    std::stable_sort(m_groups.begin(), m_groups.end(),
+        [&key](const QGroupItem *a, const QGroupItem *b) { return lessThan(a, b, key); });
+}
+
+int ImageListModel::loadAndSortGroups(const QString &category, int column, int mode)
+{
+    beginResetModel();
+    loadGroups(category, mode);
+    sortRows(GroupSortKey { column, mode, column == 1 || column == 2 });
+    endResetModel();
+    return m_groups.size();
+}
+
+int ImageListModel::filterGroups(
+    const QString &text, const QString &category, bool descending, int column, int mode)
+{
+    beginResetModel();
+    loadGroups(category, mode);
+    if (!text.isEmpty()) {
+        for (int i = m_groups.size() - 1; i >= 0; --i) {
+            QGroupItem *row = m_groups.at(i);
+            if (!QFileInfo(row->path).fileName().contains(text, Qt::CaseInsensitive)) {
+                m_groups.remove(i);
+                delete row;
+            }
+        }
+    }
+    sortRows(GroupSortKey { column, mode, descending });
+    endResetModel();
+    return m_groups.size();
+}
+
+void ImageListModel::sortGroups(int column, bool descending, int mode)
+{
+    beginResetModel();
+    sortRows(GroupSortKey { column, mode, descending });
+    endResetModel();
+}
+
+void ImageListModel::loadMembers(const QString &groupName, const QString &category, int mode)
+{
+    beginResetModel();
+    m_groupName = groupName;
+    clearRows();
+    m_mode = mode;
+    m_category = category;
+    if (TwFileItemGroup *group = groupByName(groupName)) {
+        forEachKeyList(group, [this, mode](const auto &list) {
+            if (mode == 0) {
+                // The first copy of each content goes last, its twins to the front.
+                for (int i = 0; i < list.size(); ++i) {
+                    QBaseItem *row = makeFileRow(list.at(i));
+                    if (i == 0)
+                        m_files.append(row);
+                    else
+                        m_files.prepend(row);
+                }
+            } else if (mode == 1) {
+                if (list.size() >= 2) {
+                    for (TwFileItem *file : list)
+                        m_files.append(makeFileRow(file));
+                }
+            } else if (mode == 2) {
+                if (!list.isEmpty())
+                    m_files.append(makeFileRow(list.first()));
+            }
+        });
+    }
+    endResetModel();
+}
+
+TwFileItemGroup *ImageListModel::groupByName(const QString &name) const
+{
+    if (name.isEmpty() || !m_result)
+        return nullptr;
+    const auto containers = m_result->containers();
+    if (m_category == allCategory) {
+        for (TwCatalogContainer *container : containers) {
+            for (TwFileItemGroup *group : container->groups()) {
+                if (group->groupName() == name)
+                    return group;
+            }
+        }
+        return nullptr;
+    }
+    TwCatalogContainer *container = containers.value(m_category);
+    if (!container)
+        return nullptr;
+    for (TwFileItemGroup *group : container->groups()) {
+        if (group->groupName() == name && groupListed(group, m_category, m_mode))
+            return group;
+    }
+    return nullptr;
+}
+
+TwFileItem *ImageListModel::fileByPathId(const QString &groupName, const QString &pathId) const
+{
+    TwFileItemGroup *group = groupByName(groupName);
+    if (!group)
+        return nullptr;
+    TwFileItem *found = nullptr;
+    const int mode = m_mode;
+    forEachKeyList(group, [&](const auto &list) {
+        if (found)
+            return;
+        if (mode == 1 && list.size() < 2)
+            return;
+        const int count = mode == 2 ? qMin(1, int(list.size())) : int(list.size());
+        for (int i = 0; i < count; ++i) {
+            if (list.at(i)->pathId() == pathId) {
+                found = list.at(i);
+                return;
+            }
+        }
+    });
+    return found;
+}
+
+int ImageListModel::hideFile(const QString &groupName, const QString &pathId)
+{
+    TwFileItemGroup *group = groupByName(groupName);
+    if (!group)
+        return -1;
+    if (TwFileItem *file = fileByPathId(m_groupName, pathId))
+        return group->removeItem(file);
+    return group->allItemCount();
+}
+
+void ImageListModel::setFileChecked(const QString &groupName, const QString &pathId, bool checked)
+{
+    if (TwFileItem *file = fileByPathId(groupName, pathId))
+        file->setChecked(checked);
+}
+
+void ImageListModel::refreshChecks()
+{
+    for (QBaseItem *row : qAsConst(m_files)) {
+        if (TwFileItem *file = fileByPathId(m_groupName, row->pathId))
+            row->checked = file->isChecked();
+    }
+}
+
+int ImageListModel::applySelection(const QString &groupName, int action)
+{
+    TwFileItemGroup *group = groupByName(groupName);
+    if (!group)
+        return 0;
+    const auto scope = m_mode == 1 ? TwFileItemGroup::ExactDuplicates
+        : m_mode == 2              ? TwFileItemGroup::FirstOfEachKey
+                                   : TwFileItemGroup::AllItems;
+    switch (action) {
+    case 1:
+        group->selectBy(TwFileItemGroup::byNameLength, scope, true);
+        break;
+    case 2:
+        group->selectBy(TwFileItemGroup::byPriority, scope, true);
+        break;
+    case 3:
+        group->selectBy(TwFileItemGroup::byCreatedTime, scope, true);
+        break;
+    case 4:
+        group->selectBy(TwFileItemGroup::byCreatedTime, scope, false);
+        break;
+    case 5:
+        group->selectBy(TwFileItemGroup::bySize, scope, true);
+        break;
+    case 6:
+        group->selectBy(TwFileItemGroup::bySize, scope, false);
+        break;
+    case 7:
+        group->selectBy(TwFileItemGroup::byResolution, scope, true);
+        break;
+    case 8:
+        group->selectBy(TwFileItemGroup::byResolution, scope, false);
+        break;
+    case 9:
+        group->deselectAll();
+        break;
+    default:
+        break;
+    }
+    switch (m_mode) {
+    case 0:
+        return group->checkedCount();
+    case 1:
+        return group->checkedDuplicateCount();
+    case 2:
+        return group->checkedHeadCount();
+    default:
+        return 0;
+    }
+}

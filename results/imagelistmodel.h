@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QString>
+#include <QVector>
+
+class QBaseItem;
+class QGroupItem;
+class TwFileItem;
+class TwFileItemGroup;
+class TwSearchResult;
+
+// How group rows are ordered: column is the sort box's index (0 Name, 1 Size,
+// 2 Count, 3 Type). The mode travels along but does not change the order.
+struct GroupSortKey {
+    int column = 0;
+    int mode = 0;
+    bool descending = false;
+};
+
+// The rows the results window shows: duplicate groups (kind 1) or the files of
+// one group (kind 2). Rows are snapshots taken at load time; the file model
+// itself is only reached through the group operations below.
+class ImageListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Kind { GroupRows = 1, FileRows = 2 };
+
+    explicit ImageListModel(TwSearchResult *result, QObject *parent = nullptr);
+    ~ImageListModel() override;
+
+    void setKind(int kind);
+    int kind() const { return m_kind; }
+    int resultMode() const { return m_mode; }
+    QString category() const { return m_category; }
+    QString groupName() const { return m_groupName; }
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+    QGroupItem *groupAt(int row) const;
+    QBaseItem *fileAt(int row) const;
+
+    void clearRows();
+    void loadGroups(const QString &category, int mode);
+    int loadAndSortGroups(const QString &category, int column, int mode);
+    int filterGroups(
+        const QString &text, const QString &category, bool descending, int column, int mode);
+    void sortGroups(int column, bool descending, int mode);
+    void loadMembers(const QString &groupName, const QString &category, int mode);
+
+    TwFileItemGroup *groupByName(const QString &name) const;
+    TwFileItem *fileByPathId(const QString &groupName, const QString &pathId) const;
+    int hideFile(const QString &groupName, const QString &pathId);
+    void setFileChecked(const QString &groupName, const QString &pathId, bool checked);
+    void refreshChecks();
+    int applySelection(const QString &groupName, int action);
+
+    // True when a comes before b under key.
+    static bool lessThan(const QGroupItem *a, const QGroupItem *b, const GroupSortKey &key);
+    // Whether a group of a category is listed in a result mode, with its counts.
+    static bool groupListed(const TwFileItemGroup *group, const QString &category, int mode,
+        int *markedCount = nullptr, int *fileCount = nullptr);
+
+private:
+    void sortRows(const GroupSortKey &key);
+    QGroupItem *makeGroupRow(TwFileItemGroup *group, int markedCount, int fileCount);
+    QBaseItem *makeFileRow(TwFileItem *file);
+
+    TwSearchResult *m_result;
+    int m_kind = GroupRows;
+    QVector<QGroupItem *> m_groups;
+    QList<QBaseItem *> m_files;
+    int m_mode = 0;
+    QString m_category;
+    QString m_groupName;
+};

@@ -1,0 +1,650 @@
+#include "imagelistview.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QThreadPool>
+#include <QTimer>
+#include <QtConcurrent>
+
+#include "filetypeicon.h"
+#include "imagelistmodel.h"
+#include "qbaseitem.h"
+#include "qgroupitem.h"
+
+namespace {
+
+const QColor accent(QStringLiteral("#3b99fc"));
+const QColor grey(QStringLiteral("#9c9c9c"));
+constexpr int debounceMs = 20;
+
+const QImage &defaultPicture()
+{
+    static const QImage picture(QStringLiteral(":/resource/default.png"));
+    return picture;
+}
+
+} // namespace
+
+ImageListView::ImageListView(QWidget *parent)
+    : QAbstractItemView(parent)
+    , m_loadTimer(new QTimer(this))
+    , m_repaintTimer(new QTimer(this))
+    , m_uncheckedIcon(QStringLiteral(":/resource/unchkImage.png"))
+    , m_checkedIcon(QStringLiteral(":/resource/chkImage.png"))
+    , m_openIcon(QStringLiteral(":/resource/openInFinder.png"))
+    , m_hideIcon(QStringLiteral(":/resource/hideFile.png"))
+{
+    setSelectionMode(ExtendedSelection);
+    setSelectionBehavior(SelectItems);
+    // Only the hit-tested buttons use the edit path; nothing is ever edited.
+    setEditTriggers(SelectedClicked);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    horizontalScrollBar()->setRange(0, 0);
+    verticalScrollBar()->setRange(0, 0);
+    setMouseTracking(true);
+
+    m_loadTimer->setSingleShot(true);
+    m_loadTimer->setInterval(debounceMs);
+    connect(m_loadTimer, &QTimer::timeout, this, &ImageListView::startAsyncImageLoading);
+    m_repaintTimer->setSingleShot(true);
+    m_repaintTimer->setInterval(debounceMs);
+    connect(m_repaintTimer, &QTimer::timeout, this, &ImageListView::repaintPendingRows);
+    connect(&m_watcher, &QFutureWatcher<ImageLoadingTaskPtr>::resultsReadyAt, this,
+        &ImageListView::onResultsReady);
+}
+
+ImageListView::~ImageListView()
+{
+    // Running loaders only touch their own tasks; there is nothing to wait for.
+    m_watcher.cancel();
+}
+
+void ImageListView::setViewMode(int mode)
+{
+    m_viewMode = mode;
+    scheduleDelayedItemsLayout();
+    viewport()->update();
+}
+
+void ImageListView::setColumns(int columns)
+{
+    m_columns = qMax(1, columns);
+    reset();
+}
+
+int ImageListView::margin() const
+{
+    return m_viewMode == GroupList ? 1 : 10;
+}
+
+int ImageListView::rowHeightFor(int cellWidth) const
+{
+    switch (m_viewMode) {
+    case GroupList:
+        return 60;
+    case CompareList:
+        return 300;
+    default:
+        // A cell is square but never taller than one screen.
+        return qMin(cellWidth, contentsRect().height());
+    }
+}
+
+// The width the cells share: the whole inner width, less the scroll bar when
+// the rows do not fit. Computed from the frame rather than the viewport so the
+// result does not depend on whether the bar happens to be shown yet.
+int ImageListView::cellWidth() const
+{
+    const int columns = qMax(1, m_columns);
+    const int fullWidth = contentsRect().width();
+    const int rows = model() ? (model()->rowCount(rootIndex()) + columns - 1) / columns : 0;
+    const int width = fullWidth / columns;
+    if (rows * rowHeightFor(width) > contentsRect().height()) {
+        const int bar
+            = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
+        return qMax(0, (fullWidth - bar) / columns);
+    }
+    return width;
+}
+
+int ImageListView::rowHeight() const
+{
+    return rowHeightFor(cellWidth());
+}
+
+QBaseItem *ImageListView::fileItem(const QModelIndex &index) const
+{
+    return index.isValid() ? index.data(Qt::DisplayRole).value<QBaseItem *>() : nullptr;
+}
+
+QGroupItem *ImageListView::groupItem(const QModelIndex &index) const
+{
+    return index.isValid() ? index.data(Qt::DisplayRole).value<QGroupItem *>() : nullptr;
+}
+
+bool ImageListView::toggleChecked(const QModelIndex &index, const QString &groupName)
+{
+    QBaseItem *item = fileItem(index);
+    if (!item)
+        return false;
+    item->checked = !item->checked;
+    if (auto *listModel = qobject_cast<ImageListModel *>(model()))
+        listModel->setFileChecked(groupName, item->pathId, item->checked);
+    viewport()->update(visualRect(index));
+    return item->checked;
+}
+
+void ImageListView::updateGroupRow(const QModelIndex &index)
+{
+    const QRect rect = visualRect(index);
+    if (rect.isValid() && rect.intersects(viewport()->rect()))
+        viewport()->update(rect);
+}
+
+QRect ImageListView::visualRect(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return QRect();
+    const int columns = qMax(1, m_columns);
+    const int width = cellWidth();
+    const int height = rowHeightFor(width);
+    const int m = margin();
+    const int row = index.row();
+    return QRect((row % columns) * width + m - horizontalOffset(),
+        (row / columns) * height + m - verticalOffset(), width - 2 * m, height - 2 * m);
+}
+
+void ImageListView::scrollTo(const QModelIndex &index, ScrollHint)
+{
+    const QRect area = viewport()->rect();
+    const QRect rect = visualRect(index);
+    if (!rect.isValid())
+        return;
+    if (rect.top() < area.top()) {
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + rect.top() - area.top());
+    } else if (rect.bottom() > area.bottom()) {
+        verticalScrollBar()->setValue(verticalScrollBar()->value()
+            + qMin(rect.bottom() - area.bottom(), rect.top() - area.top()));
+    }
+}
+
+QModelIndex ImageListView::indexAt(const QPoint &point) const
+{
+    if (!model())
+        return QModelIndex();
+    const int width = cellWidth();
+    const int height = rowHeightFor(width);
+    const int columns = qMax(1, m_columns);
+    const int x = point.x() + horizontalOffset();
+    const int y = point.y() + verticalOffset();
+    if (width <= 0 || height <= 0 || x < 0 || y < 0)
+        return QModelIndex();
+    // The strip right of the last column belongs to no cell (it is not the next row's first).
+    const int column = x / width;
+    if (column >= columns)
+        return QModelIndex();
+    const int row = column + columns * (y / height);
+    if (row < 0 || row >= model()->rowCount(rootIndex()))
+        return QModelIndex();
+    return model()->index(row, 0, rootIndex());
+}
+
+QModelIndex ImageListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers)
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !model())
+        return current;
+    const int count = model()->rowCount(rootIndex());
+    const int columns = qMax(1, m_columns);
+    const int row = current.row();
+    const int width = qMax(1, cellWidth());
+    const int viewHeight = viewport()->height();
+    const int page
+        = (viewport()->width() / width) * (viewHeight / qMax(1, qMin(width, viewHeight)));
+
+    int step = 0;
+    switch (cursorAction) {
+    case MoveUp:
+        step = row + 1 > columns ? -columns : 0;
+        break;
+    case MoveDown:
+        step = row + columns < count ? columns : 0;
+        break;
+    case MoveLeft:
+    case MovePrevious:
+        step = -1;
+        break;
+    case MoveRight:
+    case MoveNext:
+        step = 1;
+        break;
+    case MoveHome:
+        step = -row;
+        break;
+    case MoveEnd:
+        step = qMax(0, count - row - 1);
+        break;
+    case MovePageUp:
+        step = -page;
+        break;
+    case MovePageDown:
+        step = page;
+        break;
+    }
+    int target = qMin(row + step, count - 1);
+    if (target < 0)
+        target = 0;
+    return model()->index(target, current.column(), rootIndex());
+}
+
+int ImageListView::horizontalOffset() const
+{
+    return 0;
+}
+
+int ImageListView::verticalOffset() const
+{
+    return verticalScrollBar()->value();
+}
+
+bool ImageListView::isIndexHidden(const QModelIndex &) const
+{
+    return false;
+}
+
+QPair<int, int> ImageListView::visibleRange(const QRect &rect) const
+{
+    const int count = model() ? model()->rowCount(rootIndex()) : 0;
+    const QRect area = rect.normalized();
+    const QModelIndex first = indexAt(area.topLeft());
+    const QModelIndex last = indexAt(area.bottomRight());
+    return qMakePair(first.isValid() ? first.row() : 0, last.isValid() ? last.row() + 1 : count);
+}
+
+void ImageListView::setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command)
+{
+    if (!model() || !selectionModel())
+        return;
+    const QRect area = rect.normalized();
+    const auto range = visibleRange(area);
+    QItemSelection selection;
+    int start = -1;
+    int previous = -2;
+    auto flush = [&]() {
+        if (start >= 0)
+            selection.select(
+                model()->index(start, 0, rootIndex()), model()->index(previous, 0, rootIndex()));
+    };
+    for (int row = range.first; row < range.second; ++row) {
+        const QModelIndex index = model()->index(row, 0, rootIndex());
+        if (!visualRect(index).intersects(area))
+            continue;
+        if (row != previous + 1) {
+            flush();
+            start = row;
+        }
+        previous = row;
+    }
+    flush();
+    selectionModel()->select(selection, command);
+}
+
+QRegion ImageListView::visualRegionForSelection(const QItemSelection &selection) const
+{
+    QRegion region;
+    for (const QModelIndex &index : selection.indexes())
+        region += visualRect(index);
+    return region;
+}
+
+void ImageListView::updateGeometries()
+{
+    if (!model())
+        return;
+    const int count = model()->rowCount(rootIndex());
+    const int columns = qMax(1, m_columns);
+    const int rows = (count + columns - 1) / columns;
+    const int viewHeight = contentsRect().height();
+    const int width = cellWidth();
+    const int height = rowHeightFor(width);
+    if (height > 0) {
+        // Twice the pictures of one screen plus a row: scrolling back is free.
+        m_cache.setMaxCost(2 * (viewHeight / height + 1) * columns);
+    }
+    const int total = rows * height;
+    if (height > 0 && rows * rowHeightFor(contentsRect().width() / columns) > viewHeight) {
+        verticalScrollBar()->setRange(0, total < viewHeight ? 1 : total - viewHeight);
+        verticalScrollBar()->setPageStep(qMax(1, (viewHeight / height) * height));
+        verticalScrollBar()->setSingleStep(height);
+    } else {
+        verticalScrollBar()->setRange(0, 0);
+    }
+    QAbstractItemView::updateGeometries();
+}
+
+void ImageListView::resizeEvent(QResizeEvent *event)
+{
+    QAbstractItemView::resizeEvent(event);
+    restartLoading();
+}
+
+void ImageListView::verticalScrollbarValueChanged(int value)
+{
+    QAbstractItemView::verticalScrollbarValueChanged(value);
+    restartLoading();
+}
+
+void ImageListView::reset()
+{
+    m_cache.clear();
+    m_pendingRows.clear();
+    QAbstractItemView::reset();
+    restartLoading();
+}
+
+void ImageListView::restartLoading()
+{
+    m_repaintTimer->stop();
+    m_watcher.cancel();
+    m_loadTimer->start();
+}
+
+void ImageListView::startAsyncImageLoading()
+{
+    m_watcher.cancel();
+    if (!model())
+        return;
+    const auto range = visibleRange(viewport()->rect());
+    QList<ImageLoadingTaskPtr> tasks;
+    for (int row = range.first; row < range.second; ++row) {
+        const QModelIndex index = model()->index(row, 0, rootIndex());
+        QString path;
+        bool isImage = false;
+        if (m_viewMode == GroupList) {
+            if (const QGroupItem *group = groupItem(index)) {
+                path = group->path;
+                isImage = group->isImage;
+            }
+        } else if (const QBaseItem *file = fileItem(index)) {
+            path = file->path;
+            isImage = file->isImage;
+        }
+        // Other files are drawn with their type's icon; nothing to load.
+        if (path.isEmpty() || !isImage)
+            continue;
+        auto task = ImageLoadingTaskPtr::create();
+        task->row = row;
+        task->path = path;
+        // A cached picture rides along (a shallow copy) so it stays drawable meanwhile.
+        if (const Thumbnail *cached = m_cache.object(path)) {
+            task->image = std::make_unique<QImage>(cached->image);
+            task->fullSize = cached->fullSize;
+        }
+        tasks.append(task);
+    }
+    if (tasks.isEmpty())
+        return;
+    m_watcher.setFuture(QtConcurrent::mapped(tasks, ImageLoader()));
+}
+
+void ImageListView::onResultsReady(int begin, int end)
+{
+    int arrived = 0;
+    for (int i = begin; i < end; ++i) {
+        const ImageLoadingTaskPtr task = m_watcher.resultAt(i);
+        if (!task)
+            continue;
+        m_pendingRows.append(task->row);
+        if (task->image && m_cache.maxCost() >= 1) {
+            auto *thumbnail = new Thumbnail { std::move(*task->image), task->fullSize };
+            task->image.reset();
+            // QCache owns the entry from here, also when it refuses it.
+            m_cache.insert(task->path, thumbnail, 1);
+            ++arrived;
+        }
+    }
+    if (!m_repaintTimer->isActive())
+        m_repaintTimer->start();
+    emit thumbnailsArrived(arrived);
+}
+
+void ImageListView::repaintPendingRows()
+{
+    if (!model())
+        return;
+    QRect area;
+    for (int row : qAsConst(m_pendingRows))
+        area |= visualRect(model()->index(row, 0, rootIndex()));
+    if (area.intersects(viewport()->rect()))
+        viewport()->update(area);
+}
+
+QImage ImageListView::pictureFor(const QString &path, bool isImage, QSize *fullSize) const
+{
+    if (isImage) {
+        if (const Thumbnail *cached = m_cache.object(path)) {
+            if (!cached->image.isNull()) {
+                if (fullSize)
+                    *fullSize
+                        = cached->fullSize.isValid() ? cached->fullSize : cached->image.size();
+                return cached->image;
+            }
+        }
+    }
+    const QPixmap icon = FileTypeIcon::largePixmap(path);
+    if (!icon.isNull())
+        return icon.toImage();
+    return defaultPicture();
+}
+
+QRect ImageListView::fitted(const QRect &box, const QSize &image)
+{
+    if (image.isEmpty())
+        return box;
+    QRect result = box;
+    if (image.width() < image.height()) {
+        const int width = box.width() * image.width() / image.height();
+        result.setLeft(box.left() + (box.width() - width) / 2);
+        result.setWidth(width);
+    } else {
+        const int height = box.height() * image.height() / image.width();
+        result.setTop(box.top() + (box.height() - height) / 2);
+        result.setHeight(height);
+    }
+    return result;
+}
+
+QRect ImageListView::fittedExact(const QRect &area, const QSize &image)
+{
+    if (image.isEmpty() || area.isEmpty())
+        return area;
+    const QSize size = image.scaled(area.size(), Qt::KeepAspectRatio);
+    return QRect(area.left() + (area.width() - size.width()) / 2,
+        area.top() + (area.height() - size.height()) / 2, size.width(), size.height());
+}
+
+void ImageListView::paintEvent(QPaintEvent *event)
+{
+    m_pendingRows.clear();
+    if (!model())
+        return;
+    QPainter painter(viewport());
+    painter.setRenderHints(
+        QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+    const int viewHeight = viewport()->height();
+    const auto range = visibleRange(event->rect());
+    for (int row = range.first; row < range.second; ++row) {
+        const QModelIndex index = model()->index(row, 0, rootIndex());
+        if (!index.isValid())
+            continue;
+        const QRect rect = visualRect(index);
+        if (!rect.isValid() || rect.bottom() < 0 || rect.top() > viewHeight)
+            continue;
+        painter.save();
+        switch (m_viewMode) {
+        case GroupList:
+            paintGroupRow(painter, index, rect);
+            break;
+        case CompareList:
+            paintCompareRow(painter, index, rect);
+            break;
+        default:
+            paintGridCell(painter, index, rect);
+            break;
+        }
+        painter.restore();
+    }
+}
+
+void ImageListView::paintGroupRow(QPainter &painter, const QModelIndex &index, const QRect &r)
+{
+    const QGroupItem *group = groupItem(index);
+    if (!group)
+        return;
+    const bool selected = selectionModel() && selectionModel()->isSelected(index);
+    if (selected)
+        painter.fillRect(r, accent);
+    else
+        painter.fillRect(
+            QRect(r.left() + 6, r.bottom(), r.width() - 12, 1), QColor(0xeb, 0xeb, 0xeb));
+
+    const QImage image = pictureFor(group->path, group->isImage);
+    const QRect box = fitted(r.adjusted(6, 6, 54 - r.width(), -4), image.size());
+    painter.drawImage(box, image);
+
+    const QColor text = selected ? Qt::white : Qt::black;
+    const QColor secondary = selected ? Qt::white : grey;
+    const QRect nameRect(r.left() + 65, r.top() + 10, r.width() - r.left() - 130, 20);
+    painter.setPen(text);
+    painter.drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
+        painter.fontMetrics().elidedText(
+            QFileInfo(group->path).fileName(), Qt::ElideRight, nameRect.width()));
+    painter.setPen(secondary);
+    painter.drawText(QRect(r.left() + 65, r.top() + 35, 100, 20), Qt::AlignLeft | Qt::AlignVCenter,
+        group->sizeText);
+    painter.drawText(QRect(r.right() - 40, r.top() + 25, 30, 20), Qt::AlignLeft | Qt::AlignVCenter,
+        QString::number(group->fileCount));
+    painter.setPen(selected ? Qt::white : accent);
+    painter.drawText(QRect(r.right() - 80, r.top() + 25, 30, 20), Qt::AlignRight | Qt::AlignVCenter,
+        QString::number(group->markedCount));
+}
+
+void ImageListView::paintGridCell(QPainter &painter, const QModelIndex &index, const QRect &c)
+{
+    const QBaseItem *file = fileItem(index);
+    if (!file)
+        return;
+    const QImage image = pictureFor(file->path, file->isImage);
+    const QRect box = fitted(c.adjusted(12, 2, -12, -22), image.size());
+    painter.drawImage(box, image);
+
+    const bool selected = selectionModel() && selectionModel()->isSelected(index);
+    if (selected || index == currentIndex()) {
+        painter.setPen(QPen(accent, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(c.adjusted(1, 1, -1, -1));
+    }
+    const QImage &check = file->checked ? m_checkedIcon : m_uncheckedIcon;
+    if (!check.isNull())
+        painter.drawImage(QRect(c.left() + 10, c.bottom() - 20, 14, 14), check);
+    const QRect nameRect(c.left() + 30, c.bottom() - 22, c.width() - 40, 20);
+    painter.setPen(QColor(QStringLiteral("#000000")));
+    painter.drawText(nameRect, Qt::AlignHCenter | Qt::AlignVCenter,
+        painter.fontMetrics().elidedText(
+            QFileInfo(file->path).fileName(), Qt::ElideRight, nameRect.width()));
+}
+
+void ImageListView::paintCompareRow(QPainter &painter, const QModelIndex &index, const QRect &c)
+{
+    const QBaseItem *file = fileItem(index);
+    if (!file)
+        return;
+    const int w = c.width();
+    const QRect t = c.adjusted(2, 2, -w / 2, -2);
+    painter.fillRect(t, QColor(0xf4, 0xf4, 0xf4));
+    QSize fullSize;
+    const QImage image = pictureFor(file->path, file->isImage, &fullSize);
+    painter.drawImage(fittedExact(t, image.size()), image);
+
+    const QRect bar(t.right() + 5, t.top(), w / 2 - 10, 30);
+    const bool current = index == currentIndex();
+    const bool selected = selectionModel() && selectionModel()->isSelected(index);
+    if (selected || current) {
+        painter.setPen(QPen(accent, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(t.adjusted(1, 1, -1, -1));
+        painter.fillRect(bar, accent);
+    }
+
+    const QFileInfo info(file->path);
+    const QString resolution = file->isImage && fullSize.isValid()
+        ? QStringLiteral("%1x%2").arg(fullSize.width()).arg(fullSize.height())
+        : QStringLiteral("-");
+    const QStringList labels { tr("Date Created:"), tr("Size:"), tr("Resolution:"), tr("Tag:"),
+        tr("Path:") };
+    const int valueWidth = w / 2 - 100;
+    const QStringList values { file->created, file->sizeText, resolution, QStringLiteral("-"),
+        painter.fontMetrics().elidedText(info.absolutePath(), Qt::ElideMiddle, valueWidth) };
+    painter.setPen(grey);
+    for (int k = 0; k < labels.size(); ++k) {
+        const QRect labelRect(t.right(), t.top() + 35 + 22 * k, 100, 20);
+        painter.drawText(labelRect, Qt::AlignRight | Qt::AlignVCenter, labels.at(k));
+        painter.drawText(labelRect.adjusted(110, 0, valueWidth, 0),
+            Qt::AlignLeft | Qt::AlignVCenter, values.at(k));
+    }
+    if (!m_openIcon.isNull())
+        painter.drawImage(QRect(t.right() + 110, t.top() + 148, 12, 12), m_openIcon);
+    if (!m_hideIcon.isNull())
+        painter.drawImage(QRect(t.right() + 126, t.top() + 148, 14, 11), m_hideIcon);
+    const QImage &check = file->checked ? m_checkedIcon : m_uncheckedIcon;
+    if (!check.isNull())
+        painter.drawImage(QRect(t.right() + 10, t.top() + 8, 14, 14), check);
+
+    QFont titleFont = painter.font();
+    titleFont.setWeight(75);
+    titleFont.setPointSize(12);
+    painter.setFont(titleFont);
+    painter.setPen(current ? Qt::white : Qt::black);
+    const QRect titleRect(t.right() + 35, t.top(), w / 2 - 10, 25);
+    painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
+        QFontMetrics(titleFont).elidedText(info.baseName(), Qt::ElideMiddle, bar.width() - 10));
+}
+
+bool ImageListView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    if (m_viewMode != GroupList && index.isValid() && trigger == SelectedClicked && event
+        && (event->type() == QEvent::MouseButtonRelease
+            || event->type() == QEvent::MouseButtonPress)) {
+        const QRect rect = visualRect(index);
+        if (rect.isValid() && rect.bottom() > 0 && rect.top() < viewport()->height()) {
+            const QPoint pos = static_cast<QMouseEvent *>(event)->pos();
+            if (m_viewMode == Grid) {
+                if (QRect(rect.left() + 5, rect.bottom() - 15, 20, 20).contains(pos)) {
+                    viewport()->update();
+                    emit onCheckedChange(index);
+                    return false;
+                }
+            } else {
+                const QRect t = rect.adjusted(2, 2, -rect.width() / 2, -2);
+                if (QRect(t.right() + 10, t.top() + 8, 20, 20).contains(pos)) {
+                    viewport()->update();
+                    emit onCheckedChange(index);
+                    return false;
+                }
+                if (QRect(t.right() + 110, t.top() + 148, 12, 12).contains(pos)) {
+                    emit btnOpenFinderClick(index);
+                    return false;
+                }
+                if (QRect(t.right() + 126, t.top() + 148, 14, 11).contains(pos)) {
+                    emit btnHideFileClick(index);
+                    return false;
+                }
+            }
+        }
+    }
+    return QAbstractItemView::edit(index, trigger, event);
+}

@@ -1,0 +1,6 @@
+#include "qbaseitem.h"
+
+QBaseItem::QBaseItem(QObject *parent)
+    : QObject(parent)
+{
+}

@@ -1,0 +1,6 @@
+#include "qgroupitem.h"
+
+QGroupItem::QGroupItem(QObject *parent)
+    : QObject(parent)
+{
+}
