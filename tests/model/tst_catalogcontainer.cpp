@@ -1,0 +1,481 @@
+#include <QImage>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include "temptree.h"
+#include "twcatalog.h"
+#include "twcatalogcontainer.h"
+#include "twfileitem.h"
+#include "twfileitemgroup.h"
+#include "twphotoitem.h"
+#include "twpreferences.h"
+#include "twshared.h"
+
+namespace {
+
+QByteArray patterned(int size, int seed)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    quint32 state = 2166136261u ^ quint32(seed);
+    for (int i = 0; i < size; ++i) {
+        state = state * 16777619u + 0x9e3779b9u;
+        data[i] = char(state >> 24);
+    }
+    return data;
+}
+
+QByteArray flipped(QByteArray data, int offset)
+{
+    data[offset] = char(data[offset] ^ 0x01);
+    return data;
+}
+
+QStringList memberPaths(const TwFileItemGroup *group)
+{
+    QStringList paths;
+    for (const TwFileItem *item : group->items())
+        paths << item->filePath();
+    paths.sort();
+    return paths;
+}
+
+} // namespace
+
+class TestCatalogContainer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void categoryTable();
+    void extensionListsKeepTheirOddEntries();
+    void catalogForFile_data();
+    void catalogForFile();
+    void releasedTableIsRebuilt();
+    void containerNames();
+    void nearMissesAreNeverCopies_data();
+    void nearMissesAreNeverCopies();
+    void windowCollisionSplitsIntoContentClasses();
+    void sizesDifferButWindowsMatch();
+    void buildGroupsCopiesAndLoneImage();
+    void allDifferentFilesMakeNoGroup();
+    void unreadableFilesNeverGroup();
+    void samePathTwiceIsNotACopy();
+    void preparedAndFiledInTwoSteps();
+    void groupNumbersAreNotReused();
+    void countersFollowSelection();
+
+private:
+    TempTree m_tree;
+};
+
+void TestCatalogContainer::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(m_tree.isValid());
+    TwPreferences::setFilePath(m_tree.path("preferences.cfg"));
+}
+
+void TestCatalogContainer::categoryTable()
+{
+    const QMap<QString, TwCatalog *> &table = TwCatalog::catalogs();
+    QCOMPARE(table.keys(),
+        QStringList({ "Archives", "Documents", "Images", "Musics", "Packages", "Videos" }));
+    struct Expected {
+        const char *key;
+        const char *name;
+        int type;
+        QColor color;
+        int entries;
+    };
+    const Expected expected[] = {
+        { "Archives", "Archives", 16, QColor(250, 223, 98), 19 },
+        { "Documents", "Documents", 1, QColor(91, 143, 230), 59 },
+        { "Images", "Images", 2, QColor(241, 161, 85), 36 },
+        { "Musics", "Musics", 4, QColor(236, 86, 76), 20 },
+        { "Packages", "Package", 32, QColor(110, 85, 221), 2 },
+        { "Videos", "Videos", 8, QColor(113, 219, 206), 27 },
+    };
+    for (const Expected &row : expected) {
+        const TwCatalog *catalog = table.value(QString::fromLatin1(row.key));
+        QVERIFY2(catalog, row.key);
+        QCOMPARE(catalog->catalogKey(), QString::fromLatin1(row.key));
+        QCOMPARE(catalog->catalogName(), QString::fromLatin1(row.name));
+        QCOMPARE(catalog->catalogType(), row.type);
+        QCOMPARE(catalog->catalogColor(), row.color);
+        QCOMPARE(catalog->extensions().size(), row.entries);
+    }
+    QCOMPARE(TwCatalog::othersColor(), QColor(155, 155, 155));
+    QCOMPARE(TwShared::categoryNames().size(), 7);
+}
+
+void TestCatalogContainer::extensionListsKeepTheirOddEntries()
+{
+    const QStringList documents = TwCatalog::catalogs().value("Documents")->extensions();
+    QVERIFY(documents.contains(QStringLiteral("         pages")));
+    QVERIFY(documents.contains(QStringLiteral(" \t\tpps")));
+    QVERIFY(!documents.contains(QStringLiteral("pages")));
+    const QStringList images = TwCatalog::catalogs().value("Images")->extensions();
+    QVERIFY(images.contains(QStringLiteral("\t\t jif")));
+    QCOMPARE(images.count(QStringLiteral("png")), 2);
+}
+
+void TestCatalogContainer::catalogForFile_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("category");
+    QTest::newRow("jar goes to archives first") << "/a/archive.JAR"
+                                                << "Archives";
+    QTest::newRow("pages never matches") << "/a/report.Pages"
+                                         << "Others";
+    QTest::newRow("pps never matches") << "/a/show.pps"
+                                       << "Others";
+    QTest::newRow("jif never matches") << "/a/old.jif"
+                                       << "Others";
+    QTest::newRow("no dot") << "/a/README"
+                            << "Others";
+    QTest::newRow("dot in folder") << "/a/photos.jpg/README"
+                                   << "Others";
+    QTest::newRow("ppm is an image item but no category") << "/a/picture.ppm"
+                                                          << "Others";
+    QTest::newRow("capital JPEG") << "/a/IMG_0001.JPEG"
+                                  << "Images";
+    QTest::newRow("mixed case Tiff") << "/a/scan.TiFf"
+                                     << "Images";
+    QTest::newRow("exe") << "/a/setup.exe"
+                         << "Packages";
+    QTest::newRow("dll upper") << "/a/lib.DLL"
+                               << "Packages";
+    QTest::newRow("mp3") << "/a/song.Mp3"
+                         << "Musics";
+    QTest::newRow("mkv") << "/a/film.mkv"
+                         << "Videos";
+    QTest::newRow("swf") << "/a/anim.swf"
+                         << "Videos";
+    QTest::newRow("pdf") << "/a/paper.PDF"
+                         << "Documents";
+    QTest::newRow("last suffix decides") << "/a/backup.pdf.gz"
+                                         << "Archives";
+    QTest::newRow("unknown") << "/a/data.xyz"
+                             << "Others";
+    QTest::newRow("trailing dot") << "/a/name."
+                                  << "Others";
+}
+
+void TestCatalogContainer::catalogForFile()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, category);
+    const TwCatalog *catalog = TwCatalog::catalogForFile(path);
+    QCOMPARE(catalog ? catalog->catalogKey() : TwShared::othersName(), category);
+}
+
+void TestCatalogContainer::releasedTableIsRebuilt()
+{
+    TwCatalog *before = TwCatalog::catalogForFile("x.zip");
+    QVERIFY(before);
+    TwCatalogContainer container(before);
+    TwCatalog::releaseCatalogs();
+    // The container keeps its own name and colour after the table is gone.
+    QCOMPARE(container.containerName(), QStringLiteral("Archives"));
+    QCOMPARE(container.containerColor(), QColor(250, 223, 98));
+    TwCatalog *after = TwCatalog::catalogForFile("x.zip");
+    QVERIFY(after);
+    QCOMPARE(after->catalogKey(), QStringLiteral("Archives"));
+    QCOMPARE(TwCatalog::catalogs().size(), 6);
+}
+
+void TestCatalogContainer::containerNames()
+{
+    TwCatalogContainer packages(TwCatalog::catalogForFile("setup.exe"));
+    QCOMPARE(packages.containerName(), QStringLiteral("Packages"));
+    TwCatalogContainer others(nullptr);
+    QCOMPARE(others.containerName(), QStringLiteral("Others"));
+    QCOMPARE(others.containerColor(), QColor(155, 155, 155));
+    QVERIFY(others.countsDirty());
+
+    const QByteArray content = patterned(4000, 7);
+    const QString a = m_tree.writeFile("names/a.exe", content);
+    const QString b = m_tree.writeFile("names/b.exe", content);
+    const QString c = m_tree.writeFile("names/c.exe", patterned(4000, 8));
+    const QString d = m_tree.writeFile("names/d.exe", patterned(4000, 8));
+    int count = 0;
+    qint64 bytes = 0;
+    QVERIFY(packages.buildDuplicateGroups({ a, b, c, d }, count, bytes).isEmpty());
+    QCOMPARE(count, 2);
+    QCOMPARE(bytes, qint64(8000));
+    QCOMPARE(packages.groups().size(), 2);
+    QCOMPARE(packages.groups().at(0)->groupName(), QStringLiteral("Packages_1"));
+    QCOMPARE(packages.groups().at(1)->groupName(), QStringLiteral("Packages_2"));
+}
+
+void TestCatalogContainer::nearMissesAreNeverCopies_data()
+{
+    // Offsets outside the three windows of the size; sizes on both sides of
+    // the limit under which files are compared from memory.
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QList<int>>("offsets");
+    QTest::newRow("10 KB") << 10000 << QList<int>({ 1024, 2000, 4487, 5512, 8975 });
+    QTest::newRow("200 KB") << 200000 << QList<int>({ 1024, 50000, 99487, 100512, 198975 });
+    QTest::newRow("3 MB") << 3000000 << QList<int>({ 5000, 1499487, 1500512, 2998975 });
+}
+
+void TestCatalogContainer::nearMissesAreNeverCopies()
+{
+    QFETCH(int, size);
+    QFETCH(QList<int>, offsets);
+    const QString folder = QStringLiteral("nearmiss%1/").arg(size);
+    const QByteArray original = patterned(size, size);
+    QStringList paths;
+    paths << m_tree.writeFile(folder + "original.bin", original);
+    for (int offset : offsets)
+        paths << m_tree.writeFile(
+            folder + QStringLiteral("miss%1.bin").arg(offset), flipped(original, offset));
+    for (const QString &path : paths) {
+        QVERIFY(!path.isEmpty());
+        // They all look alike to the cheap fingerprint...
+        QCOMPARE(TwFileItem::fileFingerprint(path), TwFileItem::fileFingerprint(paths.first()));
+    }
+
+    // ...but no two of them are filed together.
+    TwCatalogContainer container(nullptr);
+    int count = -1;
+    qint64 bytes = -1;
+    container.buildDuplicateGroups(paths, count, bytes);
+    QCOMPARE(count, 0);
+    QCOMPARE(bytes, qint64(0));
+    QVERIFY(container.groups().isEmpty());
+
+    // A true copy of the original is still found, and only it.
+    const QString copy = m_tree.writeFile(folder + "copy.bin", original);
+    container.buildDuplicateGroups(paths + QStringList(copy), count, bytes);
+    QCOMPARE(count, 1);
+    QCOMPARE(bytes, qint64(size));
+    QCOMPARE(container.groups().size(), 1);
+    QCOMPARE(memberPaths(container.groups().first()), QStringList({ copy, paths.first() }));
+}
+
+void TestCatalogContainer::windowCollisionSplitsIntoContentClasses()
+{
+    // Two contents that share a fingerprint, each present twice: two groups,
+    // each holding only true copies, under different keys.
+    const QByteArray first = patterned(70000, 11);
+    const QByteArray second = flipped(first, 30000);
+    const QString a1 = m_tree.writeFile("classes/a1.bin", first);
+    const QString b1 = m_tree.writeFile("classes/b1.bin", second);
+    const QString a2 = m_tree.writeFile("classes/a2.bin", first);
+    const QString b2 = m_tree.writeFile("classes/b2.bin", second);
+    const QString lone = m_tree.writeFile("classes/c.bin", flipped(first, 40000));
+
+    TwCatalogContainer container(nullptr);
+    int count = 0;
+    qint64 bytes = 0;
+    container.buildDuplicateGroups({ a1, b1, lone, a2, b2 }, count, bytes);
+    QCOMPARE(count, 2);
+    QCOMPARE(bytes, qint64(140000));
+    QCOMPARE(container.groups().size(), 2);
+    QStringList groups;
+    for (const TwFileItemGroup *group : container.groups()) {
+        QCOMPARE(group->allItemCount(), 2);
+        QCOMPARE(group->keyCount(), 1);
+        // Every item is filed under its own key.
+        const auto &byKey = group->itemsByKey();
+        for (auto it = byKey.cbegin(); it != byKey.cend(); ++it) {
+            for (const TwFileItem *item : it.value())
+                QCOMPARE(item->matchKey(), it.key());
+        }
+        groups << memberPaths(group).join(QLatin1Char('+'));
+    }
+    groups.sort();
+    QCOMPARE(groups, QStringList({ a1 + "+" + a2, b1 + "+" + b2 }));
+    QVERIFY(container.groups().at(0)->firstItem()->matchKey()
+        != container.groups().at(1)->firstItem()->matchKey());
+}
+
+void TestCatalogContainer::sizesDifferButWindowsMatch()
+{
+    // Same windows, different sizes: equal fingerprints, different files.
+    const QByteArray start = patterned(1024, 12);
+    const QByteArray middle = patterned(1024, 13);
+    const QByteArray end = patterned(1024, 14);
+    auto build = [&](int size) {
+        const int middleAt = size / 2 - 512;
+        return start + QByteArray(middleAt - 1024, 'a') + middle
+            + QByteArray(size - 1024 - middleAt - 1024, 'b') + end;
+    };
+    const QString a = m_tree.writeFile("sizes/a.bin", build(8192));
+    const QString b = m_tree.writeFile("sizes/b.bin", build(8194));
+    QCOMPARE(QFileInfo(b).size(), qint64(8194));
+    QCOMPARE(TwFileItem::fileFingerprint(a), TwFileItem::fileFingerprint(b));
+    TwCatalogContainer container(nullptr);
+    int count = 0;
+    qint64 bytes = 0;
+    container.buildDuplicateGroups({ a, b }, count, bytes);
+    QCOMPARE(count, 0);
+}
+
+void TestCatalogContainer::buildGroupsCopiesAndLoneImage()
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(QColor(200, 40, 40));
+    QVERIFY(QDir().mkpath(m_tree.path("images")));
+    const QString a = m_tree.path("images/a.png");
+    const QString b = m_tree.path("images/b.png");
+    QVERIFY(image.save(a));
+    QVERIFY(QFile::copy(a, b));
+    image.fill(QColor(40, 40, 200));
+    const QString lone = m_tree.path("images/lone.png");
+    QVERIFY(image.save(lone));
+
+    TwCatalogContainer container(TwCatalog::catalogForFile(a));
+    // An earlier group, so the new one takes number n + 1.
+    const QString x1 = m_tree.writeFile("images/x1.jpg", "same bytes");
+    const QString x2 = m_tree.writeFile("images/x2.jpg", "same bytes");
+    int count = 0;
+    qint64 bytes = 0;
+    container.buildDuplicateGroups({ x1, x2 }, count, bytes);
+    QCOMPARE(container.groups().size(), 1);
+
+    const QStringList unique = container.buildDuplicateGroups({ a, lone, b }, count, bytes);
+    QCOMPARE(unique, QStringList({ lone }));
+    QCOMPARE(count, 1);
+    QCOMPARE(bytes, QFileInfo(b).size());
+    QCOMPARE(container.duplicateCount(), 2);
+    QCOMPARE(container.duplicateBytes(), QFileInfo(b).size() + 10);
+    QCOMPARE(container.groups().size(), 2);
+    const TwFileItemGroup *group = container.groups().at(1);
+    QCOMPARE(group->groupName(), QStringLiteral("Images_2"));
+    QCOMPARE(memberPaths(group), QStringList({ a, b }));
+    QVERIFY(group->firstItem()->isPhoto());
+    // The head keeps its histogram for later comparisons; the copy drops it.
+    const auto *head = static_cast<const TwPhotoItem *>(group->firstItem());
+    const auto *copy = static_cast<const TwPhotoItem *>(group->items().at(1));
+    QVERIFY(!head->histogram().histogram().empty());
+    QVERIFY(copy->histogram().histogram().empty());
+    QCOMPARE(copy->imageWidth(), 40);
+}
+
+void TestCatalogContainer::allDifferentFilesMakeNoGroup()
+{
+    const QString doc = m_tree.writeFile("different/a.txt", patterned(5000, 21));
+    const QString png = m_tree.writeFile("different/b.png", patterned(5000, 22));
+    const QString jpg = m_tree.writeFile("different/c.JPG", patterned(5000, 23));
+    TwCatalogContainer container(nullptr);
+    int count = 7;
+    qint64 bytes = 7;
+    QStringList unique = container.buildDuplicateGroups({ doc, png, jpg }, count, bytes);
+    unique.sort();
+    QStringList expected({ png, jpg });
+    expected.sort();
+    QCOMPARE(unique, expected);
+    QCOMPARE(count, 0);
+    QCOMPARE(bytes, qint64(0));
+    QVERIFY(container.groups().isEmpty());
+    QCOMPARE(container.duplicateCount(), 0);
+}
+
+void TestCatalogContainer::unreadableFilesNeverGroup()
+{
+    TwCatalogContainer container(nullptr);
+    int count = 0;
+    qint64 bytes = 0;
+    const QStringList unique = container.buildDuplicateGroups(
+        { m_tree.path("gone/a.png"), m_tree.path("gone/b.png") }, count, bytes);
+    QCOMPARE(unique.size(), 2);
+    QCOMPARE(count, 0);
+}
+
+void TestCatalogContainer::samePathTwiceIsNotACopy()
+{
+    const QString path = m_tree.writeFile("twice/a.bin", patterned(9000, 31));
+    TwCatalogContainer container(nullptr);
+    int count = 0;
+    qint64 bytes = 0;
+    container.buildDuplicateGroups({ path, path }, count, bytes);
+    QCOMPARE(count, 0);
+    QVERIFY(container.groups().isEmpty());
+}
+
+void TestCatalogContainer::preparedAndFiledInTwoSteps()
+{
+    const QByteArray content = patterned(100000, 41);
+    const QString a = m_tree.writeFile("twostep/a.doc", content);
+    const QString b = m_tree.writeFile("twostep/b.doc", content);
+    const QString c = m_tree.writeFile("twostep/c.doc", content);
+    const QString d = m_tree.writeFile("twostep/d.doc", flipped(content, 70000));
+
+    TwDuplicateCandidates candidates
+        = TwCatalogContainer::prepareDuplicateCandidates({ a, b, c, d });
+    QCOMPARE(int(candidates.copySets.size()), 1);
+    QCOMPARE(int(candidates.copySets.front().size()), 3);
+
+    TwCatalogContainer container(TwCatalog::catalogForFile(a));
+    QVERIFY(container.groups().isEmpty());
+    int count = 0;
+    qint64 bytes = 0;
+    QVERIFY(container.fileDuplicateCandidates(candidates, count, bytes).isEmpty());
+    QCOMPARE(count, 2);
+    QCOMPARE(bytes, qint64(200000));
+    QCOMPARE(container.groups().size(), 1);
+    QCOMPARE(container.groups().first()->groupName(), QStringLiteral("Documents_1"));
+    QCOMPARE(memberPaths(container.groups().first()), QStringList({ a, b, c }));
+}
+
+void TestCatalogContainer::groupNumbersAreNotReused()
+{
+    TwCatalogContainer container(nullptr);
+    int count = 0;
+    qint64 bytes = 0;
+    for (int i = 0; i < 3; ++i) {
+        QStringList paths;
+        const int copies = i == 1 ? 3 : 2;
+        for (int j = 0; j < copies; ++j)
+            paths << m_tree.writeFile(
+                QStringLiteral("numbers/%1_%2.bin").arg(i).arg(j), patterned(500, 100 + i));
+        container.buildDuplicateGroups(paths, count, bytes);
+    }
+    QCOMPARE(container.groups().size(), 3);
+    // Shrink groups 1 and 3 below two members; pruning keeps only group 2.
+    for (int index : { 0, 2 }) {
+        TwFileItemGroup *group = container.groups().at(index);
+        QCOMPARE(group->removeItem(group->firstItem()), 1);
+    }
+    container.removeSmallGroups();
+    QCOMPARE(container.groups().size(), 1);
+    QCOMPARE(container.groups().first()->groupName(), QStringLiteral("Others_2"));
+    QCOMPARE(container.groups().first()->allItemCount(), 3);
+    // The next group takes the new length as its number, repeating "2".
+    container.buildDuplicateGroups(
+        { m_tree.writeFile("numbers/n1.bin", "n"), m_tree.writeFile("numbers/n2.bin", "n") }, count,
+        bytes);
+    QCOMPARE(container.groups().last()->groupName(), QStringLiteral("Others_2"));
+}
+
+void TestCatalogContainer::countersFollowSelection()
+{
+    const QByteArray content = patterned(2000, 51);
+    QStringList paths;
+    for (int i = 0; i < 3; ++i)
+        paths << m_tree.writeFile(QStringLiteral("counters/copy%1.txt").arg(i), content);
+    TwCatalogContainer container(TwCatalog::catalogForFile(paths.first()));
+    int count = 0;
+    qint64 bytes = 0;
+    container.buildDuplicateGroups(paths, count, bytes);
+    QCOMPARE(container.checkedCount(true), 0);
+    QVERIFY(!container.countsDirty());
+
+    TwFileItemGroup *group = container.groups().first();
+    group->selectBy(TwFileItemGroup::byNameLength, TwFileItemGroup::AllItems, true);
+    QVERIFY(container.countsDirty());
+    // Without refresh the stored value stays until a recount.
+    QCOMPARE(container.checkedCount(false), 0);
+    QCOMPARE(container.checkedCount(true), 2);
+    QCOMPARE(container.checkedBytes(false), qint64(4000));
+
+    container.applySelectionRule(2);
+    QVERIFY(!container.countsDirty());
+    QCOMPARE(container.checkedCount(false), 2);
+}
+
+QTEST_MAIN(TestCatalogContainer)
+#include "tst_catalogcontainer.moc"
