@@ -80,8 +80,10 @@ cv::Mat TwGrayHistogram::getORBImageDesc()
 
     cv::Size fullSize;
     QString error;
-    const cv::Mat working
-        = TwImageDecoder::decodeFile(m_imagePath, DescriptorSide, &fullSize, &error);
+    cv::Mat working;
+    // An image that failed to load at construction has no path to try again.
+    if (!m_imagePath.isEmpty())
+        working = TwImageDecoder::decodeFile(m_imagePath, DescriptorSide, &fullSize, &error);
     if (fullSize.empty()) {
         qDebug().noquote() << loadWarning + m_imagePath;
         return {};

@@ -20,7 +20,14 @@ inline cv::Mat scene(int seed, cv::Size size, int hue)
         const int h = (hue + rng.uniform(-8, 9) + 180) % 180;
         return cv::Scalar(h, rng.uniform(90, 256), rng.uniform(60, 256));
     };
-    cv::Mat hsv(size, CV_8UC3, colour());
+    // A smooth gradient between two colours of the palette, like a sky or a wall.
+    cv::Mat hsv(size, CV_8UC3);
+    const cv::Scalar top = colour();
+    const cv::Scalar bottom = colour();
+    for (int y = 0; y < size.height; ++y) {
+        const double t = double(y) / std::max(1, size.height - 1);
+        hsv.row(y).setTo(top * (1 - t) + bottom * t);
+    }
     const int scale = std::max(1, std::min(size.width, size.height) / 40);
     for (int i = 0; i < 220; ++i) {
         const cv::Point a(rng.uniform(0, size.width), rng.uniform(0, size.height));
@@ -43,8 +50,10 @@ inline cv::Mat scene(int seed, cv::Size size, int hue)
     }
     cv::Mat bgr;
     cv::cvtColor(hsv, bgr, cv::COLOR_HSV2BGR);
+    // Soft edges and a little sensor noise, as a camera gives them.
+    cv::GaussianBlur(bgr, bgr, cv::Size(5, 5), 1.2);
     cv::Mat noise(size, CV_16SC3);
-    rng.fill(noise, cv::RNG::NORMAL, 0, 6);
+    rng.fill(noise, cv::RNG::NORMAL, 0, 3);
     cv::Mat noisy;
     cv::add(bgr, noise, noisy, cv::noArray(), CV_8UC3);
     return noisy;
