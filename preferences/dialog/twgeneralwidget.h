@@ -1,0 +1,70 @@
+#pragma once
+
+#include "twgenernalpreferences.h"
+#include "twpreferencespage.h"
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QSpinBox;
+
+// The "General" page: scan and removal methods, similarity thresholds and
+// file size limits, edited on a copy of the general preferences.
+class TwGeneralWidget : public TwPreferencesPage {
+    Q_OBJECT
+
+public:
+    explicit TwGeneralWidget(QWidget *parent = nullptr);
+
+    const TwGenernalPreferences &preferences() const { return m_preferences; }
+    // Copies `preferences` into the page and shows it.
+    void setPreferences(const TwGenernalPreferences &preferences);
+
+    void refresh();
+    // Takes the size limits into the copy; false (after a message) when they
+    // or the removal folder are not acceptable.
+    bool validate();
+
+private slots:
+    void on_rbFileContent_toggled(bool checked);
+    void on_rbFileName_toggled(bool checked);
+    void on_rbMoveToTrash_toggled(bool checked);
+    void on_rbRemovePermanently_toggled(bool checked);
+    void on_rbMoveToFolder_toggled(bool checked);
+    void on_btn_selectPath_clicked();
+    void on_btn_openFolder_clicked();
+    void on_hsSimilarity_valueChanged(int value);
+    void on_hsSimilarity_2_valueChanged(int value);
+    void on_hsSimilarity_rangeChanged(int min, int max);
+    void on_sbMinimumFileSize_valueChanged(int value);
+    void on_sbMaximumFileSize_valueChanged(int value);
+
+private:
+    void buildControls();
+    void connectControls();
+    // Shows a threshold on its slider; a value the slider cannot show is
+    // replaced in the copy by the one it does show.
+    void showThreshold(QSlider *slider, float value, void (TwGenernalPreferences::*set)(float));
+
+    TwGenernalPreferences m_preferences;
+
+    QRadioButton *rbFileContent = nullptr;
+    QRadioButton *rbFileName = nullptr;
+    QRadioButton *rbMoveToTrash = nullptr;
+    QRadioButton *rbRemovePermanently = nullptr;
+    QRadioButton *rbMoveToFolder = nullptr;
+    QButtonGroup *m_scanGroup = nullptr;
+    QButtonGroup *m_removalGroup = nullptr;
+    QLineEdit *lineEdit = nullptr;
+    QPushButton *btn_selectPath = nullptr;
+    QPushButton *btn_openFolder = nullptr;
+    QSlider *hsSimilarity = nullptr;
+    QLabel *lblSimilarity = nullptr;
+    QSlider *hsSimilarity_2 = nullptr;
+    QLabel *lblSimilarity_2 = nullptr;
+    QSpinBox *sbMinimumFileSize = nullptr;
+    QSpinBox *sbMaximumFileSize = nullptr;
+};

@@ -1,0 +1,127 @@
+#include "twpreferencespage.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSlider>
+
+#include "flatui.h"
+
+TwPreferencesPage::TwPreferencesPage(QWidget *parent)
+    : QWidget(parent)
+{
+    setFont(QFont(QStringLiteral("Arial"), 10));
+    setAttribute(Qt::WA_StyledBackground, true);
+    setStyleSheet(pageStyleSheet());
+}
+
+void TwPreferencesPage::setErrorReporter(ErrorReporter reporter)
+{
+    m_errorReporter = std::move(reporter);
+}
+
+void TwPreferencesPage::setFolderPicker(FolderPicker picker)
+{
+    m_folderPicker = std::move(picker);
+}
+
+void TwPreferencesPage::setUrlOpener(UrlOpener opener)
+{
+    m_urlOpener = std::move(opener);
+}
+
+void TwPreferencesPage::showError(const QString &text)
+{
+    if (m_errorReporter) {
+        m_errorReporter(this, text);
+        return;
+    }
+    QMessageBox::critical(this, tr("Error"), text, QMessageBox::Ok);
+}
+
+QString TwPreferencesPage::chooseFolder(const QString &caption, const QString &start)
+{
+    if (m_folderPicker)
+        return m_folderPicker(this, caption, start);
+    return QFileDialog::getExistingDirectory(this, caption, start, QFileDialog::ShowDirsOnly);
+}
+
+bool TwPreferencesPage::openUrl(const QUrl &url)
+{
+    if (m_urlOpener)
+        return m_urlOpener(url);
+    return QDesktopServices::openUrl(url);
+}
+
+QLabel *TwPreferencesPage::sectionLabel(const QString &text)
+{
+    auto *label = new QLabel(text, this);
+    label->setProperty("section", true);
+    return label;
+}
+
+void TwPreferencesPage::stylePrimaryButton(QPushButton *button)
+{
+    button->setStyleSheet(FlatUI::buttonStyleSheet(4, 5, QString::fromLatin1(accentColor()),
+        QStringLiteral("#ffffff"), QString::fromLatin1(accentColor()), QStringLiteral("#5aaaff"),
+        QStringLiteral("#ffffff"), QStringLiteral("#5aaaff"), QStringLiteral("#2a80d8"),
+        QStringLiteral("#ffffff"), QStringLiteral("#2a80d8")));
+    button->setMinimumWidth(80);
+    button->setCursor(Qt::PointingHandCursor);
+}
+
+void TwPreferencesPage::styleSecondaryButton(QPushButton *button)
+{
+    button->setStyleSheet(FlatUI::buttonStyleSheet(4, 5, QStringLiteral("#ffffff"),
+        QStringLiteral("#33404d"), QStringLiteral("#c5ccd4"), QStringLiteral("#eef5ff"),
+        QString::fromLatin1(accentColor()), QString::fromLatin1(accentColor()),
+        QStringLiteral("#dcebfd"), QString::fromLatin1(accentColor()),
+        QString::fromLatin1(accentColor())));
+    button->setMinimumWidth(80);
+    button->setCursor(Qt::PointingHandCursor);
+}
+
+void TwPreferencesPage::styleIconButton(QPushButton *button)
+{
+    button->setStyleSheet(QStringLiteral("QPushButton{background:transparent;border:none;}"
+                                         "QPushButton:hover{background:#e6f0fb;border-radius:3px;}"
+                                         "QPushButton:pressed{background:#cfe3fb;}"));
+    button->setCursor(Qt::PointingHandCursor);
+    button->setIconSize(QSize(16, 16));
+}
+
+void TwPreferencesPage::styleSlider(QSlider *slider)
+{
+    slider->setStyleSheet(FlatUI::sliderStyleSheet(6, QStringLiteral("#dde3ea"),
+        QString::fromLatin1(accentColor()), QString::fromLatin1(accentColor())));
+}
+
+void TwPreferencesPage::styleLineEdit(QLineEdit *lineEdit)
+{
+    lineEdit->setStyleSheet(FlatUI::lineEditStyleSheet(
+                                4, 1, QStringLiteral("#c5ccd4"), QString::fromLatin1(accentColor()))
+        + QStringLiteral("QLineEdit:disabled{color:#9aa4ae;background:#f2f4f7;}"));
+}
+
+QString TwPreferencesPage::pageStyleSheet()
+{
+    return QStringLiteral(
+        "TwPreferencesPage{background:#ffffff;}"
+        "QLabel{color:#33404d;}"
+        "QLabel[section=\"true\"]{color:#1f2d3a;font-weight:bold;padding-top:4px;}"
+        "QLabel[hint=\"true\"]{color:#7a8691;}"
+        "QRadioButton,QCheckBox{color:#33404d;spacing:6px;}"
+        "QSpinBox{border:1px solid #c5ccd4;border-radius:4px;padding:2px 4px;min-height:20px;"
+        "background:#ffffff;}"
+        "QSpinBox:focus{border-color:#3b99fc;}"
+        "QListWidget,QTableWidget,QPlainTextEdit{border:1px solid #c5ccd4;border-radius:4px;"
+        "background:#ffffff;alternate-background-color:#f5f8fc;"
+        "selection-background-color:#3b99fc;selection-color:#ffffff;}"
+        "QListWidget:focus,QTableWidget:focus,QPlainTextEdit:focus{border-color:#3b99fc;}"
+        "QHeaderView::section{background:#f0f3f7;color:#33404d;border:none;"
+        "border-bottom:1px solid #d8dde3;padding:4px;font-weight:bold;}");
+}
