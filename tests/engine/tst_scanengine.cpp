@@ -1,0 +1,475 @@
+#include <QDirIterator>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QThreadPool>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "enginetestsupport.h"
+#include "processthread.h"
+#include "qscanresult.h"
+#include "scanengine.h"
+#include "temptree.h"
+#include "twcatalog.h"
+#include "twcatalogcontainer.h"
+#include "twfileitem.h"
+#include "twfileitemgroup.h"
+#include "twphotoitem.h"
+#include "twsearchresult.h"
+#include "twstoprequest.h"
+
+namespace {
+
+constexpr int Timeout = 120000;
+
+QString categoryOf(const QString &path)
+{
+    const TwCatalog *catalog = TwCatalog::catalogForFile(path);
+    return catalog ? catalog->catalogKey() : QStringLiteral("Others");
+}
+
+// The exact groups a scan must find, worked out the slow and obvious way:
+// every regular file that is not hidden, once per inode, bucketed by category
+// and size, then split by comparing whole contents.
+QStringList bruteForceGroups(const QString &root, qint64 *duplicates, qint64 *bytes)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QStringList parts = QDir(root).relativeFilePath(path).split('/');
+        if (std::any_of(parts.begin(), parts.end(),
+                [](const QString &part) { return part.startsWith('.'); }))
+            continue;
+        files.append(path);
+    }
+    std::sort(files.begin(), files.end(), [](const QString &a, const QString &b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    QSet<QPair<quint64, quint64>> inodes;
+    QMap<QString, QList<QPair<QString, QByteArray>>> buckets;
+    for (const QString &path : files) {
+        struct stat info;
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0 || info.st_size == 0)
+            continue;
+        const auto id = qMakePair(quint64(info.st_dev), quint64(info.st_ino));
+        if (inodes.contains(id))
+            continue;
+        inodes.insert(id);
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        buckets[categoryOf(path) + "/" + QString::number(info.st_size)].append(
+            qMakePair(path, file.readAll()));
+    }
+    QStringList groups;
+    *duplicates = 0;
+    *bytes = 0;
+    for (auto bucket = buckets.cbegin(); bucket != buckets.cend(); ++bucket) {
+        QList<QPair<QString, QByteArray>> rest = bucket.value();
+        while (!rest.isEmpty()) {
+            const QByteArray content = rest.first().second;
+            QStringList same;
+            for (int i = rest.size() - 1; i >= 0; --i)
+                if (rest[i].second == content) {
+                    same.append(rest[i].first);
+                    rest.removeAt(i);
+                }
+            if (same.size() < 2)
+                continue;
+            same.sort();
+            groups.append(bucket.key().section('/', 0, 0) + ":" + same.join(","));
+            *duplicates += same.size() - 1;
+            *bytes += qint64(same.size() - 1) * content.size();
+        }
+    }
+    groups.sort();
+    return groups;
+}
+
+QStringList engineGroups(const TwSearchResult &result, int *wrongSelections = nullptr)
+{
+    QStringList groups;
+    const auto containers = result.containers();
+    for (auto it = containers.cbegin(); it != containers.cend(); ++it)
+        for (const TwFileItemGroup *group : it.value()->groups()) {
+            QStringList paths;
+            int checked = 0;
+            for (const TwFileItem *item : group->items()) {
+                paths.append(item->filePath());
+                checked += item->isChecked() ? 1 : 0;
+            }
+            if (wrongSelections && checked != paths.size() - 1)
+                ++*wrongSelections;
+            paths.sort();
+            groups.append(it.key() + ":" + paths.join(","));
+        }
+    groups.sort();
+    return groups;
+}
+
+// A small tree with what a real disk has: copies in several folders and
+// categories, equal sizes with other contents, near misses outside the
+// fingerprint windows, the same bytes under two categories, hidden copies,
+// a hard link and a folder link back to an ancestor.
+void fillTree(const TempTree &tree, int scale = 1)
+{
+    quint32 seed = 1;
+    const QStringList suffixes { "txt", "jpg", "mp4", "zip", "mp3", "exe", "xyz", "pdf" };
+    for (int set = 0; set < 40 * scale; ++set) {
+        const QString suffix = suffixes[set % suffixes.size()];
+        const int size = set % 5 == 0 ? 2000 + set : 9000 + set * 37;
+        const QByteArray content = randomBytes(seed++, size);
+        const int copies = 2 + set % 4;
+        for (int c = 0; c < copies; ++c)
+            tree.writeFile(QStringLiteral("d%1/s%2/copy%3_%4.%5")
+                               .arg(c % 3)
+                               .arg(set % 7)
+                               .arg(set)
+                               .arg(c)
+                               .arg(suffix),
+                content);
+        // Same size, same first KiB, different elsewhere.
+        QByteArray trap = content;
+        const int offset = size > 3072 ? 1024 + (set * 13) % 2000 : size - 1;
+        trap[offset] = char(trap[offset] ^ 0x33);
+        tree.writeFile(QStringLiteral("traps/t%1.%2").arg(set).arg(suffix), trap);
+        // Same size, unrelated content.
+        tree.writeFile(QStringLiteral("unique/u%1.%2").arg(set).arg(suffix),
+            randomBytes(seed++ + 100000, size));
+    }
+    const QByteArray shared = randomBytes(4242, 5000);
+    tree.writeFile("mixed/photo.jpg", shared);
+    tree.writeFile("mixed/photo.txt", shared);
+    tree.writeFile("mixed/again.txt", shared);
+    tree.writeFile("hidden/.secret.txt", shared);
+    tree.writeFile(".hiddendir/copy.txt", shared);
+    const QString linked = tree.writeFile("links/a_original.dat", randomBytes(77, 4000));
+    ::link(QFile::encodeName(linked).constData(),
+        QFile::encodeName(tree.path("links/b_hardlink.dat")).constData());
+    QFile::link(tree.path("links"), tree.path("links/back"));
+    tree.writeFile("empty/zero1.txt", QByteArray());
+    tree.writeFile("empty/zero2.txt", QByteArray());
+}
+
+struct Run {
+    explicit Run(ScanEngine &engine)
+        : phases(&engine, &ScanEngine::phaseChanged)
+        , started(&engine, &ScanEngine::processStart)
+        , ended(&engine, &ScanEngine::processEnd)
+        , scanEnded(&engine, &ScanEngine::scanEnded)
+        , progress(&engine, &ScanEngine::progressChanged)
+    {
+    }
+    bool visited(ScanEngine::Phase phase) const
+    {
+        for (const QList<QVariant> &arguments : phases)
+            if (arguments.first().value<ScanEngine::Phase>() == phase)
+                return true;
+        return false;
+    }
+    QSignalSpy phases, started, ended, scanEnded, progress;
+};
+
+// Everything queued has been delivered and nothing runs any more.
+void settle(ScanEngine &engine)
+{
+    QThreadPool::globalInstance()->waitForDone(-1);
+    QTRY_VERIFY_WITH_TIMEOUT(!engine.isRunning(), Timeout);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class TestScanEngine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<ScanEngine::Phase>();
+        TestPreferences::setUp();
+    }
+    void init() { TestPreferences::reset(); }
+
+    void ancestorsAndNestedFolders();
+    void wholePipelineMatchesBruteForce();
+    void progressAddsUpToCandidates();
+    void emptyFoldersEndWithoutResults();
+    void stopDuringWalk();
+    void stopDuringDuplicatePass();
+    void stopDuringSimilarPass();
+    void stopAfterTheEndChangesNothing();
+    void queuedTasksAreDiscarded();
+    void destroyingMidPassIsSafe();
+    void secondScanStartsClean();
+};
+
+void TestScanEngine::ancestorsAndNestedFolders()
+{
+    TempTree tree;
+    QVERIFY(tree.makeDir("photos/2020/summer"));
+    QVERIFY(tree.makeDir("music"));
+    const QString photos = tree.path("photos");
+    const QString year = tree.path("photos/2020");
+    const QStringList ancestors = ScanEngine::ancestorPaths(year);
+    QCOMPARE(ancestors.first(), year);
+    QCOMPARE(ancestors.at(1), photos);
+    QCOMPARE(ancestors.last(), QString("/"));
+    QVERIFY(ScanEngine::ancestorPaths(tree.path("missing")).isEmpty());
+
+    QCOMPARE(ScanEngine::dropNestedFolders({ year, photos, tree.path("music") }),
+        (QStringList { photos, tree.path("music") }));
+    QCOMPARE(ScanEngine::dropNestedFolders({ tree.path("photos/2020/summer"), year }),
+        QStringList { year });
+    // A folder listed twice is scanned once, not dropped altogether.
+    QCOMPARE(ScanEngine::dropNestedFolders({ photos, photos }), QStringList { photos });
+}
+
+void TestScanEngine::wholePipelineMatchesBruteForce()
+{
+    TempTree tree;
+    fillTree(tree);
+    qint64 duplicates = 0, bytes = 0;
+    const QStringList expected = bruteForceGroups(tree.root(), &duplicates, &bytes);
+    QVERIFY(expected.size() >= 40);
+
+    ScanEngine engine;
+    engine.setSimilarPassEnabled(false);
+    Run run(engine);
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(run.scanEnded.wait(Timeout));
+    QCOMPARE(run.started.count(), 1);
+    QCOMPARE(run.scanEnded.first().at(0).toBool(), false);
+    QCOMPARE(run.scanEnded.first().at(1).toBool(), true);
+
+    int wrongSelections = 0;
+    const QStringList found = engineGroups(*engine.searchResult(), &wrongSelections);
+    QCOMPARE(found, expected);
+    for (const QString &group : found)
+        QVERIFY2(!group.contains("traps/") && !group.contains("unique/")
+                && !group.contains(".secret") && !group.contains("zero"),
+            qPrintable(group));
+    // The automatic selection leaves exactly one file of every group.
+    QCOMPARE(wrongSelections, 0);
+    QCOMPARE(engine.searchResult()->numberOfDuplicateFiles(), duplicates);
+    QCOMPARE(engine.searchResult()->bytesOfDuplicateFiles(), bytes);
+}
+
+void TestScanEngine::progressAddsUpToCandidates()
+{
+    TempTree tree;
+    fillTree(tree);
+    for (int i = 0; i < 6; ++i)
+        tree.writeFile(QStringLiteral("pictures/p%1.png").arg(i), drawnPng(quint32(50 + i)));
+    const QByteArray twin = drawnPng(99);
+    tree.writeFile("pictures/twin1.png", twin);
+    tree.writeFile("pictures/twin2.png", twin);
+
+    ScanEngine engine;
+    Run run(engine);
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(run.scanEnded.wait(Timeout));
+    QVERIFY(run.visited(ScanEngine::SearchingSimilar));
+    QVERIFY(!run.progress.isEmpty());
+    const QList<QVariant> last = run.progress.last();
+    QCOMPARE(qint64(last.at(0).toInt()), engine.scanResult()->candidateCount());
+    QCOMPARE(qint64(last.at(1).toDouble()), engine.scanResult()->candidateCount());
+    QCOMPARE(engine.searchResult()->numberOfFileScanned(), engine.scanResult()->candidateCount());
+}
+
+void TestScanEngine::emptyFoldersEndWithoutResults()
+{
+    TempTree tree;
+    QVERIFY(tree.makeDir("a/b"));
+    ScanEngine engine;
+    Run run(engine);
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(run.scanEnded.wait(Timeout));
+    QCOMPARE(run.scanEnded.first().at(0).toBool(), false);
+    QCOMPARE(run.scanEnded.first().at(1).toBool(), false);
+    QVERIFY(run.visited(ScanEngine::SearchingSimilar));
+    QCOMPARE(engine.phase(), ScanEngine::Finished);
+    QVERIFY(!engine.BeginScanCatalogue({}));
+}
+
+void TestScanEngine::stopDuringWalk()
+{
+    TempTree tree;
+    for (int d = 0; d < 80; ++d)
+        for (int f = 0; f < 4; ++f)
+            tree.writeFile(QStringLiteral("f%1/g%2/x%3.txt").arg(d % 9).arg(d).arg(f),
+                randomBytes(quint32(f), 40));
+    ScanEngine engine;
+    Run run(engine);
+    connect(&engine, &ScanEngine::filesFound, &engine, [&engine] { engine.stop(); });
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(run.scanEnded.wait(Timeout));
+    settle(engine);
+    QCOMPARE(run.started.count(), 1);
+    QCOMPARE(run.ended.count(), 1);
+    QCOMPARE(run.scanEnded.count(), 1);
+    QVERIFY(!run.visited(ScanEngine::SearchingDuplicates));
+    QCOMPARE(run.scanEnded.first().at(0).toBool(), true);
+    // Stopped before any comparison: nothing found, both results discarded.
+    QCOMPARE(run.scanEnded.first().at(1).toBool(), false);
+    QCOMPARE(engine.scanResult()->fileCount(), qint64(0));
+    QVERIFY(engine.searchResult()->containers().isEmpty());
+}
+
+void TestScanEngine::stopDuringDuplicatePass()
+{
+    TempTree tree;
+    fillTree(tree, 3);
+    ScanEngine engine;
+    Run run(engine);
+    connect(&engine, &ScanEngine::progressChanged, &engine, [&engine] { engine.stop(); });
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(run.scanEnded.wait(Timeout));
+    settle(engine);
+    QCOMPARE(run.started.count(), 1);
+    QCOMPARE(run.scanEnded.count(), 1);
+    QVERIFY(run.visited(ScanEngine::SearchingDuplicates));
+    QVERIFY(!run.visited(ScanEngine::SearchingSimilar));
+    QCOMPARE(run.scanEnded.first().at(0).toBool(), true);
+    const bool found = run.scanEnded.first().at(1).toBool();
+    // Partial results are kept when they hold duplicates, else discarded.
+    QCOMPARE(engine.searchResult()->containers().isEmpty(), !found);
+    QCOMPARE(engine.scanResult()->fileCount() == 0, !found);
+}
+
+void TestScanEngine::stopDuringSimilarPass()
+{
+    TempTree tree;
+    for (int i = 0; i < 40; ++i)
+        tree.writeFile(
+            QStringLiteral("pictures/p%1.png").arg(i), drawnPng(quint32(200 + i), 96 + i, 64));
+    ScanEngine engine;
+    Run run(engine);
+    connect(&engine, &ScanEngine::progressChanged, &engine, [&engine] {
+        if (engine.phase() == ScanEngine::SearchingSimilar)
+            engine.stop();
+    });
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(run.scanEnded.wait(Timeout));
+    settle(engine);
+    QVERIFY(run.visited(ScanEngine::SearchingSimilar));
+    QCOMPARE(run.started.count(), 1);
+    QCOMPARE(run.ended.count(), 1);
+    QCOMPARE(run.scanEnded.count(), 1);
+    QCOMPARE(run.scanEnded.first().at(0).toBool(), true);
+}
+
+void TestScanEngine::stopAfterTheEndChangesNothing()
+{
+    TempTree tree;
+    fillTree(tree);
+    ScanEngine engine;
+    engine.setSimilarPassEnabled(false);
+    Run run(engine);
+    // A stop that arrives while the process stage already runs must not
+    // start it a second time or turn the finished scan into a stopped one.
+    connect(&engine, &ScanEngine::phaseChanged, &engine, [&engine](ScanEngine::Phase phase) {
+        if (phase == ScanEngine::Processing)
+            engine.stop();
+    });
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(run.scanEnded.wait(Timeout));
+    settle(engine);
+    QCOMPARE(run.started.count(), 1);
+    QCOMPARE(run.scanEnded.first().at(0).toBool(), false);
+    QVERIFY(!engine.searchResult()->containers().isEmpty());
+}
+
+namespace {
+
+class Blocker : public QRunnable {
+public:
+    explicit Blocker(QSemaphore *release)
+        : release(release)
+    {
+    }
+    void run() override { release->acquire(); }
+    QSemaphore *release;
+};
+
+class Counter : public QRunnable {
+public:
+    Counter(QAtomicInt *runs, QAtomicInt *deleted)
+        : runs(runs)
+        , deleted(deleted)
+    {
+    }
+    ~Counter() override { deleted->fetchAndAddOrdered(1); }
+    void run() override { runs->fetchAndAddOrdered(1); }
+    QAtomicInt *runs;
+    QAtomicInt *deleted;
+};
+
+} // namespace
+
+void TestScanEngine::queuedTasksAreDiscarded()
+{
+    QThreadPool pool;
+    pool.setMaxThreadCount(1);
+    QSemaphore release;
+    QAtomicInt runs = 0, deleted = 0;
+    pool.start(new Blocker(&release));
+    for (int i = 0; i < 5; ++i)
+        pool.start(new Counter(&runs, &deleted));
+
+    TwSearchResult result;
+    processThread stage(&result);
+    stage.setThreadPool(&pool);
+    QSignalSpy started(&stage, &processThread::processStart);
+    QSignalSpy ended(&stage, &processThread::processEnd);
+    stage.start();
+    // processStart goes out once the queue is emptied; only then may the
+    // running task finish.
+    QVERIFY(started.wait(Timeout));
+    release.release();
+    QVERIFY(ended.count() == 1 || ended.wait(Timeout));
+    QVERIFY(stage.wait(Timeout));
+    QCOMPARE(runs.loadAcquire(), 0);
+    QCOMPARE(deleted.loadAcquire(), 5);
+}
+
+void TestScanEngine::destroyingMidPassIsSafe()
+{
+    TempTree tree;
+    fillTree(tree, 3);
+    auto engine = std::make_unique<ScanEngine>();
+    QSignalSpy progress(engine.get(), &ScanEngine::progressChanged);
+    QVERIFY(engine->BeginScanCatalogue({ tree.root() }));
+    QVERIFY(progress.wait(Timeout));
+    QVERIFY(engine->isRunning());
+    engine.reset();
+    // Nothing of the scan is left running against freed objects.
+    QCOMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
+    QCoreApplication::processEvents();
+}
+
+void TestScanEngine::secondScanStartsClean()
+{
+    TempTree first, second;
+    fillTree(first);
+    const QByteArray content = randomBytes(5, 6000);
+    second.writeFile("a.txt", content);
+    second.writeFile("b.txt", content);
+    ScanEngine engine;
+    engine.setSimilarPassEnabled(false);
+    Run run(engine);
+    QVERIFY(engine.BeginScanCatalogue({ first.root() }));
+    QVERIFY(run.scanEnded.wait(Timeout));
+    QVERIFY(engine.BeginScanCatalogue({ second.root() }));
+    QVERIFY(run.scanEnded.wait(Timeout));
+    QCOMPARE(run.started.count(), 2);
+    QCOMPARE(engineGroups(*engine.searchResult()),
+        QStringList { "Documents:" + second.path("a.txt") + "," + second.path("b.txt") });
+    QCOMPARE(engine.searchResult()->numberOfDuplicateFiles(), qint64(1));
+}
+
+QTEST_GUILESS_MAIN(TestScanEngine)
+#include "tst_scanengine.moc"
