@@ -33,6 +33,16 @@ ImageListModel::ImageListModel(TwSearchResult *result, QObject *parent)
     : QAbstractTableModel(parent)
     , m_result(result)
 {
+    // Generic views and model checkers expect the display role to read as
+    // text; the snapshots answer with their path.
+    static const bool registered = [] {
+        QMetaType::registerConverter<QBaseItem *, QString>(
+            [](QBaseItem *item) { return item ? item->path : QString(); });
+        QMetaType::registerConverter<QGroupItem *, QString>(
+            [](QGroupItem *item) { return item ? item->path : QString(); });
+        return true;
+    }();
+    Q_UNUSED(registered)
 }
 
 ImageListModel::~ImageListModel()
