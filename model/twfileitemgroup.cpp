@@ -3,9 +3,11 @@
 #include <exception>
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaMethod>
+#include <QStandardPaths>
 
 #include <opencv2/core.hpp>
 
@@ -30,6 +32,19 @@ bool nameTaken(const QString &path)
 {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
+}
+
+// Qt 5.15 on freedesktop systems moves the file into "files/" of the current
+// folder, and reports success, when the data folder that should hold the
+// trash does not exist. Make sure it does, or refuse.
+bool moveToTrash(const QString &path)
+{
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataHome.isEmpty() || !QDir().mkpath(dataHome)) {
+        qDebug() << "dealWithFile: no folder for the trash:" << dataHome;
+        return false;
+    }
+    return QFile::moveToTrash(path);
 }
 
 bool moveIntoFolder(const QString &path, const QString &targetFolder)
@@ -238,14 +253,14 @@ bool TwFileItemGroup::dealWithFile(const QString &path,
     try {
         switch (int(method)) {
         case TwGenernalPreferences::MoveToTrash:
-            removed = QFile::moveToTrash(path);
+            removed = moveToTrash(path);
             break;
         case TwGenernalPreferences::RemovePermanently:
             removed = QFile::remove(path);
             break;
         case TwGenernalPreferences::MoveToFolder:
-            removed = targetFolder.isEmpty() ? QFile::moveToTrash(path)
-                                             : moveIntoFolder(path, targetFolder);
+            removed
+                = targetFolder.isEmpty() ? moveToTrash(path) : moveIntoFolder(path, targetFolder);
             break;
         default:
             break;

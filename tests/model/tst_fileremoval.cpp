@@ -1,0 +1,395 @@
+#include <QDirIterator>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <memory>
+
+#include "temptree.h"
+#include "twfileitem.h"
+#include "twfileitemgroup.h"
+#include "twpreferences.h"
+#include "twstoprequest.h"
+
+// Stands in for the results window: counts the progress signals and cancels
+// the run after a given number of them, as the progress dialog's Cancel does.
+class DeletionReceiver : public QObject {
+    Q_OBJECT
+
+public:
+    int calls = 0;
+    int stopAfter = -1;
+
+public slots:
+    void onItemFileDeleted(int value)
+    {
+        QCOMPARE(value, 0);
+        if (++calls == stopAfter)
+            stopDeletion = true;
+    }
+};
+
+class TestFileRemoval : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void removePermanently();
+    void moveToTrash();
+    void moveToFolderAvoidsNameClashes();
+    void moveToFolderWithoutTargetUsesTrash();
+    void failingMoveLeavesSource_data();
+    void failingMoveLeavesSource();
+    void unknownMethodFails();
+    void uniqueTargetPathKeepsTheName_data();
+    void uniqueTargetPathKeepsTheName();
+    void removeCheckedRemovesOnlyChecked();
+    void removeCheckedWithNothingChecked();
+    void failedRemovalStaysChecked();
+    void cancelStopsAfterThirdFile();
+    void secondRunDoesNotConnectTwice();
+    void removeItemAdjustsCounters();
+    void itemCheckedChangedNeverGoesNegative();
+
+private:
+    // A group of `count` copies named copy0.. under `folder`; the first
+    // `checked` items (in group order) are checked.
+    std::unique_ptr<TwFileItemGroup> copies(const QString &folder, int count, int checked);
+    TwGenernalPreferences *general() { return TwPreferences::instance()->general(); }
+    QStringList trashedFiles() const;
+
+    std::unique_ptr<TempTree> m_home;
+    std::unique_ptr<TempTree> m_tree;
+};
+
+void TestFileRemoval::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    // The trash lives under the home folder; point it at a temporary one.
+    m_home = std::make_unique<TempTree>();
+    QVERIFY(m_home->isValid());
+    qputenv("HOME", QFile::encodeName(m_home->root()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_home->path("share")));
+    TwPreferences::setFilePath(m_home->path("preferences.cfg"));
+}
+
+void TestFileRemoval::init()
+{
+    m_tree = std::make_unique<TempTree>();
+    QVERIFY(m_tree->isValid());
+    stopDeletion = false;
+    general()->setRemovalMethod(TwGenernalPreferences::MoveToTrash);
+    general()->setMoveToFolderPath(QString());
+}
+
+void TestFileRemoval::cleanup()
+{
+    stopDeletion = false;
+    m_tree.reset();
+}
+
+std::unique_ptr<TwFileItemGroup> TestFileRemoval::copies(
+    const QString &folder, int count, int checked)
+{
+    std::unique_ptr<TwFileItemGroup> group;
+    for (int i = 0; i < count; ++i) {
+        const QString path = m_tree->writeFile(
+            QStringLiteral("%1/copy%2.bin").arg(folder).arg(i), QByteArray(100, 'c'));
+        auto *item = new TwFileItem(path, true);
+        if (!group)
+            group = std::make_unique<TwFileItemGroup>(item);
+        else
+            group->addItem(item);
+    }
+    const QList<TwFileItem *> items = group->items();
+    for (int i = 0; i < checked; ++i) {
+        items.at(i)->setChecked(true);
+        group->itemCheckedChanged(true, items.at(i)->fileSize());
+    }
+    return group;
+}
+
+QStringList TestFileRemoval::trashedFiles() const
+{
+    QStringList names;
+    QDirIterator it(m_home->root(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        if (it.filePath().contains(QLatin1String("/Trash/files/")))
+            names << it.fileName();
+    }
+    return names;
+}
+
+void TestFileRemoval::removePermanently()
+{
+    const QString path = m_tree->writeFile("gone.txt", "bye");
+    QVERIFY(
+        TwFileItemGroup::dealWithFile(path, TwGenernalPreferences::RemovePermanently, QString()));
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(!trashedFiles().contains(QStringLiteral("gone.txt")));
+
+    // Removing what is no longer there is a failure, and says so.
+    QTest::ignoreMessage(
+        QtInfoMsg, qPrintable(QStringLiteral("dealWithFile:Delete file is failed ! file=") + path));
+    QVERIFY(
+        !TwFileItemGroup::dealWithFile(path, TwGenernalPreferences::RemovePermanently, QString()));
+}
+
+void TestFileRemoval::moveToTrash()
+{
+    const QString path = m_tree->writeFile("trash-me.txt", "later");
+    QVERIFY(TwFileItemGroup::dealWithFile(path, TwGenernalPreferences::MoveToTrash, QString()));
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(trashedFiles().contains(QStringLiteral("trash-me.txt")));
+}
+
+void TestFileRemoval::moveToFolderAvoidsNameClashes()
+{
+    const QString target = m_tree->path("target");
+    m_tree->writeFile("target/IMG.JPG", "old");
+    m_tree->writeFile("target/IMG_1.JPG", "older");
+    const QString source = m_tree->writeFile("source/IMG.JPG", "new picture");
+    QVERIFY(TwFileItemGroup::dealWithFile(source, TwGenernalPreferences::MoveToFolder, target));
+    QVERIFY(!QFileInfo::exists(source));
+    QFile arrived(m_tree->path("target/IMG_2.JPG"));
+    QVERIFY(arrived.open(QIODevice::ReadOnly));
+    QCOMPARE(arrived.readAll(), QByteArray("new picture"));
+    // The files already there are untouched.
+    QFile old(m_tree->path("target/IMG.JPG"));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old"));
+
+    // Without a clash the name stays as it is.
+    const QString plain = m_tree->writeFile("source/other.png", "x");
+    QVERIFY(TwFileItemGroup::dealWithFile(plain, TwGenernalPreferences::MoveToFolder, target));
+    QVERIFY(QFileInfo::exists(m_tree->path("target/other.png")));
+}
+
+void TestFileRemoval::moveToFolderWithoutTargetUsesTrash()
+{
+    const QString path = m_tree->writeFile("no-target.txt", "t");
+    QVERIFY(TwFileItemGroup::dealWithFile(path, TwGenernalPreferences::MoveToFolder, QString()));
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(trashedFiles().contains(QStringLiteral("no-target.txt")));
+}
+
+void TestFileRemoval::failingMoveLeavesSource_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("folder missing") << "missing/folder";
+    QTest::newRow("target is a file") << "blocker.txt";
+}
+
+void TestFileRemoval::failingMoveLeavesSource()
+{
+    QFETCH(QString, target);
+    m_tree->writeFile("blocker.txt", "i am a file");
+    const QString source = m_tree->writeFile("keep/precious.doc", "only copy");
+    QTest::ignoreMessage(QtInfoMsg,
+        qPrintable(QStringLiteral("dealWithFile:Delete file is failed ! file=") + source));
+    QVERIFY(!TwFileItemGroup::dealWithFile(
+        source, TwGenernalPreferences::MoveToFolder, m_tree->path(target)));
+    QFile kept(source);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("only copy"));
+}
+
+void TestFileRemoval::unknownMethodFails()
+{
+    const QString path = m_tree->writeFile("stays.txt", "s");
+    QTest::ignoreMessage(
+        QtInfoMsg, qPrintable(QStringLiteral("dealWithFile:Delete file is failed ! file=") + path));
+    QVERIFY(!TwFileItemGroup::dealWithFile(
+        path, QFlags<TwGenernalPreferences::TwRemovalMethodFlag>(7), QString()));
+    QVERIFY(QFileInfo::exists(path));
+}
+
+void TestFileRemoval::uniqueTargetPathKeepsTheName_data()
+{
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("baseName");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("free") << QStringList() << "IMG.JPG"
+                          << "IMG"
+                          << "IMG.JPG";
+    QTest::newRow("two taken") << QStringList({ "IMG.JPG", "IMG_1.JPG" }) << "IMG.JPG"
+                               << "IMG"
+                               << "IMG_2.JPG";
+    QTest::newRow("gap is used") << QStringList({ "IMG.JPG", "IMG_2.JPG" }) << "IMG.JPG"
+                                 << "IMG"
+                                 << "IMG_1.JPG";
+    QTest::newRow("double suffix kept") << QStringList({ "a.tar.gz" }) << "a.tar.gz"
+                                        << "a"
+                                        << "a_1.tar.gz";
+    QTest::newRow("no suffix, no trailing dot") << QStringList({ "README" }) << "README"
+                                                << "README"
+                                                << "README_1";
+    QTest::newRow("dotted name kept whole") << QStringList({ "my.trip.jpg" }) << "my.trip.jpg"
+                                            << "my"
+                                            << "my_1.trip.jpg";
+}
+
+void TestFileRemoval::uniqueTargetPathKeepsTheName()
+{
+    QFETCH(QStringList, existing);
+    QFETCH(QString, name);
+    QFETCH(QString, baseName);
+    QFETCH(QString, expected);
+    for (const QString &file : existing)
+        QVERIFY(!m_tree->writeFile("clash/" + file, "x").isEmpty());
+    QVERIFY(m_tree->makeDir("clash"));
+    QCOMPARE(TwFileItemGroup::uniqueTargetPath(m_tree->path("clash/" + name), baseName, 1),
+        m_tree->path("clash/" + expected));
+}
+
+void TestFileRemoval::removeCheckedRemovesOnlyChecked()
+{
+    auto group = copies("three", 3, 2);
+    QCOMPARE(group->checkedCount(), 2);
+    QCOMPARE(group->checkedBytes(), qint64(200));
+    const QList<TwFileItem *> before = group->items();
+    const QString survivor = before.at(2)->filePath();
+
+    DeletionReceiver receiver;
+    QVERIFY(group->removeChecked(&receiver));
+    QCOMPARE(receiver.calls, 2);
+    QCOMPARE(group->allItemCount(), 1);
+    QCOMPARE(group->firstItem()->filePath(), survivor);
+    QCOMPARE(group->checkedCount(), 0);
+    QCOMPARE(group->checkedBytes(), qint64(0));
+    QCOMPARE(group->keyCount(), 1);
+    QVERIFY(QFileInfo::exists(survivor));
+    QCOMPARE(trashedFiles().filter(QStringLiteral("copy")).size(), 2);
+}
+
+void TestFileRemoval::removeCheckedWithNothingChecked()
+{
+    auto group = copies("none", 3, 0);
+    QSignalSpy spy(group.get(), &TwFileItemGroup::deleteItemFile);
+    DeletionReceiver receiver;
+    group->removeChecked(&receiver);
+    QCOMPARE(spy.count(), 0);
+    QCOMPARE(receiver.calls, 0);
+    QCOMPARE(group->allItemCount(), 3);
+    QCOMPARE(group->checkedCount(), 0);
+}
+
+void TestFileRemoval::failedRemovalStaysChecked()
+{
+    general()->setRemovalMethod(TwGenernalPreferences::MoveToFolder);
+    general()->setMoveToFolderPath(m_tree->path("does/not/exist"));
+    auto group = copies("fails", 3, 2);
+    DeletionReceiver receiver;
+    for (int i = 0; i < 2; ++i)
+        QTest::ignoreMessage(
+            QtInfoMsg, QRegularExpression(QStringLiteral("^dealWithFile:Delete file is failed")));
+    group->removeChecked(&receiver);
+    // Every checked file is reported, but nothing was removed or uncounted.
+    QCOMPARE(receiver.calls, 2);
+    QCOMPARE(group->allItemCount(), 3);
+    QCOMPARE(group->checkedCount(), 2);
+    QCOMPARE(group->checkedBytes(), qint64(200));
+    for (const TwFileItem *item : group->items())
+        QVERIFY(QFileInfo::exists(item->filePath()));
+}
+
+void TestFileRemoval::cancelStopsAfterThirdFile()
+{
+    general()->setRemovalMethod(TwGenernalPreferences::RemovePermanently);
+    auto group = copies("ten", 10, 10);
+    DeletionReceiver receiver;
+    receiver.stopAfter = 3;
+    group->removeChecked(&receiver);
+    QCOMPARE(receiver.calls, 3);
+    QCOMPARE(group->allItemCount(), 7);
+    QCOMPARE(group->checkedCount(), 7);
+    QCOMPARE(group->checkedBytes(), qint64(700));
+    int present = 0;
+    for (int i = 0; i < 10; ++i)
+        present += QFileInfo::exists(m_tree->path(QStringLiteral("ten/copy%1.bin").arg(i))) ? 1 : 0;
+    QCOMPARE(present, 7);
+    for (const TwFileItem *item : group->items()) {
+        QVERIFY(item->isChecked());
+        QVERIFY(QFileInfo::exists(item->filePath()));
+    }
+}
+
+void TestFileRemoval::secondRunDoesNotConnectTwice()
+{
+    general()->setRemovalMethod(TwGenernalPreferences::RemovePermanently);
+    auto group = copies("twice", 4, 1);
+    DeletionReceiver receiver;
+    group->removeChecked(&receiver);
+    QCOMPARE(receiver.calls, 1);
+    group->items().first()->setChecked(true);
+    group->removeChecked(&receiver);
+    QCOMPARE(receiver.calls, 2);
+    QCOMPARE(group->allItemCount(), 2);
+}
+
+void TestFileRemoval::removeItemAdjustsCounters()
+{
+    // Two keys: a pair of copies and one lone item.
+    auto group = copies("remove", 2, 0);
+    const QString lonePath = m_tree->writeFile("remove/lone.bin", QByteArray(40, 'l'));
+    auto *lone = new TwFileItem(lonePath, true);
+    group->addItem(lone);
+    QCOMPARE(group->keyCount(), 2);
+    QCOMPARE(group->duplicateItemCount(), 2);
+
+    lone->setChecked(true);
+    group->itemCheckedChanged(true, 40);
+    TwFileItem *copy = nullptr;
+    for (const TwFileItemGroup::ItemList &items : group->itemsByKey()) {
+        if (items.size() == 2)
+            copy = items.first();
+    }
+    QVERIFY(copy);
+    copy->setChecked(true);
+    group->itemCheckedChanged(true, 100);
+    QCOMPARE(group->checkedCount(), 2);
+    QCOMPARE(group->checkedBytes(), qint64(140));
+    QCOMPARE(group->checkedDuplicateCount(), 1);
+
+    QCOMPARE(group->removeItem(lone), 2);
+    QCOMPARE(group->keyCount(), 1);
+    QCOMPARE(group->checkedCount(), 1);
+    QCOMPARE(group->checkedBytes(), qint64(100));
+    // The file itself stays on disk.
+    QVERIFY(QFileInfo::exists(lonePath));
+
+    // An unchecked member leaves the counters alone.
+    TwFileItem *other = group->items().at(0) == copy ? group->items().at(1) : group->items().at(0);
+    QVERIFY(!other->isChecked());
+    QCOMPARE(group->removeItem(other), 1);
+    QCOMPARE(group->checkedCount(), 1);
+    QCOMPARE(group->checkedBytes(), qint64(100));
+
+    // Something that is not a member changes nothing.
+    TwFileItem stranger(lonePath, false);
+    QCOMPARE(group->removeItem(&stranger), 1);
+
+    QCOMPARE(group->removeItem(group->firstItem()), 0);
+    QCOMPARE(group->checkedCount(), 0);
+    QCOMPARE(group->checkedBytes(), qint64(0));
+    QVERIFY(!group->firstItem());
+}
+
+void TestFileRemoval::itemCheckedChangedNeverGoesNegative()
+{
+    auto group = copies("clamp", 2, 0);
+    group->itemCheckedChanged(false, 500);
+    QCOMPARE(group->checkedCount(), 0);
+    QCOMPARE(group->checkedBytes(), qint64(0));
+    group->itemCheckedChanged(true, 100);
+    group->itemCheckedChanged(false, 300);
+    QCOMPARE(group->checkedCount(), 0);
+    QCOMPARE(group->checkedBytes(), qint64(0));
+}
+
+QTEST_GUILESS_MAIN(TestFileRemoval)
+#include "tst_fileremoval.moc"
