@@ -27,7 +27,7 @@ QAbout::QAbout(QWidget *parent, Qt::WindowFlags flags)
     setWindowIcon(QIcon(QStringLiteral(":/resource/twinscan32.png")));
     setFixedSize(380, 330);
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("QDialog#QAbout{background:#ffffff;}"
+    setStyleSheet(QStringLiteral("QAbout{background:#ffffff;}"
                                  "QLabel#lab_name{color:#1f2d3d;font-size:20px;font-weight:600;}"
                                  "QLabel#lab_version{color:#6b7c8f;font-size:13px;}"
                                  "QLabel#lab_notice{color:#9aa7b4;font-size:11px;}"
