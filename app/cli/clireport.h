@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QJsonDocument>
+#include <QString>
+
+class TwSearchResult;
+
+// Renders the groups of a finished scan for the command-line program: a text
+// block per group, or one JSON document with the groups and the totals.
+class CliReport {
+public:
+    // One block per group: "[category] name (exact|similar)", then one line
+    // per member, "* " in front of the files the automatic selection checked.
+    static QString text(const TwSearchResult &result);
+    static QJsonDocument json(const TwSearchResult &result);
+};

@@ -1,0 +1,32 @@
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+#include "clirunner.h"
+
+namespace {
+
+// stdout carries only the report; diagnostics below warning level are dropped.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("twinscan-cli"));
+    qInstallMessageHandler(quietMessages);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CliRunner runner;
+    return runner.run(QCoreApplication::arguments(), out, err, isatty(STDERR_FILENO) != 0);
+}
