@@ -1,0 +1,867 @@
+#include "mainwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "clistviewdelegate.h"
+#include "crotatelabel.h"
+#include "loghandler.h"
+#include "qabout.h"
+#include "qnetworkprocess.h"
+#include "qupdateprompt.h"
+#include "resultform.h"
+#include "scanengine.h"
+#include "startupdiagnostics.h"
+#include "twignorelistpreferences.h"
+#include "twpreferences.h"
+#include "twpreferencesdialog.h"
+#include "twsearchresult.h"
+
+namespace {
+
+const char *const ProductName = "Orvane Twinscan";
+const char *const InfoTitle = "info";
+const char *const IgnoredText = "The folder has been ignored.";
+const char *const AlreadyAddedText = "The folder has been added.";
+const char *const FilesScannedText = "Files Scanned";
+
+// The folder strip shows three folders of 100 pixels each inside its frame;
+// its left edge moves so that one, two or three folders sit centred.
+constexpr int StripPitch = 100;
+constexpr int StripVisible = 3;
+
+MainWindow::Notifier s_notifier;
+MainWindow::FolderPicker s_folderPicker;
+MainWindow::UrlOpener s_urlOpener;
+bool s_startupServices = true;
+
+const char *const WindowStyle = R"(
+QMainWindow, QWidget#centralWidget { background:#f5f8fc; }
+QFrame#frame_header { background:#ffffff; border:none; border-bottom:1px solid #e3e9f0; }
+QLabel { color:#2c3e50; }
+QLabel#lab_title { font-size:17px; font-weight:bold; color:#1f2d3d; }
+QLabel#lab_subtitle { font-size:12px; color:#8a96a3; }
+QLabel#lab_number { font-size:13px; color:#8a96a3; }
+QLabel#lab_fileNumber { font-size:28px; font-weight:bold; color:#3b99fc; }
+QLabel#lab_fileCaption, QLabel.caption { font-size:12px; color:#8a96a3; }
+QLabel#lab_progress { font-size:14px; font-weight:bold; color:#2c3e50; }
+QLabel#lab_findNumber, QLabel#lab_findSize { font-size:21px; font-weight:bold; color:#1f2d3d; }
+QLabel#lab_noResultTitle { font-size:17px; font-weight:bold; color:#1f2d3d; }
+QLabel#lab_noResultText { font-size:12px; color:#8a96a3; }
+QFrame.card { background:#ffffff; border:1px solid #e3e9f0; border-radius:10px; }
+QProgressBar#bar_progress { background:#e3eefb; border:none; border-radius:3px; }
+QProgressBar#bar_progress::chunk { background:#3b99fc; border-radius:3px; }
+QPushButton#btn_scan, QPushButton#btn_add { border:none; background:transparent; }
+QPushButton#btn_set { border:none; border-radius:16px; background:transparent; }
+QPushButton#btn_set:hover { background:#eef4fb; }
+QPushButton#btn_set::menu-indicator { image:none; }
+QPushButton#btn_pre, QPushButton#btn_next { border:none; background:transparent; }
+QListView#listview_path { background:transparent; border:none; outline:none; }
+QListView#listview_path { font-size:12px; }
+QListView#listview_path::item { color:#2c3e50; border-radius:8px; padding:0px; }
+QListView#listview_path::item:hover { background:#e8f2fe; }
+QListView#listview_path::item:selected { background:#d6e8fd; color:#1f2d3d; }
+QStatusBar { background:#f5f8fc; color:#8a96a3; }
+)";
+
+const char *const MenuStyle = R"(
+QMenu#sysMenu { background:#ffffff; border:1px solid #dde4ec; border-radius:6px; padding:6px 0px; }
+QMenu#sysMenu::item { padding:7px 28px 7px 22px; color:#2c3e50; font-size:13px; }
+QMenu#sysMenu::item:selected { background:#eaf4ff; color:#3b99fc; }
+QMenu#sysMenu::separator { height:1px; background:#e8edf3; margin:5px 10px; }
+)";
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry,
+    Qt::Alignment alignment = Qt::AlignCenter)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    label->setAlignment(alignment);
+    return label;
+}
+
+QLabel *makePicture(
+    QWidget *parent, const char *name, const QString &picture, const QPoint &topLeft)
+{
+    const QPixmap pixmap(picture);
+    auto *label = makeLabel(parent, name, QRect(topLeft, pixmap.size()));
+    label->setPixmap(pixmap);
+    return label;
+}
+
+QPushButton *makeImageButton(QWidget *parent, const char *name, const QRect &geometry)
+{
+    auto *button = new QPushButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->setIconSize(geometry.size());
+    button->setCursor(Qt::PointingHandCursor);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+{
+    buildForm();
+    if (s_startupServices) {
+        installLogHandler(QStringLiteral("Log"), 100);
+        StartupDiagnostics::run();
+    }
+
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    statusBar()->setSizeGripEnabled(false);
+
+    m_engine = std::make_unique<ScanEngine>();
+    m_pathDelegate = new CListViewDelegate(this);
+    m_pathModel = new QStandardItemModel(this);
+    listview_path->setModel(m_pathModel);
+    listview_path->setItemDelegate(m_pathDelegate);
+    placeFolderStrip();
+    connect(m_pathDelegate, &CListViewDelegate::deleteItem, this, &MainWindow::deleteSelectPath);
+    connect(listview_path->selectionModel(), &QItemSelectionModel::currentChanged, this,
+        &MainWindow::setPushButtonEnable);
+    connect(listview_path->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        &MainWindow::setPushButtonEnable);
+    connect(
+        listview_path, &QListView::indexesMoved, this, &MainWindow::on_listview_path_indexesMoved);
+
+    ScanEngine *engine = m_engine.get();
+    connect(engine, &ScanEngine::numberOfDuplicateFilesChanged, this,
+        &MainWindow::numberOfDuplicateFilesChanged);
+    connect(engine, &ScanEngine::bytesOfDuplicateFilesChanged, this,
+        &MainWindow::bytesOfDuplicateFilesChanged);
+    connect(engine, &ScanEngine::numberOfFileScannedChanged, this,
+        &MainWindow::numberOfFileScannedChanged);
+    connect(engine, &ScanEngine::filesFound, this, &MainWindow::onAddScanFile);
+    connect(engine, &ScanEngine::progressChanged, this, &MainWindow::onSearchProgress);
+    connect(engine, &ScanEngine::processStart, this, &MainWindow::processStart);
+    connect(engine, &ScanEngine::processEnd, this, &MainWindow::processEnd);
+    connect(engine, &ScanEngine::scanEnded, this, &MainWindow::onScanEnded);
+    connect(this, &MainWindow::stopTask, engine, &ScanEngine::stopTask);
+
+    buildSystemMenu();
+
+    connect(btn_scan, &QPushButton::clicked, this, &MainWindow::on_btn_scan_clicked);
+    connect(btn_add, &QPushButton::clicked, this, &MainWindow::on_btn_add_clicked);
+    connect(btn_set, &QPushButton::clicked, this, &MainWindow::on_btn_set_clicked);
+    connect(btn_pre, &QPushButton::clicked, this, &MainWindow::on_btn_pre_clicked);
+    connect(btn_next, &QPushButton::clicked, this, &MainWindow::on_btn_next_clicked);
+
+    stackedWidget->setCurrentIndex(0);
+    setScanState(Idle);
+    updateFolderView();
+
+    if (s_startupServices)
+        startStartupServices();
+    setTitle();
+    setAcceptDrops(true);
+}
+
+MainWindow::~MainWindow()
+{
+    qDebug() << Q_FUNC_INFO << "exit()..................";
+    m_closing = true;
+    // The results window reads the search result: it goes first.
+    delete m_resultWindow.data();
+    delete m_progressDialog.data();
+    // Waits for every pool task and the process stage of a running scan.
+    m_engine.reset();
+    delete m_sysMenu;
+    m_sysMenu = nullptr;
+    TwPreferences::destroyInstance();
+}
+
+void MainWindow::setNotifier(Notifier notifier)
+{
+    s_notifier = std::move(notifier);
+}
+
+void MainWindow::setFolderPicker(FolderPicker picker)
+{
+    s_folderPicker = std::move(picker);
+}
+
+void MainWindow::setUrlOpener(UrlOpener opener)
+{
+    s_urlOpener = std::move(opener);
+}
+
+void MainWindow::setStartupServicesEnabled(bool enabled)
+{
+    s_startupServices = enabled;
+}
+
+void MainWindow::notify(const QString &title, const QString &text)
+{
+    if (s_notifier) {
+        s_notifier(title, text);
+        return;
+    }
+    QMessageBox::information(QApplication::activeWindow(), title, text);
+}
+
+TwSearchResult *MainWindow::searchResult() const
+{
+    return m_engine->searchResult();
+}
+
+ResultForm *MainWindow::resultWindow() const
+{
+    return m_resultWindow.data();
+}
+
+QProgressDialog *MainWindow::progressDialog() const
+{
+    return m_progressDialog.data();
+}
+
+void MainWindow::buildForm()
+{
+    setObjectName(QStringLiteral("MainWindow"));
+    setFixedSize(600, 430);
+    setWindowIcon(QIcon(QStringLiteral(":/resource/twinscan32.png")));
+    setStyleSheet(QString::fromLatin1(WindowStyle));
+
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(central);
+
+    auto *header = new QFrame(central);
+    header->setObjectName(QStringLiteral("frame_header"));
+    header->setGeometry(0, 0, 600, 60);
+    makePicture(header, "lab_logo", QStringLiteral(":/resource/twinscan32.png"), QPoint(22, 14));
+    auto *title
+        = makeLabel(header, "lab_title", QRect(64, 10, 300, 22), Qt::AlignLeft | Qt::AlignVCenter);
+    title->setText(QString::fromLatin1(ProductName));
+    auto *subtitle = makeLabel(
+        header, "lab_subtitle", QRect(64, 31, 320, 18), Qt::AlignLeft | Qt::AlignVCenter);
+    subtitle->setText(tr("Find and remove duplicate files and similar images"));
+    btn_set = makeImageButton(header, "btn_set", QRect(546, 14, 32, 32));
+    btn_set->setIcon(QIcon(QStringLiteral(":/resource/sysmenu.png")));
+    btn_set->setIconSize(QSize(22, 22));
+    btn_set->setToolTip(tr("Menu"));
+
+    stackedWidget = new QStackedWidget(central);
+    stackedWidget->setObjectName(QStringLiteral("stackedWidget"));
+    stackedWidget->setGeometry(0, 60, 600, 262);
+
+    // Page 0: the folders to scan.
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("page"));
+    lab_imgDrag = makePicture(
+        page, "lab_imgDrag", QStringLiteral(":/resource/drag_hint.png"), QPoint(110, 30));
+    frame_strip = new QFrame(page);
+    frame_strip->setObjectName(QStringLiteral("frame_strip"));
+    frame_strip->setGeometry(100, 36, 400, 140);
+    listview_path = new QListView(frame_strip);
+    listview_path->setObjectName(QStringLiteral("listview_path"));
+    listview_path->setGeometry(150, 0, StripPitch * StripVisible, 140);
+    listview_path->setViewMode(QListView::IconMode);
+    listview_path->setIconSize(QSize(80, 80));
+    listview_path->setGridSize(QSize(StripPitch, 130));
+    listview_path->setSpacing(5);
+    listview_path->setFlow(QListView::LeftToRight);
+    listview_path->setWrapping(false);
+    listview_path->setMovement(QListView::Static);
+    listview_path->setResizeMode(QListView::Adjust);
+    listview_path->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listview_path->setDragDropMode(QAbstractItemView::NoDragDrop);
+    listview_path->setDragEnabled(false);
+    listview_path->setSelectionMode(QAbstractItemView::NoSelection);
+    listview_path->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listview_path->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    listview_path->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    listview_path->setFocusPolicy(Qt::NoFocus);
+    listview_path->setMouseTracking(true);
+    listview_path->viewport()->setAttribute(Qt::WA_Hover);
+    listview_path->setTextElideMode(Qt::ElideMiddle);
+    listview_path->setWordWrap(false);
+    lab_number = makeLabel(page, "lab_number", QRect(100, 186, 400, 24));
+    lab_number->setText(tr("0 folders added"));
+    btn_pre = makeImageButton(page, "btn_pre", QRect(108, 76, 30, 30));
+    btn_pre->setIcon(QIcon(QStringLiteral(":/resource/arrow_left.png")));
+    btn_pre->setToolTip(tr("Previous folder"));
+    btn_next = makeImageButton(page, "btn_next", QRect(462, 76, 30, 30));
+    btn_next->setIcon(QIcon(QStringLiteral(":/resource/arrow_right.png")));
+    btn_next->setToolTip(tr("Next folder"));
+    stackedWidget->addWidget(page);
+
+    // Page 1: the running figures.
+    auto *page_2 = new QWidget;
+    page_2->setObjectName(QStringLiteral("page_2"));
+    lab_ringDone = makePicture(
+        page_2, "lab_ringDone", QStringLiteral(":/resource/scan_ring_done.png"), QPoint(64, 54));
+    lab_ringDone->hide();
+    lag_imgAnimation = new CRotateLabel(page_2);
+    lag_imgAnimation->setObjectName(QStringLiteral("lag_imgAnimation"));
+    lag_imgAnimation->setGeometry(64, 54, 150, 150);
+    lag_imgAnimation->setPixmap(QPixmap(QStringLiteral(":/resource/scan_ring.png")));
+    lab_fileNumber = makeLabel(page_2, "lab_fileNumber", QRect(64, 100, 150, 36));
+    lab_fileNumber->setText(QStringLiteral("0"));
+    auto *fileCaption = makeLabel(page_2, "lab_fileCaption", QRect(64, 134, 150, 20));
+    fileCaption->setText(tr("Files Found"));
+    lab_progress = makeLabel(
+        page_2, "lab_progress", QRect(256, 52, 286, 24), Qt::AlignLeft | Qt::AlignVCenter);
+    lab_progress->setText(QStringLiteral("Files Scanned  0.00%"));
+    bar_progress = new QProgressBar(page_2);
+    bar_progress->setObjectName(QStringLiteral("bar_progress"));
+    bar_progress->setGeometry(256, 82, 286, 6);
+    bar_progress->setRange(0, 1000);
+    bar_progress->setValue(0);
+    bar_progress->setTextVisible(false);
+
+    auto makeCard = [page_2](const QRect &geometry, const QString &caption, const char *valueName) {
+        auto *card = new QFrame(page_2);
+        card->setProperty("class", QStringLiteral("card"));
+        card->setGeometry(geometry);
+        auto *captionLabel = makeLabel(
+            card, "", QRect(14, 14, geometry.width() - 24, 18), Qt::AlignLeft | Qt::AlignVCenter);
+        captionLabel->setProperty("class", QStringLiteral("caption"));
+        captionLabel->setText(caption);
+        auto *value = makeLabel(card, valueName, QRect(14, 38, geometry.width() - 20, 40),
+            Qt::AlignLeft | Qt::AlignVCenter);
+        return value;
+    };
+    lab_findNumber = makeCard(QRect(256, 108, 139, 92), tr("Duplicates Found"), "lab_findNumber");
+    lab_findNumber->setText(QStringLiteral("0"));
+    lab_findSize = makeCard(QRect(403, 108, 139, 92), tr("Found"), "lab_findSize");
+    lab_findSize->setText(QStringLiteral("0M"));
+    stackedWidget->addWidget(page_2);
+
+    // Page 2: nothing was found.
+    auto *page_3 = new QWidget;
+    page_3->setObjectName(QStringLiteral("page_3"));
+    makePicture(page_3, "lab_noResultRing",
+        QStringLiteral(":/resource/noduplicatesfound_ring_bg.png"), QPoint(215, 6));
+    makePicture(page_3, "lab_noResult", QStringLiteral(":/resource/noduplicatesfound_bg.png"),
+        QPoint(250, 41));
+    auto *noTitle = makeLabel(page_3, "lab_noResultTitle", QRect(100, 204, 400, 26));
+    noTitle->setText(tr("No duplicate files found"));
+    auto *noText = makeLabel(page_3, "lab_noResultText", QRect(100, 230, 400, 20));
+    noText->setText(tr("Your folders are tidy. Start a new scan to check other folders."));
+    stackedWidget->addWidget(page_3);
+
+    btn_add = makeImageButton(central, "btn_add", QRect(122, 336, 164, 52));
+    btn_scan = makeImageButton(central, "btn_scan", QRect(314, 336, 164, 52));
+}
+
+void MainWindow::buildSystemMenu()
+{
+    m_sysMenu = new QMenu;
+    m_sysMenu->setObjectName(QStringLiteral("sysMenu"));
+    m_sysMenu->setWindowFlags(m_sysMenu->windowFlags() | Qt::FramelessWindowHint);
+    m_sysMenu->setAttribute(Qt::WA_TranslucentBackground);
+    m_sysMenu->setStyleSheet(QString::fromLatin1(MenuStyle));
+    auto addEntry = [this](const QString &text, MenuEntry entry) {
+        QAction *action = m_sysMenu->addAction(text);
+        action->setData(int(entry));
+        connect(action, &QAction::triggered, this, &MainWindow::onSystemMenuEvent);
+    };
+    addEntry(tr("Setting"), Setting);
+    m_sysMenu->addSeparator();
+    addEntry(tr("User Guide"), UserGuide);
+    addEntry(tr("Product FAQ"), ProductFaq);
+    addEntry(tr("Feedback and Support"), Support);
+    m_sysMenu->addSeparator();
+    addEntry(tr("About"), About);
+    btn_set->setMenu(m_sysMenu);
+
+    m_preferencesDialog = new TwPreferencesDialog(this);
+}
+
+void MainWindow::startStartupServices()
+{
+    QNetWorkProcess *update = QNetWorkProcess::instance(this);
+    QUpdatePrompt::install(update, this);
+    update->checkUpdate();
+}
+
+void MainWindow::setTitle()
+{
+    setWindowTitle(QStringLiteral("%1").arg(QString::fromLatin1(ProductName)));
+}
+
+void MainWindow::setScanState(ScanState state)
+{
+    m_scanState = state;
+    switch (state) {
+    case Idle:
+        btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_scan.png")));
+        btn_scan->setEnabled(!m_folderList.isEmpty());
+        btn_add->setIcon(QIcon(QStringLiteral(":/resource/button_plus.png")));
+        btn_add->setEnabled(true);
+        lag_imgAnimation->stopRotation();
+        break;
+    case Scanning:
+        btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_stop.png")));
+        btn_scan->setEnabled(true);
+        btn_add->setIcon(QIcon(QStringLiteral(":/resource/button_plus.png")));
+        btn_add->setEnabled(false);
+        lag_imgAnimation->startRotation();
+        lab_ringDone->hide();
+        lab_progress->setText(QStringLiteral("%1 0%").arg(QLatin1String(FilesScannedText)));
+        bar_progress->setValue(0);
+        lab_fileNumber->setText(QStringLiteral("0"));
+        lab_findSize->setText(QStringLiteral("0M"));
+        lab_findNumber->setText(QStringLiteral("0"));
+        break;
+    case ResultsReady:
+        btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_showresults.png")));
+        btn_scan->setEnabled(true);
+        btn_add->setIcon(QIcon(QStringLiteral(":/resource/btn_newScan.png")));
+        btn_add->setEnabled(true);
+        lag_imgAnimation->stopRotation();
+        lab_ringDone->show();
+        bar_progress->setValue(bar_progress->maximum());
+        break;
+    case NoResults:
+        btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_scan.png")));
+        btn_scan->setEnabled(false);
+        btn_add->setIcon(QIcon(QStringLiteral(":/resource/btn_newScan.png")));
+        btn_add->setEnabled(true);
+        lag_imgAnimation->stopRotation();
+        break;
+    }
+}
+
+bool MainWindow::isFolderAdded(const QString &path) const
+{
+    const QStringList ancestors = ScanEngine::ancestorPaths(path);
+    for (const QString &ancestor : ancestors) {
+        if (m_folderList.contains(ancestor))
+            return true;
+    }
+    return m_folderList.contains(path);
+}
+
+bool MainWindow::appendFolder(const QString &rawPath)
+{
+    // Dropped folders arrive with a trailing separator; the ignore list and
+    // the ancestor walk compare clean paths.
+    const QString path = QDir::cleanPath(rawPath);
+    if (path.isEmpty())
+        return false;
+    const QVector<QString> ignored = TwPreferences::instance()->ignoreList()->ignorePaths();
+    if (ignored.contains(path)) {
+        notify(QString::fromLatin1(InfoTitle), tr(IgnoredText));
+        return false;
+    }
+    if (isFolderAdded(path)) {
+        notify(QString::fromLatin1(InfoTitle), tr(AlreadyAddedText));
+        return false;
+    }
+
+    m_folderList.append(path);
+    QString name = QFileInfo(path).fileName();
+    if (name.isEmpty())
+        name = path; // a drive or the file-system root
+    auto *item = new QStandardItem(QIcon(QStringLiteral(":/resource/folder.png")), name);
+    item->setToolTip(QDir::toNativeSeparators(path));
+    item->setData(path, Qt::UserRole);
+    m_pathModel->appendRow(item);
+    placeFolderStrip();
+    listview_path->setCurrentIndex(m_pathModel->index(m_pathModel->rowCount() - 1, 0));
+    updateFolderView();
+    return true;
+}
+
+void MainWindow::placeFolderStrip()
+{
+    const int count = m_pathModel ? m_pathModel->rowCount() : 0;
+    const int x = count <= 1 ? 150 : count == 2 ? 100 : 50;
+    listview_path->move(x, listview_path->y());
+    listview_path->setSelectionMode(
+        count > StripVisible ? QAbstractItemView::SingleSelection : QAbstractItemView::NoSelection);
+}
+
+void MainWindow::updateFolderView()
+{
+    const int count = m_folderList.size();
+    placeFolderStrip();
+    if (count > 0) {
+        btn_scan->setEnabled(
+            m_scanState == Idle || m_scanState == Scanning || m_scanState == ResultsReady);
+        lab_imgDrag->hide();
+        frame_strip->show();
+        lab_number->setText(QStringLiteral("%1 %2").arg(count).arg(tr("folders added")));
+        lab_number->show();
+        const bool paging = count >= 4;
+        btn_pre->setVisible(paging);
+        btn_next->setVisible(paging);
+        setPushButtonEnable();
+    } else {
+        lab_imgDrag->show();
+        frame_strip->hide();
+        lab_number->hide();
+        btn_pre->hide();
+        btn_next->hide();
+        btn_scan->setEnabled(false);
+    }
+}
+
+void MainWindow::setPushButtonEnable()
+{
+    const int rows = m_pathModel->rowCount();
+    const int current = qMax(0, listview_path->currentIndex().row());
+    btn_next->setEnabled(rows > 0 && current < rows - 1);
+    btn_pre->setEnabled(current > 0);
+}
+
+void MainWindow::on_listview_path_indexesMoved(const QModelIndexList &)
+{
+    setPushButtonEnable();
+}
+
+void MainWindow::on_btn_next_clicked()
+{
+    const int row = listview_path->currentIndex().row();
+    if (row + 1 < m_pathModel->rowCount()) {
+        const QModelIndex next = m_pathModel->index(row + 1, 0);
+        listview_path->setCurrentIndex(next);
+        listview_path->scrollTo(next);
+    }
+    setPushButtonEnable();
+}
+
+void MainWindow::on_btn_pre_clicked()
+{
+    const int row = listview_path->currentIndex().row();
+    if (row > 0) {
+        const QModelIndex previous = m_pathModel->index(row - 1, 0);
+        listview_path->setCurrentIndex(previous);
+        listview_path->scrollTo(previous);
+    }
+    setPushButtonEnable();
+}
+
+void MainWindow::deleteSelectPath(const QModelIndex &index)
+{
+    if (m_scanState != Idle || !index.isValid() || index.model() != m_pathModel)
+        return;
+    const int row = index.row();
+    m_pathModel->removeRow(row);
+    if (row >= 0 && row < m_folderList.size())
+        m_folderList.removeAt(row);
+    updateFolderView();
+}
+
+void MainWindow::on_btn_add_clicked()
+{
+    if (m_scanState == ResultsReady || m_scanState == NoResults) {
+        // Start over; the old results stay until the next scan clears them.
+        stackedWidget->setCurrentIndex(0);
+        setScanState(Idle);
+        m_folderList.clear();
+        m_pathModel->clear();
+        updateFolderView();
+        return;
+    }
+    if (m_scanState != Idle)
+        return;
+    QString folder;
+    if (s_folderPicker)
+        folder = s_folderPicker(this);
+    else
+        folder = QFileDialog::getExistingDirectory(
+            this, tr("Select Folder"), QStringLiteral("/"), QFileDialog::ShowDirsOnly);
+    if (!folder.isEmpty())
+        appendFolder(folder);
+}
+
+void MainWindow::on_btn_set_clicked() { }
+
+void MainWindow::on_btn_scan_clicked()
+{
+    switch (m_scanState) {
+    case Idle:
+        scanStartTime = QTime::currentTime();
+        if (m_folderList.isEmpty())
+            return;
+        if (!m_engine->BeginScanCatalogue(m_folderList)) {
+            qWarning() << Q_FUNC_INFO << "the scan did not start";
+            return;
+        }
+        stackedWidget->setCurrentIndex(1);
+        setScanState(Scanning);
+        break;
+    case Scanning:
+        m_engine->stop();
+        emit stopTask();
+        break;
+    case ResultsReady:
+        openResultWindow();
+        break;
+    case NoResults:
+        break;
+    }
+}
+
+void MainWindow::onAddScanFile(qlonglong fileCount, const QString &)
+{
+    lab_fileNumber->setText(QString::number(fileCount));
+}
+
+void MainWindow::onSearchProgress(int sum, double total)
+{
+    // The similar-image pass counts images that the candidate total does not
+    // include, and an empty scan has no total: keep the figure in 0..100.
+    double percent = total > 0 ? sum / total * 100.0 : 0.0;
+    percent = qBound(0.0, percent, 100.0);
+    lab_progress->setText(
+        QStringLiteral("%1 %2%").arg(QLatin1String(FilesScannedText)).arg(percent, 0, 'f', 2));
+    bar_progress->setValue(int(percent * 10));
+}
+
+void MainWindow::numberOfDuplicateFilesChanged(qlonglong newValue)
+{
+    lab_findNumber->setText(QString::number(newValue));
+}
+
+void MainWindow::bytesOfDuplicateFilesChanged(qlonglong newValue)
+{
+    lab_findSize->setText(TwSearchResult::sizeText(newValue));
+}
+
+void MainWindow::numberOfFileScannedChanged(qlonglong) { }
+
+void MainWindow::processStart(const QString &)
+{
+    if (m_closing)
+        return;
+    delete m_progressDialog.data();
+    auto *dialog = new QProgressDialog(this);
+    dialog->setObjectName(QStringLiteral("progressDialog"));
+    dialog->setLabelText(tr("Data processing..."));
+    dialog->setRange(0, 0);
+    dialog->setCancelButton(nullptr);
+    dialog->setModal(true);
+    dialog->setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint);
+    dialog->resize(350, dialog->height());
+    dialog->setStyleSheet(QStringLiteral("QProgressBar{text-align:center;margin-bottom:5px;}"));
+    // A short process stage ends before anyone would notice the dialog.
+    dialog->setMinimumDuration(1000);
+    m_progressDialog = dialog;
+    QTimer::singleShot(1000, dialog, [this, dialog] {
+        if (m_progressDialog == dialog)
+            dialog->show();
+    });
+}
+
+void MainWindow::processEnd(const QString &)
+{
+    if (m_progressDialog) {
+        m_progressDialog->close();
+        delete m_progressDialog.data();
+    }
+}
+
+void MainWindow::onScanEnded(bool userStop, bool duplicatesFound, qint64 elapsedMs)
+{
+    if (m_closing)
+        return;
+    qDebug() << Q_FUNC_INFO << "userStop" << userStop << "duplicates" << duplicatesFound << "ms"
+             << elapsedMs;
+    if (duplicatesFound) {
+        setScanState(ResultsReady);
+        // After a stop the user decides when to look at the results.
+        if (!userStop)
+            openResultWindow();
+        return;
+    }
+    stackedWidget->setCurrentIndex(2);
+    setScanState(NoResults);
+}
+
+void MainWindow::openResultWindow()
+{
+    if (m_closing)
+        return;
+    auto *form = new ResultForm(m_engine->searchResult());
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    connect(form, &ResultForm::closeWindows, this, &MainWindow::onResultWindowClose);
+    m_resultWindow = form;
+    hide();
+    form->show();
+    const QScreen *screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect desktop = screen->availableGeometry();
+        form->move(desktop.x() + (desktop.width() - form->width()) / 2,
+            desktop.y() + (desktop.height() - form->height()) / 2);
+    }
+}
+
+void MainWindow::onResultWindowClose()
+{
+    if (m_closing)
+        return;
+    show();
+    setTitle();
+}
+
+void MainWindow::onSystemMenuEvent()
+{
+    const auto *action = qobject_cast<QAction *>(sender());
+    if (!action)
+        return;
+    switch (action->data().toInt()) {
+    case Setting:
+        openPreferences();
+        break;
+    case UserGuide:
+        openWebPage(UserGuide);
+        break;
+    case ProductFaq:
+        openWebPage(ProductFaq);
+        break;
+    case Support:
+        openWebPage(Support);
+        break;
+    case About:
+        openAbout();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::openPreferences()
+{
+    m_preferencesDialog->setModal(true);
+    // Always the stored values, never edits that were cancelled earlier.
+    m_preferencesDialog->loadFromStore();
+    m_preferencesDialog->showNormal();
+}
+
+void MainWindow::openAbout()
+{
+    const Qt::WindowFlags flags
+        = windowFlags() & ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+    auto *about = new QAbout(this, flags);
+    about->setObjectName(QStringLiteral("aboutDialog"));
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->show();
+}
+
+QUrl MainWindow::webPage(MenuEntry entry)
+{
+    const char *key = nullptr;
+    const char *fallback = nullptr;
+    switch (entry) {
+    case UserGuide:
+        key = "user_guide_url";
+        fallback = "https://www.orvane.com/twinscan/guide/";
+        break;
+    case ProductFaq:
+        key = "faq_url";
+        fallback = "https://www.orvane.com/twinscan/faq/";
+        break;
+    case Support:
+        key = "support_url";
+        fallback = "https://www.orvane.com/support/";
+        break;
+    default:
+        return QUrl();
+    }
+    const QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
+        QStringLiteral("Orvane"), QStringLiteral("Orvane Twinscan"));
+    const QString configured = settings.value(QLatin1String(key)).toString().trimmed();
+    const QUrl url(configured.isEmpty() ? QString::fromLatin1(fallback) : configured);
+    return url.isValid() ? url : QUrl(QString::fromLatin1(fallback));
+}
+
+void MainWindow::openWebPage(MenuEntry entry)
+{
+    const QUrl url = webPage(entry);
+    const bool opened = s_urlOpener ? s_urlOpener(url) : QDesktopServices::openUrl(url);
+    if (!opened)
+        qWarning() << Q_FUNC_INFO << "cannot open" << url.toString();
+}
+
+QStringList MainWindow::localFolders(const QList<QUrl> &urls)
+{
+    QStringList folders;
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        if (QFileInfo(path).isDir())
+            folders.append(path);
+    }
+    return folders;
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (m_scanState == Idle && event->mimeData()->hasUrls()
+        && !localFolders(event->mimeData()->urls()).isEmpty()) {
+        event->setDropAction(Qt::LinkAction);
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (m_scanState == Idle && event->mimeData()->hasUrls()
+        && !localFolders(event->mimeData()->urls()).isEmpty()) {
+        event->setDropAction(Qt::LinkAction);
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    if (m_scanState != Idle || !event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    const QStringList folders = localFolders(event->mimeData()->urls());
+    for (const QString &folder : folders)
+        appendFolder(folder);
+    event->setDropAction(Qt::LinkAction);
+    event->accept();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_engine->isRunning()) {
+        qDebug() << Q_FUNC_INFO << "closing during a scan: stopping it";
+        m_closing = true;
+        // Blocks until every task has left the file it was reading; the
+        // results must not be destroyed under a running task.
+        m_engine->stopAndWait();
+        delete m_progressDialog.data();
+    }
+    QMainWindow::closeEvent(event);
+}

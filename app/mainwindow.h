@@ -1,0 +1,147 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QMainWindow>
+#include <QModelIndexList>
+#include <QPointer>
+#include <QStringList>
+#include <QTime>
+#include <QUrl>
+
+class CListViewDelegate;
+class CRotateLabel;
+class QFrame;
+class QLabel;
+class QListView;
+class QMenu;
+class QProgressBar;
+class QProgressDialog;
+class QPushButton;
+class QStackedWidget;
+class QStandardItemModel;
+class ResultForm;
+class ScanEngine;
+class TwPreferencesDialog;
+class TwSearchResult;
+
+// The first window: the folders to scan, the scan with its live figures, and
+// the way out to the results window, the preferences and the help pages.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // What the scan button does.
+    enum ScanState { Idle = 1, Scanning = 2, ResultsReady = 3, NoResults = 4 };
+    Q_ENUM(ScanState)
+
+    // Entries of the system menu, kept in each action's data.
+    enum MenuEntry { UserGuide = 1, ProductFaq = 2, Support = 3, About = 4, Setting = 9 };
+
+    using Notifier = std::function<void(const QString &title, const QString &text)>;
+    using FolderPicker = std::function<QString(QWidget *parent)>;
+    using UrlOpener = std::function<bool(const QUrl &url)>;
+
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The information boxes, the folder dialog and the browser go through
+    // these, so that tests and the screenshot tool can answer them.
+    static void setNotifier(Notifier notifier);
+    static void setFolderPicker(FolderPicker picker);
+    static void setUrlOpener(UrlOpener opener);
+    // Off: no log handler, no start-up diagnostics and no update check, for
+    // tests and the screenshot tool. Read by the constructor.
+    static void setStartupServicesEnabled(bool enabled);
+
+    // Web pages of the system menu: the native settings store may override
+    // the built-in addresses ("user_guide_url", "faq_url", "support_url").
+    static QUrl webPage(MenuEntry entry);
+
+    // Adds a folder unless it is ignored or already covered; true when added.
+    bool appendFolder(const QString &path);
+    bool isFolderAdded(const QString &path) const;
+    QStringList folderList() const { return m_folderList; }
+    ScanState scanState() const { return m_scanState; }
+    ScanEngine *engine() const { return m_engine.get(); }
+    TwSearchResult *searchResult() const;
+    ResultForm *resultWindow() const;
+    QProgressDialog *progressDialog() const;
+    QMenu *systemMenu() const { return m_sysMenu; }
+    TwPreferencesDialog *preferencesDialog() const { return m_preferencesDialog; }
+
+signals:
+    void stopTask();
+
+public slots:
+    void on_btn_scan_clicked();
+    void on_btn_pre_clicked();
+    void on_btn_next_clicked();
+    void on_listview_path_indexesMoved(const QModelIndexList &indexes);
+    void on_btn_add_clicked();
+    void on_btn_set_clicked();
+    void setTitle();
+    void processStart(const QString &text);
+    void processEnd(const QString &text);
+    void onAddScanFile(qlonglong fileCount, const QString &path);
+    void onSearchProgress(int sum, double total);
+    void onScanEnded(bool userStop, bool duplicatesFound, qint64 elapsedMs);
+    void onResultWindowClose();
+    void deleteSelectPath(const QModelIndex &index);
+    void setPushButtonEnable();
+    void numberOfDuplicateFilesChanged(qlonglong newValue);
+    void bytesOfDuplicateFilesChanged(qlonglong newValue);
+    void numberOfFileScannedChanged(qlonglong newValue);
+    void onSystemMenuEvent();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void buildForm();
+    void buildSystemMenu();
+    void startStartupServices();
+    void setScanState(ScanState state);
+    void updateFolderView();
+    void placeFolderStrip();
+    void openResultWindow();
+    void openPreferences();
+    void openAbout();
+    void openWebPage(MenuEntry entry);
+    static void notify(const QString &title, const QString &text);
+    static QStringList localFolders(const QList<QUrl> &urls);
+
+    // Form
+    QPushButton *btn_scan = nullptr;
+    QPushButton *btn_add = nullptr;
+    QPushButton *btn_set = nullptr;
+    QStackedWidget *stackedWidget = nullptr;
+    QLabel *lab_imgDrag = nullptr;
+    QFrame *frame_strip = nullptr;
+    QListView *listview_path = nullptr;
+    QLabel *lab_number = nullptr;
+    QPushButton *btn_pre = nullptr;
+    QPushButton *btn_next = nullptr;
+    QLabel *lab_ringDone = nullptr;
+    CRotateLabel *lag_imgAnimation = nullptr;
+    QLabel *lab_fileNumber = nullptr;
+    QLabel *lab_progress = nullptr;
+    QProgressBar *bar_progress = nullptr;
+    QLabel *lab_findNumber = nullptr;
+    QLabel *lab_findSize = nullptr;
+
+    QStringList m_folderList;
+    ScanState m_scanState = Idle;
+    QTime scanStartTime;
+    std::unique_ptr<ScanEngine> m_engine;
+    QStandardItemModel *m_pathModel = nullptr;
+    CListViewDelegate *m_pathDelegate = nullptr;
+    QPointer<QProgressDialog> m_progressDialog;
+    QMenu *m_sysMenu = nullptr;
+    TwPreferencesDialog *m_preferencesDialog = nullptr;
+    QPointer<ResultForm> m_resultWindow;
+    bool m_closing = false;
+};

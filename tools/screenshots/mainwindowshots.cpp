@@ -1,0 +1,117 @@
+// The main window in each of its states.
+
+#include <QPushButton>
+#include <QWidget>
+
+#include "mainwindow.h"
+#include "resultform.h"
+#include "scanengine.h"
+#include "screenshotcontext.h"
+#include "screenshotregistry.h"
+
+namespace {
+
+MainWindow *newMainWindow(ScreenshotContext &context)
+{
+    auto *window = new MainWindow;
+    context.keep(window);
+    window->show();
+    return window;
+}
+
+void addFolders(ScreenshotContext &context, MainWindow *window, const QStringList &names)
+{
+    for (const QString &name : names)
+        window->appendFolder(context.makeFolder(name));
+}
+
+// Two identical photos and a lone document, enough for a finding.
+void writeDuplicates(ScreenshotContext &context, const QString &folder)
+{
+    QByteArray photo(64 * 1024, '\0');
+    for (int i = 0; i < photo.size(); ++i)
+        photo[i] = char((i * 31) % 251);
+    context.writeFile(folder + "/holiday.dat", photo);
+    context.writeFile(folder + "/copy of holiday.dat", photo);
+    context.writeFile(folder + "/notes.txt", "a single file");
+}
+
+bool waitForEnd(MainWindow *window)
+{
+    return ScreenshotContext::waitUntil([window] {
+        return window->scanState() == MainWindow::ResultsReady
+            || window->scanState() == MainWindow::NoResults;
+    });
+}
+
+} // namespace
+
+TW_SCREENSHOT(main_empty)
+{
+    return newMainWindow(context);
+}
+
+TW_SCREENSHOT(main_folders_added)
+{
+    MainWindow *window = newMainWindow(context);
+    addFolders(context, window, { "Photos", "Documents" });
+    return window;
+}
+
+TW_SCREENSHOT(main_folders_paging)
+{
+    MainWindow *window = newMainWindow(context);
+    addFolders(context, window, { "Photos", "Documents", "Music", "Downloads", "Videos" });
+    window->findChild<QPushButton *>("btn_pre")->click();
+    return window;
+}
+
+TW_SCREENSHOT(main_scanning)
+{
+    MainWindow *window = newMainWindow(context);
+    addFolders(context, window, { "Photos" });
+    window->on_btn_scan_clicked();
+    // Figures of a scan well under way; the picture is taken before the
+    // real (tiny) scan reports anything.
+    window->onAddScanFile(18342, QString());
+    window->onSearchProgress(6875, 10000);
+    window->numberOfDuplicateFilesChanged(264);
+    window->bytesOfDuplicateFilesChanged(qlonglong(1.73 * 1024 * 1024 * 1024));
+    const QPixmap picture = window->grab();
+    waitForEnd(window);
+    // Hand back a stand-in that shows the picture taken mid-scan.
+    auto *frozen = new QWidget;
+    frozen->setFixedSize(picture.size());
+    frozen->setAutoFillBackground(true);
+    QPalette palette = frozen->palette();
+    palette.setBrush(QPalette::Window, picture);
+    frozen->setPalette(palette);
+    context.keep(frozen);
+    return frozen;
+}
+
+TW_SCREENSHOT(main_results_ready)
+{
+    MainWindow *window = newMainWindow(context);
+    const QString folder = context.makeFolder("Photos");
+    writeDuplicates(context, "Photos");
+    window->appendFolder(folder);
+    window->on_btn_scan_clicked();
+    if (!waitForEnd(window))
+        return nullptr;
+    // The results window opened by itself; come back as the user would.
+    if (ResultForm *results = window->resultWindow())
+        results->close();
+    ScreenshotContext::waitUntil([window] { return window->isVisible(); }, 5000);
+    return window;
+}
+
+TW_SCREENSHOT(main_no_duplicates)
+{
+    MainWindow *window = newMainWindow(context);
+    addFolders(context, window, { "Empty" });
+    window->on_btn_scan_clicked();
+    if (!waitForEnd(window))
+        return nullptr;
+    return window;
+}
