@@ -1,0 +1,304 @@
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <memory>
+
+#include "temptree.h"
+#include "twcatalog.h"
+#include "twcatalogcontainer.h"
+#include "twfileitemgroup.h"
+#include "twphotoitem.h"
+#include "twpreferences.h"
+#include "twstoprequest.h"
+
+namespace {
+
+// A white canvas covered with random shapes: plenty of corners for ORB, and
+// every crop of it has much the same colours.
+QImage drawWorld(int width, int height, quint32 seed, int shapes)
+{
+    // A small palette keeps the colour mix of every crop alike, so that the
+    // feature test is what tells crops apart.
+    static const QColor palette[] = { QColor(200, 40, 40), QColor(40, 90, 200),
+        QColor(240, 200, 40), QColor(40, 160, 80), QColor(120, 60, 160), QColor(30, 30, 30) };
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QRandomGenerator random(seed);
+    for (int i = 0; i < shapes; ++i) {
+        const QColor color = palette[random.bounded(6)];
+        painter.setBrush(color);
+        painter.setPen(QPen(color.darker(150), 1 + random.bounded(3)));
+        const QRect rect(random.bounded(width), random.bounded(height), 8 + random.bounded(60),
+            8 + random.bounded(60));
+        switch (random.bounded(3)) {
+        case 0:
+            painter.drawRect(rect);
+            break;
+        case 1:
+            painter.drawEllipse(rect);
+            break;
+        default: {
+            const QPoint points[]
+                = { rect.topLeft(), rect.bottomRight(), QPoint(rect.left(), rect.bottom()) };
+            painter.drawPolygon(points, 3);
+        }
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+class TestSimilarGrouping : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void firstImageOpensGroup();
+    void likeImageJoinsEarliestGroup();
+    void onlyTheHeadOfAKeyAttracts();
+    void chainDoesNotExtendGroup();
+    void pixelCountFilterBound();
+    void featurelessImagesNeverJoin();
+    void stopMakesEveryImageItsOwnGroup();
+    void fullImageSimilarityTurnsAnalysisOff();
+    void nonImagesAreNeverSimilar();
+
+private:
+    QString save(const QImage &image, const QString &name);
+    TwPhotoItem *offer(const QString &path) { return new TwPhotoItem(path, false); }
+    TwGenernalPreferences *general() { return TwPreferences::instance()->general(); }
+
+    std::unique_ptr<TempTree> m_tree;
+    QImage m_world;
+};
+
+void TestSimilarGrouping::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    m_world = drawWorld(1800, 600, 7, 900);
+}
+
+void TestSimilarGrouping::init()
+{
+    m_tree = std::make_unique<TempTree>();
+    QVERIFY(m_tree->isValid());
+    TwPreferences::setFilePath(m_tree->path("preferences.cfg"));
+    general()->setImageSimilarity(0.75f);
+    general()->setFeatureSimilarity(0.45f);
+    stopRequested = false;
+}
+
+void TestSimilarGrouping::cleanup()
+{
+    stopRequested = false;
+    general()->setImageSimilarity(0.75f);
+    general()->setFeatureSimilarity(0.45f);
+    m_tree.reset();
+}
+
+QString TestSimilarGrouping::save(const QImage &image, const QString &name)
+{
+    const QString path = m_tree->path(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return image.save(path) ? path : QString();
+}
+
+void TestSimilarGrouping::firstImageOpensGroup()
+{
+    const QString path = save(m_world.copy(0, 0, 600, 600), "first.png");
+    TwCatalogContainer container(TwCatalog::catalogForFile(path));
+    QVERIFY(!container.addSimilarPhoto(offer(path)));
+    QCOMPARE(container.groups().size(), 1);
+    QCOMPARE(container.groups().first()->groupName(), QStringLiteral("Images_1"));
+    QCOMPARE(container.groups().first()->allItemCount(), 1);
+    QCOMPARE(container.duplicateCount(), 0);
+    // A lone group is pruned later.
+    container.removeSmallGroups();
+    QVERIFY(container.groups().isEmpty());
+}
+
+void TestSimilarGrouping::likeImageJoinsEarliestGroup()
+{
+    const QImage picture = m_world.copy(0, 0, 600, 600);
+    QStringList copies;
+    for (int i = 0; i < 4; ++i)
+        copies << save(picture, QStringLiteral("copies/p%1.png").arg(i));
+    TwCatalogContainer container(TwCatalog::catalogForFile(copies.first()));
+    int count = 0;
+    qint64 bytes = 0;
+    // Two separate exact-copy groups of the same picture.
+    container.buildDuplicateGroups(copies.mid(0, 2), count, bytes);
+    container.buildDuplicateGroups(copies.mid(2, 2), count, bytes);
+    QCOMPARE(container.groups().size(), 2);
+
+    // A slightly different rendition of the same picture (another file).
+    QImage variant = picture;
+    QPainter(&variant).fillRect(0, 0, 20, 20, Qt::black);
+    const QString similar = save(variant, "variant.png");
+    TwPhotoItem *photo = offer(similar);
+    QVERIFY(container.addSimilarPhoto(photo));
+    QCOMPARE(container.groups().at(0)->allItemCount(), 3);
+    QCOMPARE(container.groups().at(0)->keyCount(), 2);
+    QCOMPARE(container.groups().at(1)->allItemCount(), 2);
+    QCOMPARE(container.duplicateCount(), 3);
+    QCOMPARE(container.duplicateBytes(), bytes * 2 + QFileInfo(similar).size());
+    // The joined image is filed under its own path id and is never compared again.
+    QCOMPARE(photo->matchKey(), photo->pathId());
+    QVERIFY(photo->histogram().histogram().empty());
+}
+
+void TestSimilarGrouping::onlyTheHeadOfAKeyAttracts()
+{
+    const QString a = save(m_world.copy(0, 0, 600, 600), "head/a.png");
+    TwCatalogContainer container(TwCatalog::catalogForFile(a));
+    QVERIFY(!container.addSimilarPhoto(offer(a)));
+    const QString b = save(m_world.copy(0, 0, 600, 600), "head/b.png");
+    QVERIFY(container.addSimilarPhoto(offer(b)));
+    // b joined (and released its data): a third copy still finds the head a.
+    const QString c = save(m_world.copy(0, 0, 600, 600), "head/c.png");
+    QVERIFY(container.addSimilarPhoto(offer(c)));
+    QCOMPARE(container.groups().size(), 1);
+    QCOMPARE(container.groups().first()->keyCount(), 3);
+}
+
+void TestSimilarGrouping::chainDoesNotExtendGroup()
+{
+    // A and B share half their area, B and C share half, A and C nothing.
+    // Their colours all pass; half an overlap gives about half the features
+    // matched, unrelated crops of this drawing about a third.
+    general()->setFeatureSimilarity(0.42f);
+    const QString a = save(m_world.copy(0, 0, 600, 600), "chain/a.png");
+    const QString b = save(m_world.copy(300, 0, 600, 600), "chain/b.png");
+    const QString c = save(m_world.copy(600, 0, 600, 600), "chain/c.png");
+
+    // Preconditions, compared directly: B is like A and C is like B, C is not like A.
+    {
+        TwFileItemGroup probe(offer(a));
+        std::unique_ptr<TwPhotoItem> probeB(offer(b));
+        std::unique_ptr<TwPhotoItem> probeC(offer(c));
+        QVERIFY(probe.isSimilarPhoto(probe.itemsByKey().first(), probeB.get()));
+        QVERIFY(!probe.isSimilarPhoto(probe.itemsByKey().first(), probeC.get()));
+        TwFileItemGroup probeFromB(probeB.release());
+        QVERIFY(probeFromB.isSimilarPhoto(probeFromB.itemsByKey().first(), probeC.get()));
+    }
+
+    TwCatalogContainer container(TwCatalog::catalogForFile(a));
+    QVERIFY(!container.addSimilarPhoto(offer(a)));
+    QVERIFY(container.addSimilarPhoto(offer(b)));
+    QVERIFY(!container.addSimilarPhoto(offer(c)));
+    QCOMPARE(container.groups().size(), 2);
+    QCOMPARE(container.groups().at(0)->allItemCount(), 2);
+    QCOMPARE(container.groups().at(1)->allItemCount(), 1);
+    QCOMPARE(container.groups().at(1)->firstItem()->filePath(), c);
+}
+
+void TestSimilarGrouping::pixelCountFilterBound()
+{
+    // The same drawing on canvases whose pixel counts differ by exactly
+    // 4,000,000 and by 4,000,001; the colour test is loosened so that only
+    // the pixel count can tell the two cases apart.
+    general()->setImageSimilarity(0.05f);
+    const QImage drawing = m_world.copy(0, 0, 999, 1000);
+    auto onCanvas = [&](int width, int height) {
+        QImage canvas(width, height, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        QPainter(&canvas).drawImage(0, 0, drawing);
+        return canvas;
+    };
+    const QString head1000 = save(onCanvas(1000, 1000), "bound/head1000.png");
+    const QString head999 = save(onCanvas(999, 1001), "bound/head999.png");
+    const QString tall = save(onCanvas(1000, 5000), "bound/tall.png");
+
+    TwFileItemGroup within(offer(head1000));
+    std::unique_ptr<TwPhotoItem> candidate(offer(tall));
+    QCOMPARE(candidate->imageWidth() * candidate->imageHeight(), 5000000);
+    QVERIFY(within.isSimilarPhoto(within.itemsByKey().first(), candidate.get()));
+
+    TwFileItemGroup beyond(offer(head999));
+    QCOMPARE(static_cast<TwPhotoItem *>(beyond.firstItem())->imageWidth()
+            * static_cast<TwPhotoItem *>(beyond.firstItem())->imageHeight(),
+        999999);
+    QVERIFY(!beyond.isSimilarPhoto(beyond.itemsByKey().first(), candidate.get()));
+    // The reverse direction is filtered the same way.
+    TwFileItemGroup reverse(candidate.release());
+    std::unique_ptr<TwPhotoItem> small(offer(head999));
+    QVERIFY(!reverse.isSimilarPhoto(reverse.itemsByKey().first(), small.get()));
+}
+
+void TestSimilarGrouping::featurelessImagesNeverJoin()
+{
+    QImage plain(300, 200, QImage::Format_RGB32);
+    plain.fill(QColor(90, 160, 60));
+    const QString a = save(plain, "plain/a.png");
+    const QString b = save(plain, "plain/b.png");
+    TwCatalogContainer container(TwCatalog::catalogForFile(a));
+    QVERIFY(!container.addSimilarPhoto(offer(a)));
+    QVERIFY(!container.addSimilarPhoto(offer(b)));
+    QCOMPARE(container.groups().size(), 2);
+    QCOMPARE(container.duplicateCount(), 0);
+}
+
+void TestSimilarGrouping::stopMakesEveryImageItsOwnGroup()
+{
+    const QImage picture = m_world.copy(0, 0, 600, 600);
+    QStringList paths;
+    for (int i = 0; i < 3; ++i)
+        paths << save(picture, QStringLiteral("stop/s%1.png").arg(i));
+    TwCatalogContainer container(TwCatalog::catalogForFile(paths.first()));
+    QVERIFY(!container.addSimilarPhoto(offer(paths.at(0))));
+    stopRequested = true;
+    QVERIFY(!container.addSimilarPhoto(offer(paths.at(1))));
+    QVERIFY(!container.addSimilarPhoto(offer(paths.at(2))));
+    QCOMPARE(container.groups().size(), 3);
+    QCOMPARE(container.groups().at(2)->groupName(), QStringLiteral("Images_3"));
+    for (const TwFileItemGroup *group : container.groups())
+        QCOMPARE(group->allItemCount(), 1);
+
+    // The same images do group once the flag is clear again.
+    stopRequested = false;
+    QVERIFY(container.addSimilarPhoto(offer(paths.at(1))));
+}
+
+void TestSimilarGrouping::fullImageSimilarityTurnsAnalysisOff()
+{
+    general()->setImageSimilarity(1.0f);
+    const QImage picture = m_world.copy(0, 0, 600, 600);
+    const QString a = save(picture, "off/a.png");
+    const QString b = save(picture, "off/b.png");
+    TwCatalogContainer container(TwCatalog::catalogForFile(a));
+    TwPhotoItem *first = offer(a);
+    // The size is still known, but no histogram is built.
+    QCOMPARE(first->imageWidth(), 600);
+    QVERIFY(first->histogram().histogram().empty());
+    QVERIFY(!container.addSimilarPhoto(first));
+    QVERIFY(!container.addSimilarPhoto(offer(b)));
+    QCOMPARE(container.groups().size(), 2);
+}
+
+void TestSimilarGrouping::nonImagesAreNeverSimilar()
+{
+    const QString png = save(m_world.copy(0, 0, 300, 300), "n/a.png");
+    const QString copy = save(m_world.copy(0, 0, 300, 300), "n/b.png");
+    TwFileItemGroup group(offer(png));
+    TwFileItem plain(copy, false);
+    QVERIFY(!group.isSimilarPhoto(group.itemsByKey().first(), &plain));
+    std::unique_ptr<TwPhotoItem> image(offer(copy));
+    QVERIFY(!group.isSimilarPhoto(TwFileItemGroup::ItemList(), image.get()));
+
+    // A plain file at the head of a key never attracts an image.
+    TwFileItemGroup plainHead(new TwFileItem(png, false));
+    std::unique_ptr<TwPhotoItem> photo(offer(copy));
+    QVERIFY(!plainHead.addSimilarPhoto(photo.get()));
+    QCOMPARE(plainHead.allItemCount(), 1);
+}
+
+QTEST_MAIN(TestSimilarGrouping)
+#include "tst_similargrouping.moc"
