@@ -60,7 +60,7 @@ void TwGeneralWidget::buildControls()
     scanRow->addStretch();
     layout->addLayout(scanRow);
 
-    layout->addSpacing(6);
+    layout->addSpacing(10);
     layout->addWidget(sectionLabel(tr("Remove Method")));
     rbMoveToTrash = new QRadioButton(tr("Move to Trash"), this);
     rbMoveToTrash->setObjectName(QStringLiteral("rbMoveToTrash"));
@@ -72,15 +72,6 @@ void TwGeneralWidget::buildControls()
     m_removalGroup->addButton(rbMoveToTrash);
     m_removalGroup->addButton(rbRemovePermanently);
     m_removalGroup->addButton(rbMoveToFolder);
-    auto *removalRow = new QHBoxLayout;
-    removalRow->setContentsMargins(12, 0, 0, 0);
-    removalRow->addWidget(rbMoveToTrash);
-    removalRow->addSpacing(12);
-    removalRow->addWidget(rbRemovePermanently);
-    removalRow->addSpacing(12);
-    removalRow->addWidget(rbMoveToFolder);
-    removalRow->addStretch();
-    layout->addLayout(removalRow);
 
     lineEdit = new QLineEdit(this);
     lineEdit->setObjectName(QStringLiteral("lineEdit"));
@@ -101,17 +92,23 @@ void TwGeneralWidget::buildControls()
     btn_openFolder->setMinimumHeight(20);
     btn_openFolder->setMaximumWidth(20);
     styleIconButton(btn_openFolder);
-    auto *folderRow = new QHBoxLayout;
-    folderRow->setContentsMargins(12, 0, 0, 0);
-    folderRow->setSpacing(6);
-    folderRow->addWidget(lineEdit, 1);
-    folderRow->addWidget(btn_selectPath);
-    folderRow->addWidget(btn_openFolder);
-    layout->addLayout(folderRow);
+    // The folder row belongs to "Move to Folder", so it sits beside it.
+    auto *removal = new QGridLayout;
+    removal->setContentsMargins(12, 0, 0, 0);
+    removal->setHorizontalSpacing(6);
+    removal->setVerticalSpacing(4);
+    removal->addWidget(rbMoveToTrash, 0, 0);
+    removal->addWidget(rbRemovePermanently, 0, 1, 1, 3);
+    removal->addWidget(rbMoveToFolder, 1, 0);
+    removal->addWidget(lineEdit, 1, 1);
+    removal->addWidget(btn_selectPath, 1, 2);
+    removal->addWidget(btn_openFolder, 1, 3);
+    removal->setColumnStretch(1, 1);
+    layout->addLayout(removal);
 
     auto addSliderRow = [this, layout](const QString &title, const QString &name, int min, int max,
                             QSlider *&slider, QLabel *&valueLabel) {
-        layout->addSpacing(6);
+        layout->addSpacing(10);
         layout->addWidget(sectionLabel(title));
         slider = new QSlider(Qt::Horizontal, this);
         slider->setObjectName(name);
@@ -134,7 +131,7 @@ void TwGeneralWidget::buildControls()
     addSliderRow(tr("Features Similarity"), QStringLiteral("hsSimilarity_2"), 20, 60,
         hsSimilarity_2, lblSimilarity_2);
 
-    layout->addSpacing(6);
+    layout->addSpacing(10);
     layout->addWidget(sectionLabel(tr("Select Minimum and Maximum file size")));
     sbMinimumFileSize = new QSpinBox(this);
     sbMinimumFileSize->setObjectName(QStringLiteral("sbMinimumFileSize"));

@@ -31,14 +31,14 @@ TwPreferencesDialog::TwPreferencesDialog(QWidget *parent)
     setWindowTitle(tr("Preferences"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setFixedSize(500, 560);
-    setFont(QFont(QStringLiteral("Arial"), 10));
+    setFont(TwPreferencesPage::pageFont());
     setStyleSheet(QStringLiteral(
         "TwPreferencesDialog{background:#f4f6f9;}"
         "QTabWidget::pane{border:1px solid #d8dde3;border-radius:6px;background:#ffffff;top:-1px;}"
         "QTabBar::tab{background:transparent;color:#5b6773;padding:7px 18px;margin-right:2px;"
         "border:none;border-bottom:2px solid transparent;}"
         "QTabBar::tab:hover{color:#3b99fc;}"
-        "QTabBar::tab:selected{color:#3b99fc;border-bottom:2px solid #3b99fc;font-weight:bold;}"));
+        "QTabBar::tab:selected{color:#3b99fc;border-bottom:2px solid #3b99fc;}"));
 
     m_general = new TwGeneralWidget(this);
     m_ignoreList = new TwIgnoreListWidget(this);

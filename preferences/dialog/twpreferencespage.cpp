@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFont>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,7 +15,7 @@
 TwPreferencesPage::TwPreferencesPage(QWidget *parent)
     : QWidget(parent)
 {
-    setFont(QFont(QStringLiteral("Arial"), 10));
+    setFont(pageFont());
     setAttribute(Qt::WA_StyledBackground, true);
     setStyleSheet(pageStyleSheet());
 }
@@ -61,6 +62,7 @@ QLabel *TwPreferencesPage::sectionLabel(const QString &text)
 {
     auto *label = new QLabel(text, this);
     label->setProperty("section", true);
+    label->setWordWrap(true);
     return label;
 }
 
@@ -107,21 +109,45 @@ void TwPreferencesPage::styleLineEdit(QLineEdit *lineEdit)
         + QStringLiteral("QLineEdit:disabled{color:#9aa4ae;background:#f2f4f7;}"));
 }
 
+QFont TwPreferencesPage::pageFont()
+{
+    // The fixed dialog size is laid out for Arial. Where it is missing, a face
+    // of about its width keeps the longer radio button texts whole; the usual
+    // fallback is much wider.
+    static const QString family = [] {
+        const QStringList installed = QFontDatabase().families();
+        for (const char *candidate :
+            { "Arial", "Liberation Sans", "Arimo", "Helvetica", "DejaVu Sans Condensed" }) {
+            if (installed.contains(QLatin1String(candidate), Qt::CaseInsensitive))
+                return QString::fromLatin1(candidate);
+        }
+        return QStringLiteral("Arial");
+    }();
+    QFont font(family, 10);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
 QString TwPreferencesPage::pageStyleSheet()
 {
-    return QStringLiteral(
-        "TwPreferencesPage{background:#ffffff;}"
-        "QLabel{color:#33404d;}"
-        "QLabel[section=\"true\"]{color:#1f2d3a;font-weight:bold;padding-top:4px;}"
-        "QLabel[hint=\"true\"]{color:#7a8691;}"
-        "QRadioButton,QCheckBox{color:#33404d;spacing:6px;}"
-        "QSpinBox{border:1px solid #c5ccd4;border-radius:4px;padding:2px 4px;min-height:20px;"
-        "background:#ffffff;}"
-        "QSpinBox:focus{border-color:#3b99fc;}"
-        "QListWidget,QTableWidget,QPlainTextEdit{border:1px solid #c5ccd4;border-radius:4px;"
-        "background:#ffffff;alternate-background-color:#f5f8fc;"
-        "selection-background-color:#3b99fc;selection-color:#ffffff;}"
-        "QListWidget:focus,QTableWidget:focus,QPlainTextEdit:focus{border-color:#3b99fc;}"
-        "QHeaderView::section{background:#f0f3f7;color:#33404d;border:none;"
-        "border-bottom:1px solid #d8dde3;padding:4px;font-weight:bold;}");
+    // A style sheet on a widget stops its font from reaching the children,
+    // so the font is part of the sheet.
+    const QString font = QStringLiteral("TwPreferencesPage,TwPreferencesPage *{font-family:\"%1\";"
+                                        "font-size:%2pt;}")
+                             .arg(pageFont().family())
+                             .arg(pageFont().pointSize());
+    return font
+        + QStringLiteral(
+            "TwPreferencesPage{background:#ffffff;}"
+            "QLabel{color:#33404d;}"
+            "QLabel[section=\"true\"]{color:#1f2d3a;font-weight:bold;padding-top:2px;}"
+            "QLabel[hint=\"true\"]{color:#7a8691;}"
+            "QRadioButton,QCheckBox{color:#33404d;spacing:6px;}"
+            "QListWidget,QTableWidget,QPlainTextEdit{border:1px solid #c5ccd4;border-radius:4px;"
+            "background:#ffffff;alternate-background-color:#f5f8fc;"
+            "selection-background-color:#3b99fc;selection-color:#ffffff;}"
+            "QListWidget::item{padding:3px 2px;}"
+            "QListWidget:focus,QTableWidget:focus,QPlainTextEdit:focus{border-color:#3b99fc;}"
+            "QHeaderView::section{background:#f0f3f7;color:#33404d;border:none;"
+            "border-bottom:1px solid #d8dde3;padding:4px;font-weight:bold;}");
 }

@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <QWidget>
 
+class QFont;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -38,6 +39,8 @@ public:
     static void styleLineEdit(QLineEdit *lineEdit);
     // The style sheet of the pages' lists, tables, spin boxes and labels.
     static QString pageStyleSheet();
+    // Arial 10 points; where Arial is missing, a face of similar width.
+    static QFont pageFont();
 
 protected:
     // A modal critical box titled "Error" with a single OK button.

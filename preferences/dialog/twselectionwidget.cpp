@@ -23,7 +23,7 @@ TwSelectionWidget::TwSelectionWidget(QWidget *parent)
 void TwSelectionWidget::buildControls()
 {
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 10, 18, 10);
+    layout->setContentsMargins(18, 8, 18, 8);
     layout->setSpacing(4);
 
     auto addRadio = [this](QVBoxLayout *target, QButtonGroup *group, const QString &text,
@@ -39,7 +39,7 @@ void TwSelectionWidget::buildControls()
         sectionLabel(tr("Select duplicates for removal following preset rules below:")));
     auto *duplicateRules = new QVBoxLayout;
     duplicateRules->setContentsMargins(12, 0, 0, 0);
-    duplicateRules->setSpacing(3);
+    duplicateRules->setSpacing(2);
     m_duplicateGroup = new QButtonGroup(this);
     rbSelectionNewest
         = addRadio(duplicateRules, m_duplicateGroup, tr("Select newest duplicates for removal"),
@@ -97,12 +97,12 @@ void TwSelectionWidget::buildControls()
     lblTip->setProperty("hint", true);
     layout->addWidget(lblTip);
 
-    layout->addSpacing(4);
+    layout->addSpacing(8);
     layout->addWidget(
         sectionLabel(tr("Select similar images for removal following preset rules below:")));
     auto *similarRules = new QVBoxLayout;
     similarRules->setContentsMargins(12, 0, 0, 0);
-    similarRules->setSpacing(3);
+    similarRules->setSpacing(2);
     m_similarGroup = new QButtonGroup(this);
     // The "follow" button has no rule number of its own: it takes the
     // duplicate rule's value when chosen.
