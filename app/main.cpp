@@ -1,0 +1,21 @@
+#include <QApplication>
+
+#include "crashhandler.h"
+#include "mainwindow.h"
+#include "twresources.h"
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    CrashHandler::install();
+    initTwResources();
+
+    int exitCode = 0;
+    {
+        // The window goes before the application object does.
+        MainWindow window;
+        window.show();
+        exitCode = application.exec();
+    }
+    return exitCode;
+}
