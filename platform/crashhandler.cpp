@@ -204,7 +204,8 @@ bool CrashHandler::install()
     void *warmUp[1];
     ::backtrace(warmUp, 1);
 
-    // A stack overflow leaves no stack for the handler; give it its own.
+    // A stack overflow leaves no stack for the handler; the installing (main)
+    // thread, where deep recursion is likeliest, gets a spare one.
     static char alternateStack[64 * 1024];
     stack_t stack;
     std::memset(&stack, 0, sizeof(stack));

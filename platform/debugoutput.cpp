@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #ifdef Q_OS_WIN
+#include <io.h>
 #include <qt_windows.h>
 #else
 #include <unistd.h>
@@ -14,6 +15,15 @@
 namespace {
 
 std::atomic<int> targetDescriptor { -1 };
+
+long long writeSome(int fd, const char *data, long long size)
+{
+#ifdef Q_OS_WIN
+    return ::_write(fd, data, unsigned(size));
+#else
+    return ::write(fd, data, size_t(size));
+#endif
+}
 
 } // namespace
 
@@ -27,11 +37,11 @@ void DebugOutput::write(const QString &text)
 #endif
     const int fd = targetDescriptor.load() >= 0 ? targetDescriptor.load() : 2;
     const QByteArray bytes = text.toUtf8();
-    // One write() per text, so lines of different threads stay whole.
+    // Usually one write() per text, so lines of different threads stay whole.
     const char *data = bytes.constData();
     qint64 left = bytes.size();
     while (left > 0) {
-        const auto written = ::write(fd, data, size_t(left));
+        const long long written = writeSome(fd, data, left);
         if (written <= 0)
             return;
         data += written;
