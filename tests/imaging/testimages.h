@@ -4,10 +4,20 @@
 #include <vector>
 
 #include <QByteArray>
+#include <QtTest>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
+
+// Readable sizes in failure messages.
+namespace QTest {
+template <> inline char *toString(const cv::Size &size)
+{
+    const QByteArray text = QByteArray::number(size.width) + 'x' + QByteArray::number(size.height);
+    return qstrdup(text.constData());
+}
+} // namespace QTest
 
 // Pictures drawn by the tests: textured scenes whose colours stay near one
 // hue, so scenes of distant hues have clearly different colour distributions.
