@@ -3,6 +3,9 @@
 #include <QDebug>
 #include <QMutexLocker>
 
+#include <algorithm>
+#include <numeric>
+
 #include "twcatalog.h"
 #include "twphotoitem.h"
 #include "twshared.h"
@@ -38,13 +41,14 @@ void QScanResult::collectFile(qint64 size, const QString &path)
 
 bool QScanResult::collectFile(qint64 size, const QString &path, const FileId &id)
 {
-    {
-        QMutexLocker locker(&m_mutex);
-        if (m_collectedIds.contains(qMakePair(id.device, id.inode)))
-            return false;
-        m_collectedIds.insert(qMakePair(id.device, id.inode));
-    }
-    addToBucket(size, path);
+    const QString key = bucketKey(path, size);
+    QMutexLocker locker(&m_mutex);
+    const auto identity = qMakePair(id.device, id.inode);
+    if (m_collectedIds.contains(identity))
+        return false;
+    m_collectedIds.insert(identity);
+    m_sizeBuckets[key].append(path);
+    ++m_fileCount;
     return true;
 }
 
@@ -57,6 +61,41 @@ bool QScanResult::claimFolder(const QString &canonicalPath)
     return true;
 }
 
+QList<QStringList> QScanResult::balancedOrder(
+    const QList<QStringList> &groups, const QVector<qint64> &costs, int taskCount)
+{
+    // The comparison tasks take contiguous slices of the list: n / taskCount
+    // groups each, the last one also the remainder. Groups are dealt, most
+    // expensive first, to the slice with the least work that still has room,
+    // so one task does not end up reading all the large files alone.
+    const int n = groups.size();
+    if (n <= taskCount || taskCount < 2)
+        return groups;
+    QVector<int> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(
+        order.begin(), order.end(), [&costs](int a, int b) { return costs[a] > costs[b]; });
+    const int share = n / taskCount;
+    QVector<QVector<int>> slices(taskCount);
+    QVector<qint64> load(taskCount, 0);
+    for (int index : qAsConst(order)) {
+        int best = -1;
+        for (int t = 0; t < taskCount; ++t) {
+            const int room = t == taskCount - 1 ? share + n % taskCount : share;
+            if (slices[t].size() < room && (best < 0 || load[t] < load[best]))
+                best = t;
+        }
+        slices[best].append(index);
+        load[best] += costs[index];
+    }
+    QList<QStringList> ordered;
+    ordered.reserve(n);
+    for (const QVector<int> &slice : qAsConst(slices))
+        for (int index : slice)
+            ordered.append(groups.at(index));
+    return ordered;
+}
+
 void QScanResult::removeDiffSizeItem(QFlags<TwGenernalPreferences::TwScanMethodFlag> method)
 {
     Q_UNUSED(method)
@@ -64,6 +103,7 @@ void QScanResult::removeDiffSizeItem(QFlags<TwGenernalPreferences::TwScanMethodF
     m_sameSizeGroups.clear();
     m_singleImages.clear();
     qint64 candidates = 0;
+    QVector<qint64> costs;
     for (auto it = m_sizeBuckets.cbegin(); it != m_sizeBuckets.cend(); ++it) {
         const QStringList &paths = it.value();
         if (paths.size() == 1) {
@@ -74,8 +114,15 @@ void QScanResult::removeDiffSizeItem(QFlags<TwGenernalPreferences::TwScanMethodF
         } else if (paths.size() > 1) {
             m_sameSizeGroups.append(paths);
             candidates += paths.size();
+            // The key ends with the size in decimal.
+            const QString &key = it.key();
+            int digits = key.size();
+            while (digits > 0 && key.at(digits - 1).isDigit())
+                --digits;
+            costs.append(key.midRef(digits).toLongLong() * paths.size());
         }
     }
+    m_sameSizeGroups = balancedOrder(m_sameSizeGroups, costs, BalancedTaskCount);
     m_candidateCount = candidates;
     qDebug() << "QScanResult::removeDiffSizeItem"
              << QStringLiteral("scan file count:%1, size count:%2 sign image count:%3")

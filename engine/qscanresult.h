@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QSet>
 #include <QStringList>
+#include <QVector>
 
 #include <atomic>
 
@@ -66,6 +67,16 @@ public:
     QStringList singleImages() const;
     void appendSingleImages(const QStringList &paths);
     void clear();
+
+    /**
+     * @p groups reordered so that each of @p taskCount contiguous slices
+     * (n / taskCount groups, the last also the remainder) carries about the
+     * same total of @p costs.
+     */
+    static QList<QStringList> balancedOrder(
+        const QList<QStringList> &groups, const QVector<qint64> &costs, int taskCount);
+    /** The slices removeDiffSizeItem() balances the same-size groups for. */
+    static constexpr int BalancedTaskCount = 8;
 
     /** The bucket key of a file: its category name followed by the size in decimal. */
     static QString bucketKey(const QString &path, qint64 size);

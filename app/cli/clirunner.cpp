@@ -2,9 +2,12 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QTextStream>
+
+#include <memory>
 
 #include "clireport.h"
 #include "scanengine.h"
@@ -56,7 +59,10 @@ int CliRunner::run(
     // Kept for measuring: the slower way of fingerprinting under the lock.
     const QCommandLineOption lockedOption(
         QStringLiteral("hash-under-lock"), QStringLiteral("Read files under the result's lock."));
-    parser.addOptions({ preferencesOption, noSimilarOption, jsonOption, lockedOption });
+    const QCommandLineOption timingsOption(
+        QStringLiteral("timings"), QStringLiteral("Print how long each phase took."));
+    parser.addOptions(
+        { preferencesOption, noSimilarOption, jsonOption, lockedOption, timingsOption });
     parser.addPositionalArgument(
         QStringLiteral("folder"), QStringLiteral("Folders to scan."), QStringLiteral("FOLDER..."));
 
@@ -109,6 +115,15 @@ int CliRunner::run(
         connect(&engine, &ScanEngine::progressChanged, this, [&err](int sum, double total) {
             const double percent = total > 0 ? sum / total * 100.0 : 100.0;
             err << "\rFiles Scanned  " << QString::number(percent, 'f', 2) << "%   ";
+            err.flush();
+        });
+    }
+
+    if (parser.isSet(timingsOption)) {
+        auto clock = std::make_shared<QElapsedTimer>();
+        clock->start();
+        connect(&engine, &ScanEngine::phaseChanged, this, [&err, clock](ScanEngine::Phase phase) {
+            err << "phase " << int(phase) << " at " << clock->elapsed() << " ms\n";
             err.flush();
         });
     }

@@ -20,6 +20,7 @@ private slots:
     void foldersClaimedOnce();
     void clearEmptiesEverything();
     void concurrentCollection();
+    void slicesCarryBalancedWork();
 };
 
 void TestQScanResult::bucketKeys_data()
@@ -167,6 +168,34 @@ void TestQScanResult::concurrentCollection()
         paths += group.size();
     QCOMPARE(paths, 16000);
     QCOMPARE(result.candidateCount(), qint64(16000));
+}
+
+void TestQScanResult::slicesCarryBalancedWork()
+{
+    // 40 groups: four very large ones that hash order could put in one slice.
+    QList<QStringList> groups;
+    QVector<qint64> costs;
+    for (int i = 0; i < 40; ++i) {
+        groups.append(
+            QStringList { QStringLiteral("/g%1/a").arg(i), QStringLiteral("/g%1/b").arg(i) });
+        costs.append(i < 4 ? 1000000 : 10 + i);
+    }
+    const QList<QStringList> ordered = QScanResult::balancedOrder(groups, costs, 8);
+    // A permutation: every group exactly once.
+    QCOMPARE(ordered.size(), groups.size());
+    QSet<QString> heads;
+    for (const QStringList &group : ordered)
+        heads.insert(group.first());
+    QCOMPARE(heads.size(), groups.size());
+    // No slice of five holds two of the large groups.
+    for (int slice = 0; slice < 8; ++slice) {
+        int large = 0;
+        for (int i = slice * 5; i < slice * 5 + 5; ++i)
+            large += ordered[i].first().mid(2).section('/', 0, 0).toInt() < 4 ? 1 : 0;
+        QVERIFY2(large <= 1, qPrintable(QString::number(slice)));
+    }
+    // Too few groups to share: the order is kept.
+    QCOMPARE(QScanResult::balancedOrder(groups.mid(0, 5), costs.mid(0, 5), 8), groups.mid(0, 5));
 }
 
 QTEST_GUILESS_MAIN(TestQScanResult)
