@@ -63,6 +63,11 @@ ImageListView::~ImageListView()
     m_watcher.cancel();
 }
 
+bool ImageListView::isLoading() const
+{
+    return m_loadTimer->isActive() || m_watcher.isRunning() || m_repaintTimer->isActive();
+}
+
 void ImageListView::setViewMode(int mode)
 {
     m_viewMode = mode;
@@ -587,8 +592,13 @@ void ImageListView::paintCompareRow(QPainter &painter, const QModelIndex &index,
     const QStringList labels { tr("Date Created:"), tr("Size:"), tr("Resolution:"), tr("Tag:"),
         tr("Path:") };
     const int valueWidth = w / 2 - 100;
-    const QStringList values { file->created, file->sizeText, resolution, QStringLiteral("-"),
-        painter.fontMetrics().elidedText(info.absolutePath(), Qt::ElideMiddle, valueWidth) };
+    QFont detailFont = painter.font();
+    detailFont.setPixelSize(12);
+    painter.setFont(detailFont);
+    const QStringList values {
+        file->created, file->sizeText, resolution, QStringLiteral("-"),
+        QFontMetrics(detailFont).elidedText(info.absolutePath(), Qt::ElideMiddle, valueWidth - 10)
+    };
     painter.setPen(grey);
     for (int k = 0; k < labels.size(); ++k) {
         const QRect labelRect(t.right(), t.top() + 35 + 22 * k, 100, 20);

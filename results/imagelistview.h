@@ -41,7 +41,8 @@ public:
     // Rows whose thumbnail is in the cache right now; the cache's bound.
     int cachedImageCount() const { return m_cache.count(); }
     int cacheCapacity() const { return m_cache.maxCost(); }
-    bool isLoading() const { return m_watcher.isRunning(); }
+    // A load is scheduled, running, or its pictures are not painted yet.
+    bool isLoading() const;
 
     QRect visualRect(const QModelIndex &index) const override;
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;

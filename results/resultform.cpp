@@ -57,6 +57,10 @@ QPushButton *makeCategoryButton(QWidget *parent, const QString &name, const QStr
     button->setAutoExclusive(true);
     button->setGeometry(x, 0, 80, 30);
     button->setCursor(Qt::PointingHandCursor);
+    // Eighty pixels must hold "Documents" whatever the desktop's default font size.
+    QFont font = button->font();
+    font.setPixelSize(13);
+    button->setFont(font);
     return button;
 }
 
@@ -139,6 +143,14 @@ void ResultForm::buildWidgetTree()
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
+    // Slim scroll bars everywhere in the window, in the accent's grey family.
+    setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical{width:10px;background:transparent;margin:0px;}"
+        "QScrollBar::handle:vertical{background:#c9c9c9;border-radius:4px;min-height:30px;"
+        "margin:0px 2px;}"
+        "QScrollBar::handle:vertical:hover{background:#a9a9a9;}"
+        "QScrollBar::add-line:vertical,QScrollBar::sub-line:vertical{height:0px;}"
+        "QScrollBar::add-page:vertical,QScrollBar::sub-page:vertical{background:none;}"));
 
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
@@ -164,6 +176,9 @@ void ResultForm::buildWidgetTree()
     btn_over->setMinimumSize(80, 30);
     btn_over->setCheckable(true);
     btn_over->setCursor(Qt::PointingHandCursor);
+    QFont overFont = btn_over->font();
+    overFont.setPixelSize(13);
+    btn_over->setFont(overFont);
     widget_4 = new QWidget(frameTop);
     widget_4->setObjectName(QStringLiteral("widget_4"));
     widget_4->setMinimumSize(660, 30);
@@ -372,7 +387,7 @@ void ResultForm::buildWidgetTree()
     splitter->addWidget(frameRight);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({ 260, 640 });
+    splitter->setSizes({ 300, 600 });
     stackview_main->addWidget(page7);
 
     // Page 1: the overview chart.
@@ -389,6 +404,7 @@ void ResultForm::buildWidgetTree()
     chartView = new QChartView(frameChart);
     chartView->setObjectName(QStringLiteral("chartView"));
     chartView->setFrameShape(QFrame::NoFrame);
+    chartView->setBackgroundBrush(Qt::white);
     chartLayout->addWidget(chartView);
     page8Layout->addWidget(frameChart);
     stackview_main->addWidget(page8);
@@ -723,7 +739,7 @@ void ResultForm::fillTable()
         check->setObjectName(QStringLiteral("singleCheck"));
         check->setChecked(file->checked);
         check->setProperty("row", row);
-        check->setStyleSheet(QStringLiteral("QCheckBox{margin-left:6px;background:transparent;}"));
+        check->setStyleSheet(QStringLiteral("QCheckBox{margin-left:8px;}"));
         connect(check, &QCheckBox::stateChanged, this, &ResultForm::onStateChanged);
         tableView->setIndexWidget(m_tableModel->index(row, 0), check);
 
@@ -733,8 +749,8 @@ void ResultForm::fillTable()
             button->setProperty("row", row);
             button->setProperty("status", QStringLiteral("normal"));
             button->setProperty("fileName", file->path);
-            button->setStyleSheet(
-                QStringLiteral("QPushButton{background-color: rgba(255, 255, 255, 0);}"));
+            button->setStyleSheet(QStringLiteral(
+                "QPushButton{background-color: rgba(255, 255, 255, 0);border:none;}"));
             button->setIcon(QIcon(icon));
             button->setMaximumWidth(maxWidth);
             button->setCursor(Qt::PointingHandCursor);
