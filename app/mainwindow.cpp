@@ -75,6 +75,7 @@ QFrame.card { background:#ffffff; border:1px solid #e3e9f0; border-radius:10px; 
 QProgressBar#bar_progress { background:#e3eefb; border:none; border-radius:3px; }
 QProgressBar#bar_progress::chunk { background:#3b99fc; border-radius:3px; }
 QPushButton#btn_scan, QPushButton#btn_add { border:none; background:transparent; }
+QPushButton#btn_scan:pressed, QPushButton#btn_add:pressed { padding-top:3px; }
 QPushButton#btn_set { border:none; border-radius:16px; background:transparent; }
 QPushButton#btn_set:hover { background:#eef4fb; }
 QPushButton#btn_set::menu-indicator { image:none; }

@@ -1,5 +1,6 @@
 // The main window in each of its states.
 
+#include <QMenu>
 #include <QPushButton>
 #include <QWidget>
 
@@ -114,4 +115,13 @@ TW_SCREENSHOT(main_no_duplicates)
     if (!waitForEnd(window))
         return nullptr;
     return window;
+}
+
+TW_SCREENSHOT(main_system_menu)
+{
+    MainWindow *window = newMainWindow(context);
+    QMenu *menu = window->systemMenu();
+    menu->popup(window->mapToGlobal(QPoint(420, 50)));
+    ScreenshotContext::settle();
+    return menu;
 }
