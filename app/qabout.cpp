@@ -25,7 +25,7 @@ QAbout::QAbout(QWidget *parent, Qt::WindowFlags flags)
     setObjectName(QStringLiteral("QAbout"));
     setWindowTitle(QStringLiteral("About"));
     setWindowIcon(QIcon(QStringLiteral(":/resource/twinscan32.png")));
-    setFixedSize(380, 330);
+    setFixedSize(380, 340);
     setAttribute(Qt::WA_StyledBackground);
     setStyleSheet(QStringLiteral("QAbout{background:#ffffff;}"
                                  "QLabel#lab_name{color:#1f2d3d;font-size:20px;font-weight:600;}"
@@ -63,8 +63,12 @@ QAbout::QAbout(QWidget *parent, Qt::WindowFlags flags)
     m_moreInfo = new QPushButton(QStringLiteral("More Info"), this);
     m_moreInfo->setObjectName(QStringLiteral("btn_moreInfo"));
     m_moreInfo->setCursor(Qt::PointingHandCursor);
-    m_moreInfo->setFixedSize(140, 34);
+    m_moreInfo->setFixedSize(132, 34);
     m_moreInfo->setDefault(true);
+    QFont buttonFont = m_moreInfo->font();
+    buttonFont.setPixelSize(13);
+    buttonFont.setWeight(QFont::DemiBold);
+    m_moreInfo->setFont(buttonFont);
     FlatUI::instance()->applyButtonStyle(m_moreInfo, 17, 4, QString::fromLatin1(Accent),
         QStringLiteral("#ffffff"), QString::fromLatin1(Accent), QString::fromLatin1(AccentHover),
         QStringLiteral("#ffffff"), QString::fromLatin1(AccentHover),
@@ -77,7 +81,7 @@ QAbout::QAbout(QWidget *parent, Qt::WindowFlags flags)
     m_moreInfo->setGraphicsEffect(shadow);
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(30, 26, 30, 22);
+    layout->setContentsMargins(30, 26, 30, 30);
     layout->setSpacing(0);
     layout->addWidget(m_icon);
     layout->addSpacing(8);
