@@ -10,6 +10,7 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QListView>
@@ -85,7 +86,8 @@ QListView#listview_path { font-size:12px; }
 QListView#listview_path::item { color:#2c3e50; border-radius:8px; padding:0px; }
 QListView#listview_path::item:hover { background:#e8f2fe; }
 QListView#listview_path::item:selected { background:#d6e8fd; color:#1f2d3d; }
-QStatusBar { background:#f5f8fc; color:#8a96a3; }
+QStatusBar { background:#f5f8fc; color:#8a96a3; font-size:11px; padding-left:12px; }
+QStatusBar::item { border:none; }
 )";
 
 const char *const MenuStyle = R"(
@@ -580,6 +582,7 @@ void MainWindow::on_btn_add_clicked()
         // Start over; the old results stay until the next scan clears them.
         stackedWidget->setCurrentIndex(0);
         setScanState(Idle);
+        statusBar()->clearMessage();
         m_folderList.clear();
         m_pathModel->clear();
         updateFolderView();
@@ -625,9 +628,14 @@ void MainWindow::on_btn_scan_clicked()
     }
 }
 
-void MainWindow::onAddScanFile(qlonglong fileCount, const QString &)
+void MainWindow::onAddScanFile(qlonglong fileCount, const QString &path)
 {
     lab_fileNumber->setText(QString::number(fileCount));
+    if (m_scanState == Scanning && !path.isEmpty()) {
+        const QFontMetrics metrics(statusBar()->font());
+        statusBar()->showMessage(
+            metrics.elidedText(QDir::toNativeSeparators(path), Qt::ElideMiddle, 560));
+    }
 }
 
 void MainWindow::onSearchProgress(int sum, double total)
@@ -690,6 +698,9 @@ void MainWindow::onScanEnded(bool userStop, bool duplicatesFound, qint64 elapsed
         return;
     qDebug() << Q_FUNC_INFO << "userStop" << userStop << "duplicates" << duplicatesFound << "ms"
              << elapsedMs;
+    statusBar()->showMessage(userStop
+            ? tr("Scan stopped after %1 s").arg(elapsedMs / 1000.0, 0, 'f', 1)
+            : tr("Scan finished in %1 s").arg(elapsedMs / 1000.0, 0, 'f', 1));
     if (duplicatesFound) {
         setScanState(ResultsReady);
         // After a stop the user decides when to look at the results.
@@ -825,9 +836,22 @@ void MainWindow::dragEnterEvent(QDragEnterEvent *event)
         && !localFolders(event->mimeData()->urls()).isEmpty()) {
         event->setDropAction(Qt::LinkAction);
         event->accept();
+        setDropHighlight(true);
         return;
     }
     event->ignore();
+}
+
+void MainWindow::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    setDropHighlight(false);
+    QMainWindow::dragLeaveEvent(event);
+}
+
+void MainWindow::setDropHighlight(bool on)
+{
+    lab_imgDrag->setPixmap(QPixmap(on ? QStringLiteral(":/resource/drag_hint_active.png")
+                                      : QStringLiteral(":/resource/drag_hint.png")));
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent *event)
@@ -843,6 +867,7 @@ void MainWindow::dragMoveEvent(QDragMoveEvent *event)
 
 void MainWindow::dropEvent(QDropEvent *event)
 {
+    setDropHighlight(false);
     if (m_scanState != Idle || !event->mimeData()->hasUrls()) {
         event->ignore();
         return;

@@ -98,6 +98,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
@@ -107,6 +108,7 @@ private:
     void setScanState(ScanState state);
     void updateFolderView();
     void placeFolderStrip();
+    void setDropHighlight(bool on);
     void openResultWindow();
     void openPreferences();
     void openAbout();

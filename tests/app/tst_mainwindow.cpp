@@ -132,11 +132,11 @@ std::unique_ptr<MainWindow> TestMainWindow::makeWindow()
 bool TestMainWindow::waitForEnd(MainWindow *window)
 {
     const bool ended = QTest::qWaitFor(
-            [window] {
-                return window->scanState() == MainWindow::ResultsReady
-                        || window->scanState() == MainWindow::NoResults;
-            },
-            60000);
+        [window] {
+            return window->scanState() == MainWindow::ResultsReady
+                || window->scanState() == MainWindow::NoResults;
+        },
+        60000);
     // The process thread has handed over and the pool is idle again.
     return ended && QThreadPool::globalInstance()->waitForDone(60000);
 }
@@ -324,12 +324,19 @@ void TestMainWindow::dropAddsOnlyFolders()
     QApplication::sendEvent(window.get(), &enter);
     QVERIFY(enter.isAccepted());
     QCOMPARE(enter.dropAction(), Qt::LinkAction);
+    auto *hint = child<QLabel>(window.get(), "lab_imgDrag");
+    QCOMPARE(hint->pixmap(Qt::ReturnByValue).toImage(),
+        QImage(":/resource/drag_hint_active.png")
+            .convertToFormat(hint->pixmap(Qt::ReturnByValue).toImage().format()));
 
     QDropEvent drop(
         QPointF(300, 200), Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.get(), &drop);
     QVERIFY(drop.isAccepted());
     QCOMPARE(window->folderList(), (QStringList { tree.path("one"), tree.path("two") }));
+    QCOMPARE(hint->pixmap(Qt::ReturnByValue).toImage(),
+        QImage(":/resource/drag_hint.png")
+            .convertToFormat(hint->pixmap(Qt::ReturnByValue).toImage().format()));
     QVERIFY(m_messages.isEmpty());
 }
 

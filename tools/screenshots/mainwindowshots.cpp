@@ -1,6 +1,9 @@
 // The main window in each of its states.
 
+#include <QApplication>
+#include <QDragEnterEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QWidget>
 
@@ -124,4 +127,17 @@ TW_SCREENSHOT(main_system_menu)
     menu->popup(window->mapToGlobal(QPoint(420, 50)));
     ScreenshotContext::settle();
     return menu;
+}
+
+TW_SCREENSHOT(main_drag_over)
+{
+    MainWindow *window = newMainWindow(context);
+    // The mime data must outlive the picture: the window only looks at it.
+    auto *mime = new QMimeData;
+    mime->setParent(window);
+    mime->setUrls({ QUrl::fromLocalFile(context.makeFolder("Dropped")) });
+    QDragEnterEvent enter(
+        QPoint(300, 200), Qt::CopyAction | Qt::LinkAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    return window;
 }
