@@ -143,8 +143,10 @@ QGroupItem *ImageListModel::makeGroupRow(TwFileItemGroup *group, int markedCount
     row->fileCount = fileCount;
     row->isImage = first->isPhoto();
     row->path = first->filePath();
-    row->size = first->fileSize();
-    row->suffix = QFileInfo(row->path).suffix();
+    const QFileInfo info(row->path);
+    row->fileName = info.fileName();
+    row->size = info.exists() ? info.size() : 0;
+    row->suffix = info.suffix();
     row->sizeText = TwFileItem::sizeString(row->size);
     row->name = group->groupName();
     return row;
@@ -201,8 +203,7 @@ bool ImageListModel::lessThan(const QGroupItem *a, const QGroupItem *b, const Gr
     int d = 0;
     switch (key.column) {
     case 0:
-        d = QString::compare(
-            QFileInfo(a->path).fileName(), QFileInfo(b->path).fileName(), Qt::CaseSensitive);
+        d = QString::compare(a->fileName, b->fileName, Qt::CaseSensitive);
         break;
     case 1:
         // Sizes beyond 2 GiB must not wrap: compare the 64-bit values, not their difference.
@@ -245,7 +246,7 @@ int ImageListModel::filterGroups(
     if (!text.isEmpty()) {
         for (int i = m_groups.size() - 1; i >= 0; --i) {
             QGroupItem *row = m_groups.at(i);
-            if (!QFileInfo(row->path).fileName().contains(text, Qt::CaseInsensitive)) {
+            if (!row->fileName.contains(text, Qt::CaseInsensitive)) {
                 m_groups.remove(i);
                 delete row;
             }

@@ -526,8 +526,7 @@ void ImageListView::paintGroupRow(QPainter &painter, const QModelIndex &index, c
     const QRect nameRect(r.left() + 65, r.top() + 10, r.width() - r.left() - 130, 20);
     painter.setPen(text);
     painter.drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
-        painter.fontMetrics().elidedText(
-            QFileInfo(group->path).fileName(), Qt::ElideRight, nameRect.width()));
+        painter.fontMetrics().elidedText(group->fileName, Qt::ElideRight, nameRect.width()));
     painter.setPen(secondary);
     painter.drawText(QRect(r.left() + 65, r.top() + 35, 100, 20), Qt::AlignLeft | Qt::AlignVCenter,
         group->sizeText);

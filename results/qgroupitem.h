@@ -14,6 +14,8 @@ public:
     int fileCount = 0;
     bool isImage = false;
     QString path;
+    // The file name of path, taken once: sorting and filtering compare it often.
+    QString fileName;
     qint64 size = 0;
     QString suffix;
     QString sizeText;

@@ -92,6 +92,7 @@ void TestImageListModel::loadsGroupsPerCategoryAndMode()
     QCOMPARE(model.loadAndSortGroups(QStringLiteral("Documents"), 0, 0), 2);
     QCOMPARE(QFileInfo(model.groupAt(0)->path).fileName(), QStringLiteral("notes.pdf"));
     QCOMPARE(model.groupAt(0)->suffix, QStringLiteral("pdf"));
+    QCOMPARE(model.groupAt(0)->fileName, QStringLiteral("notes.pdf"));
 }
 
 void TestImageListModel::listsMembersPerMode()
@@ -146,6 +147,8 @@ void TestImageListModel::comparatorOrdersByColumnAndDirection()
     QGroupItem b;
     a.path = QStringLiteral("/x/alpha.txt");
     b.path = QStringLiteral("/y/beta.doc");
+    a.fileName = QStringLiteral("alpha.txt");
+    b.fileName = QStringLiteral("beta.doc");
     a.suffix = QStringLiteral("txt");
     b.suffix = QStringLiteral("doc");
     a.size = 10;
@@ -167,7 +170,7 @@ void TestImageListModel::comparatorOrdersByColumnAndDirection()
     QVERIFY(!ImageListModel::lessThan(&a, &b, { 7, 0, false }));
     QVERIFY(!ImageListModel::lessThan(&b, &a, { 7, 0, true }));
     // Names compare case-sensitively: upper case sorts first.
-    b.path = QStringLiteral("/y/Zeta.txt");
+    b.fileName = QStringLiteral("Zeta.txt");
     QVERIFY(ImageListModel::lessThan(&b, &a, { 0, 0, false }));
 }
 
