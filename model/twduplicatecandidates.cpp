@@ -1,10 +1,11 @@
 #include "twduplicatecandidates.h"
 
+#include <algorithm>
 #include <map>
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QHash>
+#include <QMap>
 #include <QSet>
 
 #include "twcontentdigest.h"
@@ -17,6 +18,10 @@ namespace {
 constexpr qint64 KeepLimit = 64 * 1024;
 // Bounds the memory one call keeps for that.
 constexpr qint64 KeepBudget = 32 * 1024 * 1024;
+// Larger files that share a fingerprint are compared this much at a time...
+constexpr qint64 ChunkSize = 128 * 1024;
+// ...with at most this many of them open at once.
+constexpr int MaximumOpenFiles = 32;
 
 struct Entry {
     QString path;
@@ -47,40 +52,138 @@ void readEntry(Entry &entry, qint64 &budget)
         entry.fingerprint = TwContentDigest::pathDigest(entry.path);
 }
 
+using Classes = QVector<QVector<int>>;
+
+// Files that share a fingerprint and are small enough to have been kept.
+Classes splitInMemory(const QVector<Entry> &entries, const QVector<int> &members)
+{
+    Classes classes;
+    for (int index : members) {
+        auto same = std::find_if(classes.begin(), classes.end(), [&](const QVector<int> &cls) {
+            return entries.at(cls.first()).content == entries.at(index).content;
+        });
+        if (same == classes.end())
+            classes.append(QVector<int> { index });
+        else
+            same->append(index);
+    }
+    return classes;
+}
+
+// Reads the files side by side, one chunk of each at a time, and splits them
+// wherever their chunks differ; every file is read once, and a set of
+// different files usually stops after its first chunk.
+Classes splitByStreaming(const QVector<Entry> &entries, const QVector<int> &members)
+{
+    std::vector<std::unique_ptr<QFile>> files;
+    files.reserve(members.size());
+    Classes classes;
+    QVector<int> readable;
+    for (int i = 0; i < members.size(); ++i) {
+        files.push_back(std::make_unique<QFile>(entries.at(members.at(i)).path));
+        if (files.back()->open(QIODevice::ReadOnly))
+            readable.append(i);
+        else
+            classes.append(QVector<int> { members.at(i) });
+    }
+
+    QVector<QByteArray> chunks(members.size());
+    Classes open;
+    if (readable.size() > 1)
+        open.append(readable);
+    else if (!readable.isEmpty())
+        classes.append(QVector<int> { members.at(readable.first()) });
+    while (!open.isEmpty()) {
+        Classes next;
+        for (const QVector<int> &set : qAsConst(open)) {
+            Classes parts;
+            for (int i : set) {
+                chunks[i] = files[i]->read(ChunkSize);
+                if (files[i]->error() != QFileDevice::NoError) {
+                    // Unreadable now: a class of its own, never a copy of anything.
+                    classes.append(QVector<int> { members.at(i) });
+                    continue;
+                }
+                auto same = std::find_if(parts.begin(), parts.end(), [&](const QVector<int> &part) {
+                    return chunks.at(part.first()) == chunks.at(i);
+                });
+                if (same == parts.end())
+                    parts.append(QVector<int> { i });
+                else
+                    same->append(i);
+            }
+            for (const QVector<int> &part : qAsConst(parts)) {
+                // Equal up to the end of all of them, or alone: decided.
+                if (part.size() == 1 || chunks.at(part.first()).isEmpty()) {
+                    QVector<int> cls;
+                    for (int i : part)
+                        cls.append(members.at(i));
+                    classes.append(cls);
+                } else {
+                    next.append(part);
+                }
+            }
+        }
+        open = next;
+    }
+    return classes;
+}
+
+// Many large files of one size with equal windows: compared by digest rather
+// than by holding them all open.
+Classes splitByDigest(const QVector<Entry> &entries, const QVector<int> &members)
+{
+    Classes classes;
+    QHash<QByteArray, int> classOf;
+    for (int index : members) {
+        const QByteArray digest = TwContentDigest::contentDigest(entries.at(index).path);
+        if (digest.isEmpty()) {
+            classes.append(QVector<int> { index });
+            continue;
+        }
+        auto it = classOf.constFind(digest);
+        if (it == classOf.constEnd()) {
+            classOf.insert(digest, classes.size());
+            classes.append(QVector<int> { index });
+        } else {
+            classes[it.value()].append(index);
+        }
+    }
+    return classes;
+}
+
 // Splits files that share a fingerprint into classes of equal content. The
-// first class keeps the plain fingerprint as its key, the others get a suffix.
+// class of the first file keeps the plain fingerprint as its key, the others
+// get a suffix, so only true copies ever share a key.
 void confirmClass(QVector<Entry> &entries, const QVector<int> &members)
 {
-    bool fromMemory = true;
+    QMap<qint64, QVector<int>> bySize;
     for (int index : members)
-        fromMemory = fromMemory && entries.at(index).hasContent;
+        bySize[entries.at(index).size].append(index);
 
-    QHash<QByteArray, int> classOf;
-    int classCount = 0;
-    for (int index : members) {
-        Entry &entry = entries[index];
-        QByteArray token;
-        if (fromMemory) {
-            token = entry.content;
-        } else {
-            const QByteArray digest = entry.hasContent
-                ? QCryptographicHash::hash(entry.content, QCryptographicHash::Sha256)
-                : TwContentDigest::contentDigest(entry.path);
-            if (!digest.isEmpty())
-                token = QByteArray::number(entry.size) + ':' + digest;
+    Classes classes;
+    for (const QVector<int> &sameSize : qAsConst(bySize)) {
+        const bool inMemory = std::all_of(sameSize.cbegin(), sameSize.cend(),
+            [&](int index) { return entries.at(index).hasContent; });
+        if (sameSize.size() == 1)
+            classes.append(sameSize);
+        else if (inMemory)
+            classes += splitInMemory(entries, sameSize);
+        else if (sameSize.size() <= MaximumOpenFiles)
+            classes += splitByStreaming(entries, sameSize);
+        else
+            classes += splitByDigest(entries, sameSize);
+    }
+    for (QVector<int> &cls : classes)
+        std::sort(cls.begin(), cls.end());
+    std::sort(classes.begin(), classes.end(),
+        [](const QVector<int> &a, const QVector<int> &b) { return a.first() < b.first(); });
+    for (int cls = 0; cls < classes.size(); ++cls) {
+        for (int index : classes.at(cls)) {
+            Entry &entry = entries[index];
+            entry.key = cls == 0 ? entry.fingerprint
+                                 : entry.fingerprint + QLatin1Char(':') + QString::number(cls + 1);
         }
-        int cls;
-        if (token.isEmpty()) {
-            // Unreadable now: a class of its own, never a copy of anything.
-            cls = classCount++;
-        } else {
-            auto it = classOf.constFind(token);
-            if (it == classOf.constEnd())
-                it = classOf.insert(token, classCount++);
-            cls = it.value();
-        }
-        entry.key = cls == 0 ? entry.fingerprint
-                             : entry.fingerprint + QLatin1Char(':') + QString::number(cls + 1);
     }
 }
 

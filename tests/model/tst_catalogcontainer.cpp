@@ -57,6 +57,7 @@ private slots:
     void nearMissesAreNeverCopies();
     void windowCollisionSplitsIntoContentClasses();
     void sizesDifferButWindowsMatch();
+    void manyLargeLookalikes();
     void buildGroupsCopiesAndLoneImage();
     void allDifferentFilesMakeNoGroup();
     void unreadableFilesNeverGroup();
@@ -312,6 +313,35 @@ void TestCatalogContainer::sizesDifferButWindowsMatch()
     qint64 bytes = 0;
     container.buildDuplicateGroups({ a, b }, count, bytes);
     QCOMPARE(count, 0);
+}
+
+void TestCatalogContainer::manyLargeLookalikes()
+{
+    // More large lookalikes of one size than are compared side by side.
+    const QByteArray first = patterned(70000, 61);
+    const QByteArray second = flipped(first, 20000);
+    QStringList paths;
+    QStringList firstCopies;
+    for (int i = 0; i < 40; ++i) {
+        const bool isFirst = i % 3 != 1;
+        paths << m_tree.writeFile(QStringLiteral("many/f%1.bin").arg(i, 2, 10, QLatin1Char('0')),
+            isFirst ? first : second);
+        if (isFirst)
+            firstCopies << paths.last();
+    }
+    TwCatalogContainer container(nullptr);
+    int count = 0;
+    qint64 bytes = 0;
+    container.buildDuplicateGroups(paths, count, bytes);
+    QCOMPARE(container.groups().size(), 2);
+    QCOMPARE(count, 38);
+    QCOMPARE(bytes, qint64(38) * 70000);
+    QStringList found;
+    for (const TwFileItemGroup *group : container.groups()) {
+        if (group->allItemCount() == firstCopies.size())
+            found = memberPaths(group);
+    }
+    QCOMPARE(found, firstCopies);
 }
 
 void TestCatalogContainer::buildGroupsCopiesAndLoneImage()
