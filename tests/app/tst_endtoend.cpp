@@ -9,10 +9,15 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QAction>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QNetworkProxy>
+#include <QNetworkReply>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressDialog>
@@ -28,6 +33,9 @@
 #include "cannedhttpserver.h"
 #include "imagelistmodel.h"
 #include "mainwindow.h"
+#include "qabout.h"
+#include "qnetworkprocess.h"
+#include "twpreferencesdialog.h"
 #include "resultform.h"
 #include "temptree.h"
 #include "twcatalogcontainer.h"
@@ -118,6 +126,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void scanMarkMoveAndReturn();
+    void secondStartMenuAboutAndSettings();
 
 private:
     void writeSampleTree();
@@ -402,6 +411,78 @@ void TestEndToEnd::scanMarkMoveAndReturn()
     // The program only ever asked about the update.
     QCOMPARE(m_boxesSeen, QStringList { QStringLiteral("Software Update") });
     QCOMPARE(m_server.requestCount(QStringLiteral("/API/install_success/")), 1);
+}
+
+// Runs after the first start: the program starts again, counts the start,
+// sends no first-run report and, 2.10.0 being ignored now, asks nothing. The
+// system menu opens the About box and the preferences with the stored values.
+void TestEndToEnd::secondStartMenuAboutAndSettings()
+{
+    const int queriesBefore = m_server.requestCount(QStringLiteral("/API/update_information/"));
+    m_boxesSeen.clear();
+
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.requestCount(QStringLiteral("/API/update_information/")),
+        queriesBefore + 1, 30000);
+    // Every reply handled and released: a box, if any, has been shown by now.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QNetWorkProcess::instance()->findChildren<QNetworkReply *>().isEmpty(), 30000);
+    QCOMPARE(m_server.requestCount(QStringLiteral("/API/install_success/")), 1);
+    {
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Orvane"),
+            QStringLiteral("Orvane Twinscan"));
+        QCOMPARE(settings.value(QStringLiteral("run_times")).toInt(), 2);
+    }
+
+    QMenu *menu = window.systemMenu();
+    QVERIFY(menu);
+    const auto entry = [menu](int data) -> QAction * {
+        const auto actions = menu->actions();
+        for (QAction *action : actions) {
+            if (!action->isSeparator() && action->data().toInt() == data)
+                return action;
+        }
+        return nullptr;
+    };
+
+    // "About": a child window of the main window without minimise and maximise buttons.
+    QAction *about = entry(MainWindow::About);
+    QVERIFY(about);
+    QCOMPARE(about->text(), QStringLiteral("About"));
+    about->trigger();
+    QTRY_VERIFY(window.findChild<QAbout *>() != nullptr);
+    QAbout *box = window.findChild<QAbout *>();
+    QVERIFY(QTest::qWaitForWindowExposed(box));
+    QVERIFY(!box->isModal());
+    QVERIFY(!box->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!box->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QStringList texts;
+    for (const QLabel *label : box->findChildren<QLabel *>())
+        texts << label->text();
+    QVERIFY(texts.contains(QStringLiteral("Version 2.0.0")));
+    box->close();
+    QTRY_VERIFY(window.findChild<QAbout *>() == nullptr);
+
+    // "Setting": the stored removal method and target folder of the first run.
+    QAction *setting = entry(MainWindow::Setting);
+    QVERIFY(setting);
+    setting->trigger();
+    TwPreferencesDialog *dialog = window.preferencesDialog();
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isVisible());
+    auto *moveToFolder = dialog->findChild<QRadioButton *>(QStringLiteral("rbMoveToFolder"));
+    QVERIFY(moveToFolder);
+    QVERIFY(moveToFolder->isChecked());
+    bool targetShown = false;
+    for (const QLineEdit *edit : dialog->findChildren<QLineEdit *>())
+        targetShown = targetShown || edit->text() == m_target->path();
+    QVERIFY(targetShown);
+    dialog->reject();
+
+    QVERIFY(m_boxesSeen.isEmpty());
+    QVERIFY2(m_notices.isEmpty(), qPrintable(m_notices.join('\n')));
 }
 
 QTEST_MAIN(TestEndToEnd)
