@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
+#include <QNetworkInterface>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -16,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
+#include <QUuid>
 
 #include "cannedhttpserver.h"
 #include "qnetworkprocess.h"
@@ -55,6 +57,7 @@ private slots:
     void firstStartReportsOnceAndCounts();
     void storedDeviceIdIsSentAndKept();
     void baseUrlComesFromTheSettings();
+    void deviceIdIsAnAddressOrAUuid();
 
     void offerFollowsTheIgnoredVersion_data();
     void offerFollowsTheIgnoredVersion();
@@ -222,6 +225,23 @@ void TestNetWorkProcess::baseUrlComesFromTheSettings()
     QCOMPARE(fallback.scheme(), QStringLiteral("https"));
     QVERIFY(!fallback.host().isEmpty());
     QCOMPARE(fallback.path(), InstallPath);
+}
+
+void TestNetWorkProcess::deviceIdIsAnAddressOrAUuid()
+{
+    const QString id = QNetWorkProcess::get_device_id();
+    const QRegularExpression hardware(QStringLiteral("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2}){5,}$"));
+    const bool isUuid = !QUuid::fromString(id).isNull() && id.startsWith(QLatin1Char('{'));
+    QVERIFY2(hardware.match(id).hasMatch() || isUuid, qPrintable(id));
+    // Never the loopback's address, which every machine shares.
+    QVERIFY(id != QLatin1String("00:00:00:00:00:00"));
+    for (const QNetworkInterface &networkInterface : QNetworkInterface::allInterfaces()) {
+        if (networkInterface.flags().testFlag(QNetworkInterface::IsLoopBack))
+            QVERIFY(id != networkInterface.hardwareAddress() || isUuid);
+    }
+    // A hardware address does not change between calls; a fallback would.
+    if (!isUuid)
+        QCOMPARE(QNetWorkProcess::get_device_id(), id);
 }
 
 void TestNetWorkProcess::offerFollowsTheIgnoredVersion_data()
