@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QMutexLocker>
 #include <QThreadPool>
 
 #include "processthread.h"
@@ -142,6 +143,8 @@ bool ScanEngine::BeginScanCatalogue(const QStringList &folders)
         << QStringLiteral("begin scaned! system thread count=%1!").arg(QThread::idealThreadCount());
     stopRequested = false;
     progressSum = 0;
+    m_progressAdded = 0;
+    m_latestFileCount = 0;
     progressTotal = 0;
     finishedTaskCount = 0;
     scanTaskCount = 0;
@@ -184,9 +187,32 @@ void ScanEngine::onAddNewScanThread(const QString &path)
     startScanTask(path);
 }
 
+// Runs on the walk task's thread.
 void ScanEngine::onAddScanFile(qlonglong fileCount, const QString &path)
 {
-    emit filesFound(fileCount, path);
+    {
+        QMutexLocker locker(&m_latestPathMutex);
+        if (fileCount >= m_latestFileCount.load()) {
+            m_latestFileCount = fileCount;
+            m_latestPath = path;
+        }
+    }
+    if (!m_filesFoundPending.exchange(true))
+        QMetaObject::invokeMethod(this, &ScanEngine::flushFilesFound, Qt::QueuedConnection);
+}
+
+void ScanEngine::flushFilesFound()
+{
+    m_filesFoundPending = false;
+    QString path;
+    qlonglong count;
+    {
+        QMutexLocker locker(&m_latestPathMutex);
+        count = m_latestFileCount.load();
+        path = m_latestPath;
+    }
+    if (m_phase == Walking)
+        emit filesFound(count, path);
 }
 
 void ScanEngine::onScanFinished(bool userStop)
@@ -273,10 +299,38 @@ void ScanEngine::onSimalyFinished()
         startProcessStage(false);
 }
 
+// Runs on the comparison task's thread.
 void ScanEngine::onAddSearchFile(int curCount)
 {
-    progressSum += curCount;
+    m_progressAdded += curCount;
+    if (!m_progressPending.exchange(true))
+        QMetaObject::invokeMethod(this, &ScanEngine::flushProgress, Qt::QueuedConnection);
+}
+
+void ScanEngine::flushProgress()
+{
+    // Cleared before reading, so a report that comes in meanwhile queues
+    // another call and is never lost.
+    m_progressPending = false;
+    const int added = m_progressAdded.exchange(0);
+    if (added == 0)
+        return;
+    progressSum += added;
     emit progressChanged(progressSum, double(progressTotal));
+}
+
+void ScanEngine::flushTotals()
+{
+    m_totalsPending = false;
+    const qlonglong scanned = m_latestScanned.exchange(-1);
+    const qlonglong duplicates = m_latestDuplicates.exchange(-1);
+    const qlonglong bytes = m_latestBytes.exchange(-1);
+    if (bytes >= 0)
+        emit bytesOfDuplicateFilesChanged(bytes);
+    if (duplicates >= 0)
+        emit numberOfDuplicateFilesChanged(duplicates);
+    if (scanned >= 0)
+        emit numberOfFileScannedChanged(scanned);
 }
 
 void ScanEngine::startProcessStage(bool userStop)

@@ -3,10 +3,12 @@
 #include <QObject>
 #include <QStringList>
 #include <QElapsedTimer>
+#include <QMutex>
 #include <QPair>
 #include <QTime>
 #include <QVector>
 
+#include <atomic>
 #include <memory>
 
 class QScanResult;
@@ -99,6 +101,9 @@ private:
     void startSearchTasks(int elementCount, bool duplicateMode);
     void setPhase(Phase phase);
     void startProcessStage(bool userStop);
+    void flushFilesFound();
+    void flushProgress();
+    void flushTotals();
 
     std::unique_ptr<QScanResult> m_scanResult;
     std::unique_ptr<TwSearchResult> m_searchResult;
@@ -111,5 +116,19 @@ private:
     float progressTotal = 0;
     QTime scanStartTime;
     QElapsedTimer m_elapsed;
+
+    // Pool tasks report per file and per group; those reports are gathered
+    // here on the task's thread and reach this thread as one queued call per
+    // event-loop turn instead of one event each.
+    std::atomic<qlonglong> m_latestFileCount { 0 };
+    QString m_latestPath;
+    QMutex m_latestPathMutex;
+    std::atomic_bool m_filesFoundPending { false };
+    std::atomic<int> m_progressAdded { 0 };
+    std::atomic_bool m_progressPending { false };
+    std::atomic<qlonglong> m_latestScanned { -1 };
+    std::atomic<qlonglong> m_latestDuplicates { -1 };
+    std::atomic<qlonglong> m_latestBytes { -1 };
+    std::atomic_bool m_totalsPending { false };
     bool m_similarPassEnabled = true;
 };

@@ -28,36 +28,66 @@ QString CliReport::text(const TwSearchResult &result)
     return out;
 }
 
-QJsonDocument CliReport::json(const TwSearchResult &result)
+namespace {
+
+QJsonObject groupObject(const QString &category, const TwFileItemGroup *group)
 {
-    QJsonArray groups;
-    const auto containers = result.containers();
-    for (auto it = containers.cbegin(); it != containers.cend(); ++it) {
-        for (const TwFileItemGroup *group : it.value()->groups()) {
-            QJsonArray members;
-            for (const TwFileItem *item : group->items()) {
-                QJsonObject member;
-                member.insert(QStringLiteral("path"), item->filePath());
-                member.insert(QStringLiteral("size"), double(item->fileSize()));
-                member.insert(QStringLiteral("matchKey"), item->matchKey());
-                member.insert(QStringLiteral("checked"), item->isChecked());
-                members.append(member);
-            }
-            QJsonObject entry;
-            entry.insert(QStringLiteral("category"), it.key());
-            entry.insert(QStringLiteral("name"), group->groupName());
-            entry.insert(QStringLiteral("similar"), group->hasSeveralKeys());
-            entry.insert(QStringLiteral("members"), members);
-            groups.append(entry);
-        }
+    QJsonArray members;
+    for (const TwFileItem *item : group->items()) {
+        QJsonObject member;
+        member.insert(QStringLiteral("path"), item->filePath());
+        member.insert(QStringLiteral("size"), double(item->fileSize()));
+        member.insert(QStringLiteral("matchKey"), item->matchKey());
+        member.insert(QStringLiteral("checked"), item->isChecked());
+        members.append(member);
     }
+    QJsonObject entry;
+    entry.insert(QStringLiteral("category"), category);
+    entry.insert(QStringLiteral("name"), group->groupName());
+    entry.insert(QStringLiteral("similar"), group->hasSeveralKeys());
+    entry.insert(QStringLiteral("members"), members);
+    return entry;
+}
+
+QJsonObject totalsObject(const TwSearchResult &result)
+{
     QJsonObject totals;
     totals.insert(QStringLiteral("numberOfFileScanned"), double(result.numberOfFileScanned()));
     totals.insert(
         QStringLiteral("numberOfDuplicateFiles"), double(result.numberOfDuplicateFiles()));
     totals.insert(QStringLiteral("bytesOfDuplicateFiles"), double(result.bytesOfDuplicateFiles()));
+    return totals;
+}
+
+} // namespace
+
+void CliReport::writeJson(const TwSearchResult &result, QTextStream &out)
+{
+    out << "{\n\"groups\": [";
+    bool first = true;
+    const auto containers = result.containers();
+    for (auto it = containers.cbegin(); it != containers.cend(); ++it) {
+        for (const TwFileItemGroup *group : it.value()->groups()) {
+            out << (first ? "\n" : ",\n")
+                << QString::fromUtf8(
+                       QJsonDocument(groupObject(it.key(), group)).toJson(QJsonDocument::Compact));
+            first = false;
+        }
+    }
+    out << "\n],\n\"totals\": "
+        << QString::fromUtf8(QJsonDocument(totalsObject(result)).toJson(QJsonDocument::Compact))
+        << "\n}\n";
+}
+
+QJsonDocument CliReport::json(const TwSearchResult &result)
+{
+    QJsonArray groups;
+    const auto containers = result.containers();
+    for (auto it = containers.cbegin(); it != containers.cend(); ++it)
+        for (const TwFileItemGroup *group : it.value()->groups())
+            groups.append(groupObject(it.key(), group));
     QJsonObject root;
     root.insert(QStringLiteral("groups"), groups);
-    root.insert(QStringLiteral("totals"), totals);
+    root.insert(QStringLiteral("totals"), totalsObject(result));
     return QJsonDocument(root);
 }

@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QString>
 
+class QTextStream;
 class TwSearchResult;
 
 // Renders the groups of a finished scan for the command-line program: a text
@@ -13,4 +14,7 @@ public:
     // per member, "* " in front of the files the automatic selection checked.
     static QString text(const TwSearchResult &result);
     static QJsonDocument json(const TwSearchResult &result);
+    // The same document written group by group, so a scan of many files
+    // never holds the whole document in memory at once.
+    static void writeJson(const TwSearchResult &result, QTextStream &out);
 };

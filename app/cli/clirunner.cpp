@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -13,6 +14,22 @@
 #include "scanengine.h"
 #include "twpreferences.h"
 #include "twsearchresult.h"
+
+namespace {
+
+// The process's peak resident memory so far, for the phase timings.
+qint64 peakMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+} // namespace
 
 CliRunner::CliRunner(QObject *parent)
     : QObject(parent)
@@ -123,7 +140,8 @@ int CliRunner::run(
         auto clock = std::make_shared<QElapsedTimer>();
         clock->start();
         connect(&engine, &ScanEngine::phaseChanged, this, [&err, clock](ScanEngine::Phase phase) {
-            err << "phase " << int(phase) << " at " << clock->elapsed() << " ms\n";
+            err << "phase " << int(phase) << " at " << clock->elapsed() << " ms, "
+                << peakMemoryKiB() << " KiB peak\n";
             err.flush();
         });
     }
@@ -147,7 +165,7 @@ int CliRunner::run(
 
     const TwSearchResult &result = *engine.searchResult();
     if (parser.isSet(jsonOption))
-        out << CliReport::json(result).toJson(QJsonDocument::Indented);
+        CliReport::writeJson(result, out);
     else
         out << CliReport::text(result);
     out.flush();
