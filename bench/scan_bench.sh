@@ -56,10 +56,10 @@ find "$TREE" -type f -print0 | xargs -0 cat >/dev/null
 
 # measure NAME COMMAND... : best wall time of $RUNS runs, and the peak memory
 # of that run; stdout of the last run goes to $OUT/NAME.out.
-declare -A WALL RSS
+declare -A WALL RSS CPU
 measure() {
     local name="$1"; shift
-    local best="" best_rss=""
+    local best="" best_rss="" best_cpu=""
     for _ in $(seq "$RUNS"); do
         /usr/bin/time -v -o "$OUT/$name.time" "$@" >"$OUT/$name.out" 2>"$OUT/$name.err" || true
         local wall rss
@@ -68,12 +68,14 @@ measure() {
                    for (i = 1; i <= n; i++) s = s * 60 + p[i]
                    print s }' "$OUT/$name.time")
         rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$OUT/$name.time")
+        cpu=$(awk -F': ' '/User time|System time/ {s += $2} END {print s}' "$OUT/$name.time")
         if [ -z "$best" ] || awk "BEGIN {exit !($wall < $best)}"; then
-            best="$wall"; best_rss="$rss"
+            best="$wall"; best_rss="$rss"; best_cpu="$cpu"
         fi
     done
     WALL[$name]="$best"
     RSS[$name]="$best_rss"
+    CPU[$name]="$best_cpu"
 }
 
 measure twinscan "$CLI" --no-similar --json --preferences "$PREFS" "$TREE"
@@ -87,11 +89,14 @@ folders=$(find "$TREE" -type d | wc -l)
 size=$(du -sh "$TREE" | cut -f1)
 {
     echo "tree: $TREE ($files files, $folders folders, $size), best of $RUNS warm runs"
-    printf '%-16s %10s %12s %12s %12s\n' tool "wall (s)" "peak (MiB)" "wall/jdupes" "mem/jdupes"
+    echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+    printf '%-16s %9s %9s %11s %12s %11s %11s\n' tool "wall (s)" "cpu (s)" "peak (MiB)" \
+        "wall/jdupes" "cpu/jdupes" "mem/jdupes"
     for name in twinscan twinscan-locked jdupes rdfind fdupes; do
-        awk -v n="$name" -v w="${WALL[$name]}" -v r="${RSS[$name]}" \
-            -v jw="${WALL[jdupes]}" -v jr="${RSS[jdupes]}" 'BEGIN {
-                printf "%-16s %10.2f %12.1f %12.2f %12.2f\n", n, w, r / 1024, w / jw, r / jr }'
+        awk -v n="$name" -v w="${WALL[$name]}" -v c="${CPU[$name]}" -v r="${RSS[$name]}" \
+            -v jw="${WALL[jdupes]}" -v jc="${CPU[jdupes]}" -v jr="${RSS[jdupes]}" 'BEGIN {
+                printf "%-16s %9.2f %9.2f %11.1f %12.2f %11.2f %11.2f\n",
+                       n, w, c, r / 1024, w / jw, c / jc, r / jr }'
     done
     echo
     echo "twinscan-cli against jdupes:"
