@@ -1,12 +1,15 @@
 #include "imagelistview.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QThreadPool>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <QTimer>
 #include <QtConcurrent>
 
@@ -656,4 +659,25 @@ bool ImageListView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *
         }
     }
     return QAbstractItemView::edit(index, trigger, event);
+}
+
+bool ImageListView::viewportEvent(QEvent *event)
+{
+    // Copies often share a name; the full path tells them apart.
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = indexAt(help->pos());
+        QString path;
+        if (const QGroupItem *group = m_viewMode == GroupList ? groupItem(index) : nullptr)
+            path = group->path;
+        else if (const QBaseItem *file = m_viewMode != GroupList ? fileItem(index) : nullptr)
+            path = file->path;
+        if (path.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(
+                help->globalPos(), QDir::toNativeSeparators(path), viewport(), visualRect(index));
+        return true;
+    }
+    return QAbstractItemView::viewportEvent(event);
 }

@@ -69,6 +69,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
 protected slots:
     void verticalScrollbarValueChanged(int value) override;

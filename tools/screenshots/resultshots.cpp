@@ -8,6 +8,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSlider>
 #include <QTableView>
 
 #include "imagelistmodel.h"
@@ -103,6 +104,12 @@ void writeLibrary(ScreenshotContext &context)
         savePicture(context, QStringLiteral("Shared/IMG_%1_small.jpg").arg(1040 + i),
             drawLandscape(seed, QSize(560, 420)), "JPG", 80);
     }
+    // A wallpaper that ended up in many folders: the largest group.
+    const QImage wallpaper = drawLandscape(5, QSize(640, 400));
+    for (const char *place : { "Pictures", "Desktop", "Downloads", "Backup/Pictures",
+             "Phone/Pictures", "Old laptop/Pictures", "Shared/Family" })
+        savePicture(
+            context, QStringLiteral("%1/Wallpaper.png").arg(QLatin1String(place)), wallpaper);
     const QImage shot = drawLandscape(77, QSize(400, 300));
     savePicture(context, QStringLiteral("Screens/panorama.png"), shot);
     savePicture(context, QStringLiteral("Screens/old/panorama.png"), shot);
@@ -204,10 +211,10 @@ TW_SCREENSHOT(results_grid)
 {
     ResultForm *form = openResults(context);
     child<QPushButton>(form, "btn_image")->click();
-    // Largest group first: the three copies of the beach photo.
-    form->on_comboBox_activated(2);
-    form->on_comboBox_activated(2);
+    // Largest group first: the wallpaper's seven copies.
     child<QComboBox>(form, "comboBox")->setCurrentIndex(2);
+    form->on_comboBox_activated(2);
+    child<QSlider>(form, "horizontalSlider")->setValue(4);
     waitForThumbnails(form);
     return form;
 }
