@@ -7,6 +7,7 @@
 #include "imageloadingtask.h"
 #include "qbaseitem.h"
 #include "resultfixture.h"
+#include "twresources.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ private slots:
     void loaderDecodesOnlyKnownSuffixes();
     void thumbnailsLoadForVisibleRowsWithinTheCacheBound();
     void buttonsAreHitTestedOnSelectedCells();
+    void paintsLoadedPicturesAndFallbacks();
 
 private:
     TempTree m_tree;
@@ -372,6 +374,43 @@ void TestImageListView::buttonsAreHitTestedOnSelectedCells()
         QPoint(thumb.right() + 15, thumb.top() + 12), 600);
     QCOMPARE(checks.count(), 2);
     QCOMPARE(opens.count(), 1);
+}
+
+void TestImageListView::paintsLoadedPicturesAndFallbacks()
+{
+    initTwResources();
+    QImage red(200, 100, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QString picture = m_tree.path(QStringLiteral("paint/red.PNG"));
+    QDir().mkpath(QFileInfo(picture).absolutePath());
+    QVERIFY(red.save(picture, "PNG"));
+
+    SnapshotModel model;
+    model.add(picture, true);
+    model.add(m_tree.path(QStringLiteral("paint/missing.png")), true);
+    ImageListView view;
+    view.setModel(&model);
+    shape(view, ImageListView::Grid, 2, 400, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QTRY_VERIFY_WITH_TIMEOUT(!view.isLoading(), 20000);
+
+    const QImage frame = view.viewport()->grab().toImage();
+    // The wide picture is fitted into its box keeping its shape: red in the middle...
+    const QRect first = view.visualRect(model.index(0, 0)).adjusted(12, 2, -12, -22);
+    const QColor middle = frame.pixelColor(first.center());
+    QVERIFY2(middle.red() > 200 && middle.green() < 60, qPrintable(middle.name()));
+    // ...and nothing above it, since a 2:1 picture leaves bands in a square box.
+    const QColor above = frame.pixelColor(first.center().x(), first.top() + 3);
+    QVERIFY2(!(above.red() > 200 && above.green() < 60), qPrintable(above.name()));
+    // A picture that cannot be read still shows something (icon or the default).
+    const QRect second = view.visualRect(model.index(1, 0)).adjusted(12, 2, -12, -22);
+    bool drawn = false;
+    for (int y = second.top(); y < second.bottom() && !drawn; y += 4) {
+        for (int x = second.left(); x < second.right() && !drawn; x += 4)
+            drawn = frame.pixelColor(x, y) != frame.pixelColor(1, 1);
+    }
+    QVERIFY(drawn);
 }
 
 QTEST_MAIN(TestImageListView)
