@@ -4,8 +4,11 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <limits>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "qscanresult.h"
@@ -83,35 +86,55 @@ void QScanThread::doWork()
         return;
     }
 
-    QDir dir(path);
-    const QFileInfoList entries
-        = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-            QDir::Name | QDir::IgnoreCase);
+    // One directory read and one stat per entry, relative to the open
+    // folder: no per-entry path walk, no permission probes.
+    DIR *dir = ::opendir(QFile::encodeName(path).constData());
+    if (!dir) {
+        emit finished(stopping());
+        return;
+    }
+    struct Entry {
+        QString name;
+        QByteArray native;
+    };
+    QVector<Entry> entries;
+    while (const dirent *entry = ::readdir(dir)) {
+        const char *name = entry->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+            continue;
+        entries.append(Entry { QFile::decodeName(name), QByteArray(name) });
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        const int folded = QString::compare(a.name, b.name, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a.name < b.name;
+    });
+    const int folder = ::dirfd(dir);
+    const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
     // Zero-byte files are all alike and never worth offering as copies,
     // whatever the setting says.
     const qint64 lowerBound = qMax<qint64>(rules.minimumBytes, 0);
 
-    for (const QFileInfo &entry : entries) {
+    for (const Entry &entry : qAsConst(entries)) {
+        const QString &name = entry.name;
         if (stopping())
             break;
-        if (rules.ignoreSystemHidden && entry.isHidden())
+        if (rules.ignoreSystemHidden && name.startsWith(QLatin1Char('.')))
             continue;
-        const QString absolute = entry.absoluteFilePath();
+        const QString absolute = prefix + name;
         if (rules.ignorePaths.contains(absolute))
             continue;
-        if (entry.isDir()) {
+        // Links are followed, as the entry's target is what gets compared.
+        struct stat info;
+        const bool known = ::fstatat(folder, entry.native.constData(), &info, 0) == 0;
+        if (known && S_ISDIR(info.st_mode)) {
             emit addNewThread(absolute);
             continue;
         }
-        if (rules.ignoreExtensions.contains(suffixOf(entry.fileName())))
+        if (rules.ignoreExtensions.contains(suffixOf(name)))
             continue;
-
-        // One stat gives the size and the file's identity; only regular
-        // files are collected (reading a pipe or a device would block or
-        // never end).
-        struct stat info;
-        const QByteArray native = QFile::encodeName(absolute);
-        if (::stat(native.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        // Only regular files are collected: reading a pipe or a device would
+        // block or never end, and a dangling link has no size.
+        if (!known || !S_ISREG(info.st_mode))
             continue;
         const qint64 size = info.st_size;
         if (size <= lowerBound || size >= rules.maximumBytes)
@@ -123,5 +146,6 @@ void QScanThread::doWork()
             continue;
         emit addItemFile(result->fileCount(), absolute);
     }
+    ::closedir(dir);
     emit finished(stopFlag.load() || stopRequested.load());
 }
