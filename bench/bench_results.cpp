@@ -251,6 +251,19 @@ void BM_PaintGrid(benchmark::State &state)
 }
 BENCHMARK(BM_PaintGrid)->Unit(benchmark::kMillisecond)->Iterations(50);
 
+// One full repaint of the group list in "All" (mostly type icons).
+void BM_PaintGroupList(benchmark::State &state)
+{
+    ResultForm form(&LargeResult::instance().result);
+    form.show();
+    settle();
+    auto *list = form.findChild<ImageListView *>(QStringLiteral("listView"));
+    waitForLoads(list);
+    for (auto _ : state)
+        list->viewport()->repaint();
+}
+BENCHMARK(BM_PaintGroupList)->Unit(benchmark::kMillisecond)->Iterations(50);
+
 // Memory: scroll the whole image list and let every load finish; the cache
 // holds at most its bound however many pictures went by.
 void BM_MemoryAfterFullScroll(benchmark::State &state)

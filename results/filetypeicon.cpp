@@ -14,6 +14,20 @@ QHash<QString, QPixmap> &iconCache()
     return cache;
 }
 
+QHash<QString, QImage> &imageCache()
+{
+    static QHash<QString, QImage> cache;
+    return cache;
+}
+
+QString mimeKey(const QString &path)
+{
+    static const QMimeDatabase mimeDatabase;
+    // Extension-only matching: the views ask while painting, so no file reads.
+    const QMimeType mime = mimeDatabase.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
+    return mime.isValid() ? mime.name() : QString();
+}
+
 // Without a desktop session (offscreen, minimal window managers) Qt knows no
 // theme; the freedesktop default is installed on nearly every system.
 void ensureTheme()
@@ -75,7 +89,21 @@ QPixmap FileTypeIcon::largePixmap(const QString &path)
     return pixmap;
 }
 
+QImage FileTypeIcon::largeImage(const QString &path)
+{
+    const QString key = mimeKey(path);
+    auto &cache = imageCache();
+    const auto found = cache.constFind(key);
+    if (found != cache.constEnd())
+        return found.value();
+    const QPixmap pixmap = largePixmap(path);
+    const QImage image = pixmap.isNull() ? QImage() : pixmap.toImage();
+    cache.insert(key, image);
+    return image;
+}
+
 void FileTypeIcon::clearCache()
 {
     iconCache().clear();
+    imageCache().clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
@@ -9,6 +10,8 @@ class FileTypeIcon {
 public:
     // The largest size the theme offers, capped at 256 pixels.
     static QPixmap largePixmap(const QString &path);
+    // The same picture as an image, converted once per type: views paint it often.
+    static QImage largeImage(const QString &path);
     // Forgets the per-type cache (the theme changed, or a test wants a fresh lookup).
     static void clearCache();
 };

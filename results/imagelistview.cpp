@@ -443,10 +443,8 @@ QImage ImageListView::pictureFor(const QString &path, bool isImage, QSize *fullS
             }
         }
     }
-    const QPixmap icon = FileTypeIcon::largePixmap(path);
-    if (!icon.isNull())
-        return icon.toImage();
-    return defaultPicture();
+    const QImage icon = FileTypeIcon::largeImage(path);
+    return icon.isNull() ? defaultPicture() : icon;
 }
 
 QRect ImageListView::fitted(const QRect &box, const QSize &image)
