@@ -11,11 +11,12 @@ class TwGenernalPreferences : public QObject {
     Q_OBJECT
 
 public:
-    enum TwScanMethodFlag { ScanByFileContent = 0, ScanByFileName = 1 };
+    // A fixed underlying type: a file may hold any number here.
+    enum TwScanMethodFlag : qint32 { ScanByFileContent = 0, ScanByFileName = 1 };
     Q_DECLARE_FLAGS(TwScanMethodFlags, TwScanMethodFlag)
     Q_ENUM(TwScanMethodFlag)
 
-    enum TwRemovalMethodFlag { MoveToTrash = 0, RemovePermanently = 1, MoveToFolder = 2 };
+    enum TwRemovalMethodFlag : qint32 { MoveToTrash = 0, RemovePermanently = 1, MoveToFolder = 2 };
     Q_DECLARE_FLAGS(TwRemovalMethodFlags, TwRemovalMethodFlag)
     Q_ENUM(TwRemovalMethodFlag)
 

@@ -13,7 +13,7 @@ class TwSelectionPreferences : public QObject {
 public:
     // Rules 0..3 apply to duplicate groups and similar-image groups,
     // 4..7 to similar-image groups only.
-    enum TwSelectionRule {
+    enum TwSelectionRule : qint32 {
         SelectNewest = 0,
         SelectOldest = 1,
         SelectByFileName = 2,

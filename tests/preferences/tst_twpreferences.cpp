@@ -202,6 +202,7 @@ private slots:
     void customFileLoadsEveryField();
     void saveAndReloadKeepEveryField();
     void copyAssignmentCopiesEveryField();
+    void unknownNumbersSurviveRoundTrip();
     void wrongMagicKeepsDefaults();
     void truncatedFileKeepsDefaultsOfIncompleteSections();
     void randomBytesNeverCrash();
@@ -349,6 +350,23 @@ void TestTwPreferences::copyAssignmentCopiesEveryField()
     copy = *loaded.selection();
     copy.setPriority(QStringLiteral("/new"), 50);
     QCOMPARE(loaded.selection()->priorityOf(QStringLiteral("/new")), -1);
+}
+
+void TestTwPreferences::unknownNumbersSurviveRoundTrip()
+{
+    // Methods and rules a newer version might add are kept, not rewritten.
+    GeneralBytes general;
+    general.scanMethod = 5;
+    general.removalMethod = -3;
+    const QByteArray bytes
+        = general.bytes() + ignoreBytes(false, true, {}, {}) + selectionBytes(9, -1, {});
+    TwPreferences store;
+    loadBytes(store, bytes);
+    QCOMPARE(int(store.general()->scanMethod()), 5);
+    QCOMPARE(int(store.general()->removalMethod()), -3);
+    QCOMPARE(store.selection()->duplicateRule(), 9);
+    QCOMPARE(store.selection()->similarRule(), -1);
+    QCOMPARE(storeBytes(store).toHex(), bytes.toHex());
 }
 
 void TestTwPreferences::wrongMagicKeepsDefaults()
