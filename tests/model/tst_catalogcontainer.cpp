@@ -3,6 +3,10 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "temptree.h"
 #include "twcatalog.h"
 #include "twcatalogcontainer.h"
@@ -52,6 +56,7 @@ private slots:
     void catalogForFile_data();
     void catalogForFile();
     void releasedTableIsRebuilt();
+    void tableIsBuiltOnceUnderConcurrentLookups();
     void containerNames();
     void nearMissesAreNeverCopies_data();
     void nearMissesAreNeverCopies();
@@ -184,6 +189,37 @@ void TestCatalogContainer::releasedTableIsRebuilt()
     QVERIFY(after);
     QCOMPARE(after->catalogKey(), QStringLiteral("Archives"));
     QCOMPARE(TwCatalog::catalogs().size(), 6);
+}
+
+void TestCatalogContainer::tableIsBuiltOnceUnderConcurrentLookups()
+{
+    TwCatalog::releaseCatalogs();
+    constexpr int Threads = 4;
+    std::atomic_int ready { 0 };
+    std::vector<TwCatalog *> seen(Threads, nullptr);
+    std::vector<char> mismatch(Threads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < Threads; ++t) {
+        threads.emplace_back([&, t]() {
+            ++ready;
+            while (ready.load() < Threads) { }
+            for (int i = 0; i < 2000; ++i) {
+                TwCatalog *catalog = TwCatalog::catalogForFile(QStringLiteral("/x/f%1.ZIP").arg(i));
+                if (!seen[t])
+                    seen[t] = catalog;
+                else if (seen[t] != catalog)
+                    mismatch[t] = 1;
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    for (int t = 0; t < Threads; ++t) {
+        QVERIFY(seen[t]);
+        QVERIFY(!mismatch[t]);
+        QCOMPARE(seen[t], seen.front());
+    }
+    QCOMPARE(seen.front(), TwCatalog::catalogs().value("Archives"));
 }
 
 void TestCatalogContainer::containerNames()
