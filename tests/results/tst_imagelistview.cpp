@@ -314,8 +314,10 @@ void TestImageListView::thumbnailsLoadForVisibleRowsWithinTheCacheBound()
     // Scrolling through everything never lets the cache outgrow its bound.
     for (int value = 0; value <= view.verticalScrollBar()->maximum(); value += view.rowHeight()) {
         view.verticalScrollBar()->setValue(value);
-        QTest::qWait(30);
+        QTRY_VERIFY_WITH_TIMEOUT(!view.isLoading(), 20000);
         QVERIFY(view.cachedImageCount() <= view.cacheCapacity());
+        // What is on screen now has arrived.
+        QVERIFY(view.cachedImageCount() >= 3);
     }
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
     QTRY_VERIFY_WITH_TIMEOUT(!view.isLoading() && view.cachedImageCount() > 0, 20000);
@@ -360,7 +362,6 @@ void TestImageListView::buttonsAreHitTestedOnSelectedCells()
     view.setViewMode(ImageListView::CompareList);
     view.setColumns(1);
     view.resize(600, 320);
-    QTest::qWait(50);
     view.setCurrentIndex(model.index(0, 0));
     const QRect row = view.visualRect(model.index(0, 0));
     const QRect thumb = row.adjusted(2, 2, -row.width() / 2, -2);
