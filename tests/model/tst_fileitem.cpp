@@ -232,6 +232,14 @@ void TestFileItem::iconsExistForImagesAndOtherFiles()
     QCOMPARE(photo.imageHeight(), 24);
     QVERIFY(!photo.icon().isNull());
 
+    // Names outside ASCII load the same way.
+    const QString unusual
+        = m_tree.path(QStringLiteral("icons/\u0444\u043e\u0442\u043e \u00fc.PNG"));
+    QVERIFY(image.save(unusual, "PNG"));
+    TwPhotoItem named(unusual, true);
+    QCOMPARE(named.imageWidth(), 32);
+    QCOMPARE(named.matchKey(), TwFileItem::fileFingerprint(png));
+
     // A file with an image suffix that is no image falls back to the type
     // icon (which may be null without an icon theme) and has no size.
     const QString fake = m_tree.writeFile("icons/fake.png", "not an image");
