@@ -21,13 +21,23 @@ ScanEngine::ScanEngine(QObject *parent)
     , m_searchResult(std::make_unique<TwSearchResult>())
     , m_processThread(std::make_unique<processThread>(m_searchResult.get()))
 {
+    // The totals are emitted by pool threads under the result's lock, so the
+    // value kept last is always the newest.
     TwSearchResult *search = m_searchResult.get();
-    connect(search, &TwSearchResult::numberOfDuplicateFilesChanged, this,
-        &ScanEngine::numberOfDuplicateFilesChanged);
-    connect(search, &TwSearchResult::bytesOfDuplicateFilesChanged, this,
-        &ScanEngine::bytesOfDuplicateFilesChanged);
-    connect(search, &TwSearchResult::numberOfFileScannedChanged, this,
-        &ScanEngine::numberOfFileScannedChanged);
+    auto keep = [this](std::atomic<qlonglong> &slot, qlonglong value) {
+        slot = value;
+        if (!m_totalsPending.exchange(true))
+            QMetaObject::invokeMethod(this, &ScanEngine::flushTotals, Qt::QueuedConnection);
+    };
+    connect(
+        search, &TwSearchResult::numberOfDuplicateFilesChanged, search,
+        [this, keep](qlonglong value) { keep(m_latestDuplicates, value); }, Qt::DirectConnection);
+    connect(
+        search, &TwSearchResult::bytesOfDuplicateFilesChanged, search,
+        [this, keep](qlonglong value) { keep(m_latestBytes, value); }, Qt::DirectConnection);
+    connect(
+        search, &TwSearchResult::numberOfFileScannedChanged, search,
+        [this, keep](qlonglong value) { keep(m_latestScanned, value); }, Qt::DirectConnection);
     connect(m_processThread.get(), &processThread::processStart, this, &ScanEngine::processStart,
         Qt::QueuedConnection);
     connect(m_processThread.get(), &processThread::processEnd, this, &ScanEngine::EndSearch,
@@ -172,7 +182,7 @@ void ScanEngine::startScanTask(const QString &path)
     connect(task, &QScanThread::addNewThread, this, &ScanEngine::onAddNewScanThread,
         Qt::QueuedConnection);
     connect(
-        task, &QScanThread::addItemFile, this, &ScanEngine::onAddScanFile, Qt::QueuedConnection);
+        task, &QScanThread::addItemFile, this, &ScanEngine::onAddScanFile, Qt::DirectConnection);
     connect(task, &QScanThread::finished, this, &ScanEngine::onScanFinished, Qt::QueuedConnection);
     // Tasks poll stopRequested themselves; stopTask() is not connected to
     // them because the pool deletes a task on its own thread at any moment.
@@ -243,7 +253,7 @@ void ScanEngine::startSearchTasks(int elementCount, bool duplicateMode)
             connect(task, &QSearchThread::finished, this, &ScanEngine::onSimalyFinished,
                 Qt::QueuedConnection);
         connect(task, &QSearchThread::addItemFile, this, &ScanEngine::onAddSearchFile,
-            Qt::QueuedConnection);
+            Qt::DirectConnection);
         QThreadPool::globalInstance()->start(task, 0);
     }
 }
