@@ -13,6 +13,14 @@ namespace {
 QMutex overrideMutex;
 QString folderOverride;
 
+// The user's folders are named after the product, not after the running
+// executable, so the program and the command-line scanner share them and the
+// answer does not change once the application names are set.
+QString userFolder(QStandardPaths::StandardLocation base)
+{
+    return QStandardPaths::writableLocation(base) + QStringLiteral("/Orvane/Orvane Twinscan");
+}
+
 } // namespace
 
 QString AppLocations::dataFolder(const QString &name)
@@ -24,14 +32,12 @@ QString AppLocations::dataFolder(const QString &name)
         return local;
     if (isWritableFolder(applicationFolder()))
         return local;
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QLatin1Char('/')
-        + name;
+    return userFolder(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + name;
 }
 
 QString AppLocations::configFolder()
 {
-    return chooseFolder(
-        applicationFolder(), QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    return chooseFolder(applicationFolder(), userFolder(QStandardPaths::GenericConfigLocation));
 }
 
 QString AppLocations::configFile(const QString &fileName)

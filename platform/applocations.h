@@ -9,11 +9,11 @@
 class AppLocations {
 public:
     // Folder `name` under the application folder when that can be written,
-    // else under QStandardPaths::AppDataLocation. The folder is not created.
+    // else under the user's data folder for the product. The folder is not created.
     static QString dataFolder(const QString &name);
 
-    // The application folder when it can be written, else
-    // QStandardPaths::AppConfigLocation (not created).
+    // The application folder when it can be written, else the user's
+    // configuration folder for the product (not created).
     static QString configFolder();
 
     // configFolder() + "/" + fileName, except that a writable file of that

@@ -16,4 +16,4 @@ ASAN_BUILD="${TW_ASAN_BUILD:-$TW_ROOT/build-asan}"
 tw_build "$ASAN_BUILD" -DTW_SANITIZE=ON -DTW_BUILD_GUI=OFF -DTW_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-(cd "$ASAN_BUILD" && ctest --output-on-failure -j"$(nproc)" -L 'engine|model|imaging|preferences|cli')
+(cd "$ASAN_BUILD" && ctest --output-on-failure -j"$(nproc)" -L 'engine|model|imaging|preferences|cli|update|log|platform')

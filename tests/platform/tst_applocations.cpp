@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -40,14 +41,24 @@ void TestAppLocations::uncreatableApplicationFolderFallsBack()
     QVERIFY(!tree.writeFile(QStringLiteral("file"), "x").isEmpty());
     AppLocations::setApplicationFolderOverride(tree.path(QStringLiteral("file/bin")));
 
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/Orvane/Orvane Twinscan");
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Orvane/Orvane Twinscan");
     QVERIFY(!data.isEmpty());
     QCOMPARE(AppLocations::dataFolder(QStringLiteral("Log")), data + QStringLiteral("/Log"));
     QCOMPARE(AppLocations::configFolder(), config);
     QCOMPARE(AppLocations::configFile(QStringLiteral("preferences.cfg")),
         config + QStringLiteral("/preferences.cfg"));
     QVERIFY(!AppLocations::isWritableFolder(tree.path(QStringLiteral("file/bin"))));
+
+    // The command-line scanner runs under another application name and must
+    // still find the program's preferences and log.
+    const QString appName = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("twinscan-cli"));
+    QCOMPARE(AppLocations::configFolder(), config);
+    QCOMPARE(AppLocations::dataFolder(QStringLiteral("Log")), data + QStringLiteral("/Log"));
+    QCoreApplication::setApplicationName(appName);
     QCOMPARE(AppLocations::chooseFolder(tree.path(QStringLiteral("file/bin")), tree.root()),
         tree.root());
 }
@@ -65,7 +76,8 @@ void TestAppLocations::readOnlyApplicationFolderFallsBack()
     }
     AppLocations::setApplicationFolderOverride(bin);
     QCOMPARE(AppLocations::dataFolder(QStringLiteral("Log")),
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/Log"));
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/Orvane/Orvane Twinscan") + QStringLiteral("/Log"));
     QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 

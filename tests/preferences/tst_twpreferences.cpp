@@ -720,7 +720,8 @@ void TestTwPreferences::fallsBackToConfigFolderWhenAppFolderIsReadOnly()
     const QString blocker = tree.writeFile(QStringLiteral("blocker"), "file");
     AppLocations::setApplicationFolderOverride(blocker + QStringLiteral("/bin"));
     const QString configFolder
-        = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Orvane/Orvane Twinscan");
     QCOMPARE(TwPreferences::defaultFilePath(), configFolder + QStringLiteral("/preferences.cfg"));
 
     // The shared store then writes there, same name and format.

@@ -333,8 +333,8 @@ void TestLogHandler::unwritableAppFolderFallsBackToDataLocation()
     // A folder below a plain file can be created by nobody, not even root.
     QVERIFY(!m_tree->writeFile(QStringLiteral("blocker"), "file").isEmpty());
     AppLocations::setApplicationFolderOverride(m_tree->path(QStringLiteral("blocker/app")));
-    const QString standard = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
-        + QStringLiteral("/Log");
+    const QString standard = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/Orvane/Orvane Twinscan") + QStringLiteral("/Log");
     QDir(standard).removeRecursively();
 
     QVERIFY(installLogHandler(QStringLiteral("Log"), 100));
