@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Times a full scan (exact copies and similar images) of about 500 photos by
-# twinscan-cli against findimagedupes. The photos come from Debian's
-# wallpaper packages; the script adds resized, recompressed and cropped
-# variants and plain copies of them. Nothing of this is committed.
+# twinscan-cli against findimagedupes. The photos are parts cut from the
+# wallpapers of Debian packages; the script adds resized, recompressed and
+# cropped variants and plain copies of some. Nothing of this is committed.
 #
 #   bench/photo_bench.sh [--count N] [--build DIR]
 set -euo pipefail
@@ -47,7 +47,7 @@ sources = []
 for base in ("/usr/share/backgrounds", "/usr/share/wallpapers", "/usr/share/ukui-wallpapers"):
     for folder, _, files in os.walk(base):
         for name in sorted(files):
-            if name.lower().endswith((".jpg", ".jpeg", ".png")):
+            if name.lower().endswith((".jpg", ".jpeg", ".png", ".webp")):
                 path = os.path.join(folder, name)
                 if os.path.getsize(path) > 50_000 and os.path.realpath(path) not in sources:
                     sources.append(os.path.realpath(path))
@@ -61,7 +61,12 @@ while made < count and sources:
     source = sources[index % len(sources)]
     index += 1
     stem = f"p{index:04d}"
+    # A different part of a wallpaper for every photo, so the pictures differ.
     image = Image.open(source).convert("RGB")
+    w, h = image.size
+    cw, ch = int(w * rng.uniform(0.3, 0.7)), int(h * rng.uniform(0.3, 0.7))
+    x, y = rng.randrange(0, w - cw + 1), rng.randrange(0, h - ch + 1)
+    image = image.crop((x, y, x + cw, y + ch))
     image.thumbnail((1600, 1600))
     image.save(os.path.join(tree, f"{stem}.jpg"), quality=90)
     made += 1
@@ -79,7 +84,7 @@ while made < count and sources:
             os.path.join(tree, f"{stem}_crop.jpg"), quality=90)
     if kind != "none":
         made += 1
-print(f"{tree}: {made} photos from {len(sources)} pictures", file=sys.stderr)
+print(f"{tree}: {made} photos cut from {len(sources)} wallpapers", file=sys.stderr)
 PY
 find "$TREE" -type f -print0 | xargs -0 cat >/dev/null
 
