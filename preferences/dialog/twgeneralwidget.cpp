@@ -28,6 +28,14 @@ int sliderPosition(float fraction)
     return static_cast<int>(product);
 }
 
+// The page is taller than its controls: the sections share the spare
+// height instead of leaving it all below the last one.
+void addSectionGap(QVBoxLayout *layout)
+{
+    layout->addSpacing(10);
+    layout->addStretch(1);
+}
+
 } // namespace
 
 TwGeneralWidget::TwGeneralWidget(QWidget *parent)
@@ -60,7 +68,7 @@ void TwGeneralWidget::buildControls()
     scanRow->addStretch();
     layout->addLayout(scanRow);
 
-    layout->addSpacing(10);
+    addSectionGap(layout);
     layout->addWidget(sectionLabel(tr("Remove Method")));
     rbMoveToTrash = new QRadioButton(tr("Move to Trash"), this);
     rbMoveToTrash->setObjectName(QStringLiteral("rbMoveToTrash"));
@@ -76,39 +84,48 @@ void TwGeneralWidget::buildControls()
     lineEdit = new QLineEdit(this);
     lineEdit->setObjectName(QStringLiteral("lineEdit"));
     lineEdit->setReadOnly(true);
-    lineEdit->setPlaceholderText(tr("Folder that receives the removed files"));
+    lineEdit->setPlaceholderText(tr("Choose a folder for the removed files"));
     styleLineEdit(lineEdit);
     btn_selectPath = new QPushButton(this);
     btn_selectPath->setObjectName(QStringLiteral("btn_selectPath"));
     btn_selectPath->setIcon(QIcon(QStringLiteral(":/resource/setting.png")));
-    btn_selectPath->setToolTip(tr("Select folder"));
+    btn_selectPath->setToolTip(tr("Choose the folder that receives the removed files"));
     btn_selectPath->setMinimumHeight(20);
     btn_selectPath->setMaximumWidth(20);
     styleIconButton(btn_selectPath);
     btn_openFolder = new QPushButton(this);
     btn_openFolder->setObjectName(QStringLiteral("btn_openFolder"));
     btn_openFolder->setIcon(QIcon(QStringLiteral(":/resource/openInFinder.png")));
-    btn_openFolder->setToolTip(tr("Open folder"));
+    btn_openFolder->setToolTip(tr("Show this folder in the file browser"));
     btn_openFolder->setMinimumHeight(20);
     btn_openFolder->setMaximumWidth(20);
     styleIconButton(btn_openFolder);
-    // The folder row belongs to "Move to Folder", so it sits beside it.
+    // There is nothing to show until a folder has been chosen.
+    btn_openFolder->setEnabled(false);
+    connect(lineEdit, &QLineEdit::textChanged, btn_openFolder,
+        [this](const QString &text) { btn_openFolder->setEnabled(!text.isEmpty()); });
+    // The folder row belongs to "Move to Folder": it sits on its own line
+    // below it, indented to the button's text, so the whole path fits.
     auto *removal = new QGridLayout;
     removal->setContentsMargins(12, 0, 0, 0);
-    removal->setHorizontalSpacing(6);
+    removal->setHorizontalSpacing(24);
     removal->setVerticalSpacing(4);
     removal->addWidget(rbMoveToTrash, 0, 0);
-    removal->addWidget(rbRemovePermanently, 0, 1, 1, 3);
-    removal->addWidget(rbMoveToFolder, 1, 0);
-    removal->addWidget(lineEdit, 1, 1);
-    removal->addWidget(btn_selectPath, 1, 2);
-    removal->addWidget(btn_openFolder, 1, 3);
-    removal->setColumnStretch(1, 1);
+    removal->addWidget(rbRemovePermanently, 0, 1);
+    removal->addWidget(rbMoveToFolder, 1, 0, 1, 2);
+    removal->setColumnStretch(2, 1);
+    auto *folderRow = new QHBoxLayout;
+    folderRow->setContentsMargins(22, 0, 0, 0);
+    folderRow->setSpacing(6);
+    folderRow->addWidget(lineEdit, 1);
+    folderRow->addWidget(btn_selectPath);
+    folderRow->addWidget(btn_openFolder);
+    removal->addLayout(folderRow, 2, 0, 1, 3);
     layout->addLayout(removal);
 
     auto addSliderRow = [this, layout](const QString &title, const QString &name, int min, int max,
                             QSlider *&slider, QLabel *&valueLabel) {
-        layout->addSpacing(10);
+        addSectionGap(layout);
         layout->addWidget(sectionLabel(title));
         slider = new QSlider(Qt::Horizontal, this);
         slider->setObjectName(name);
@@ -131,7 +148,7 @@ void TwGeneralWidget::buildControls()
     addSliderRow(tr("Features Similarity"), QStringLiteral("hsSimilarity_2"), 20, 60,
         hsSimilarity_2, lblSimilarity_2);
 
-    layout->addSpacing(10);
+    addSectionGap(layout);
     layout->addWidget(sectionLabel(tr("Select Minimum and Maximum file size")));
     sbMinimumFileSize = new QSpinBox(this);
     sbMinimumFileSize->setObjectName(QStringLiteral("sbMinimumFileSize"));
@@ -151,7 +168,7 @@ void TwGeneralWidget::buildControls()
     sizes->setColumnMinimumWidth(1, 140);
     sizes->setColumnStretch(3, 1);
     layout->addLayout(sizes);
-    layout->addStretch();
+    layout->addStretch(1);
 }
 
 void TwGeneralWidget::connectControls()
