@@ -12,6 +12,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "twunfocuseditemdelegate.h"
+
 TwIgnoreListWidget::TwIgnoreListWidget(QWidget *parent)
     : TwPreferencesPage(parent)
 {
@@ -25,6 +27,7 @@ TwIgnoreListWidget::TwIgnoreListWidget(QWidget *parent)
     lwIgnoreList->setSelectionMode(QAbstractItemView::SingleSelection);
     lwIgnoreList->setAlternatingRowColors(true);
     lwIgnoreList->setTextElideMode(Qt::ElideMiddle);
+    lwIgnoreList->setItemDelegate(new TwUnfocusedItemDelegate(lwIgnoreList));
     layout->addWidget(lwIgnoreList, 1);
 
     btnAddIgnore = new QPushButton(tr("Add"), this);
@@ -92,6 +95,8 @@ void TwIgnoreListWidget::refresh()
         auto *item = new QListWidgetItem(path, lwIgnoreList);
         item->setToolTip(path);
     }
+    // No row is current either, so nothing looks chosen before the user picks it.
+    lwIgnoreList->setCurrentRow(-1);
     btnRemoveIgnore->setEnabled(false);
     chkIgnoreSystemHidden->setChecked(m_preferences.ignoreSystemHidden());
     pxtFileTypes->setPlainText(m_preferences.extensionsText(QLatin1Char(',')));

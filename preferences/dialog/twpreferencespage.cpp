@@ -12,6 +12,17 @@
 
 #include "flatui.h"
 
+namespace {
+
+// Without it a disabled button keeps its colours and looks clickable.
+QString disabledButtonStyle()
+{
+    return QStringLiteral(
+        "QPushButton:disabled{background:#f3f5f7;color:#a9b1ba;border-color:#dde2e7;}");
+}
+
+} // namespace
+
 TwPreferencesPage::TwPreferencesPage(QWidget *parent)
     : QWidget(parent)
 {
@@ -72,6 +83,7 @@ void TwPreferencesPage::stylePrimaryButton(QPushButton *button)
         QStringLiteral("#ffffff"), QString::fromLatin1(accentColor()), QStringLiteral("#5aaaff"),
         QStringLiteral("#ffffff"), QStringLiteral("#5aaaff"), QStringLiteral("#2a80d8"),
         QStringLiteral("#ffffff"), QStringLiteral("#2a80d8")));
+    button->setStyleSheet(button->styleSheet() + disabledButtonStyle());
     button->setMinimumWidth(80);
     button->setCursor(Qt::PointingHandCursor);
 }
@@ -83,6 +95,7 @@ void TwPreferencesPage::styleSecondaryButton(QPushButton *button)
         QString::fromLatin1(accentColor()), QString::fromLatin1(accentColor()),
         QStringLiteral("#dcebfd"), QString::fromLatin1(accentColor()),
         QString::fromLatin1(accentColor())));
+    button->setStyleSheet(button->styleSheet() + disabledButtonStyle());
     button->setMinimumWidth(80);
     button->setCursor(Qt::PointingHandCursor);
 }

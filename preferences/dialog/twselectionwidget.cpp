@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QButtonGroup>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,6 +13,8 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include "twunfocuseditemdelegate.h"
 
 TwSelectionWidget::TwSelectionWidget(QWidget *parent)
     : TwPreferencesPage(parent)
@@ -23,7 +26,8 @@ TwSelectionWidget::TwSelectionWidget(QWidget *parent)
 void TwSelectionWidget::buildControls()
 {
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(18, 8, 18, 8);
+    // Narrow side margins: the longer bold heading must fit on one line.
+    layout->setContentsMargins(12, 8, 12, 8);
     layout->setSpacing(4);
 
     auto addRadio = [this](QVBoxLayout *target, QButtonGroup *group, const QString &text,
@@ -72,6 +76,7 @@ void TwSelectionWidget::buildControls()
     tableWidget->setMaximumHeight(300);
     tableWidget->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     tableWidget->setTextElideMode(Qt::ElideMiddle);
+    tableWidget->setItemDelegate(new TwUnfocusedItemDelegate(tableWidget));
     tableWidget->setEditTriggers(QAbstractItemView::DoubleClicked
         | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     layout->addWidget(tableWidget);
@@ -98,8 +103,14 @@ void TwSelectionWidget::buildControls()
     layout->addWidget(lblTip);
 
     layout->addSpacing(8);
-    layout->addWidget(
-        sectionLabel(tr("Select similar images for removal following preset rules below:")));
+    // The longest heading of the dialog: set a little tighter so that it stays
+    // on one line like the others.
+    QLabel *similarHeading
+        = sectionLabel(tr("Select similar images for removal following preset rules below:"));
+    QFont tight = similarHeading->font();
+    tight.setLetterSpacing(QFont::PercentageSpacing, 94);
+    similarHeading->setFont(tight);
+    layout->addWidget(similarHeading);
     auto *similarRules = new QVBoxLayout;
     similarRules->setContentsMargins(12, 0, 0, 0);
     similarRules->setSpacing(2);

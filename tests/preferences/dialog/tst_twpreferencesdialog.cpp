@@ -21,6 +21,7 @@
 #include "preferences/dialog/twignorelistwidget.h"
 #include "preferences/dialog/twpreferencesdialog.h"
 #include "preferences/dialog/twselectionwidget.h"
+#include "preferences/dialog/twunfocuseditemdelegate.h"
 #include "preferences/twpreferences.h"
 #include "twresources.h"
 
@@ -98,6 +99,7 @@ private slots:
     void thresholdsOnSliders();
     void unknownMethodsFollowTheButtonsShown();
     void ignoreListEditing();
+    void focusedListsShowNoChoice();
     void extensionsAreCleanedOnReopen();
     void priorityTableAddAndRemove();
     void priorityTableEdits();
@@ -358,7 +360,8 @@ void TestTwPreferencesDialog::folderButtons()
     auto *lineEdit = f.find<QLineEdit>("lineEdit");
     QVERIFY(lineEdit->isReadOnly());
 
-    // Nothing to open yet.
+    // Nothing to open yet, and the button says so.
+    QVERIFY(!f.find<QPushButton>("btn_openFolder")->isEnabled());
     f.click("btn_openFolder");
     QVERIFY(f.openedUrls.isEmpty());
 
@@ -369,6 +372,7 @@ void TestTwPreferencesDialog::folderButtons()
     QCOMPARE(lineEdit->text(), QStringLiteral("/srv/removed files"));
     QCOMPARE(f.dialog.generalWidget()->preferences().moveToFolderPath(),
         QStringLiteral("/srv/removed files"));
+    QVERIFY(f.find<QPushButton>("btn_openFolder")->isEnabled());
 
     // A cancelled picker changes nothing.
     f.click("btn_selectPath");
@@ -705,6 +709,31 @@ void TestTwPreferencesDialog::errorIsAModalCriticalBox()
     QCOMPARE(parent, static_cast<QWidget *>(dialog.generalWidget()));
     QVERIFY(dialog.isVisible());
     QVERIFY(!QFileInfo::exists(store.filePath()));
+}
+
+void TestTwPreferencesDialog::focusedListsShowNoChoice()
+{
+    // Only a chosen row keeps its focus frame: a list that merely has the
+    // keyboard focus must not look as if its first row were picked.
+    using State = QStyle::State;
+    const State focusedRow = State(QStyle::State_Enabled) | QStyle::State_HasFocus;
+    QVERIFY(!(TwUnfocusedItemDelegate::paintedState(focusedRow) & QStyle::State_HasFocus));
+    QVERIFY(TwUnfocusedItemDelegate::paintedState(focusedRow) & QStyle::State_Enabled);
+    const State chosenRow = focusedRow | QStyle::State_Selected;
+    QCOMPARE(TwUnfocusedItemDelegate::paintedState(chosenRow), chosenRow);
+
+    DialogFixture f;
+    TwIgnoreListPreferences ignore;
+    ignore.setIgnorePaths({ QStringLiteral("/a"), QStringLiteral("/b") });
+    TwPreferences::instance()->setIgnoreList(ignore);
+    f.open();
+    auto *list = f.find<QListWidget>("lwIgnoreList");
+    QVERIFY(dynamic_cast<TwUnfocusedItemDelegate *>(list->itemDelegate()));
+    QVERIFY(dynamic_cast<TwUnfocusedItemDelegate *>(
+        f.find<QTableWidget>("tableWidget")->itemDelegate()));
+    QCOMPARE(list->currentRow(), -1);
+    QVERIFY(list->selectedItems().isEmpty());
+    QVERIFY(!f.find<QPushButton>("btnRemoveIgnore")->isEnabled());
 }
 
 QTEST_MAIN(TestTwPreferencesDialog)
