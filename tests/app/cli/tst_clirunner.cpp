@@ -68,6 +68,7 @@ private slots:
     void badFoldersExitWithStatusTwo();
     void unreadableFolderExitsWithStatusTwo();
     void jsonDocument();
+    void jsonKeepsAwkwardNames();
     void textBlocksMarkSelectedMembers();
     void preferencesFromAnotherFile();
     void nothingIsRemoved();
@@ -159,6 +160,32 @@ void TestCliRunner::jsonDocument()
     QCOMPARE(qint64(totals.value("numberOfDuplicateFiles").toDouble()), duplicates);
     QCOMPARE(qint64(totals.value("bytesOfDuplicateFiles").toDouble()), bytes);
     QCOMPARE(qint64(totals.value("numberOfFileScanned").toDouble()), members + 1);
+}
+
+void TestCliRunner::jsonKeepsAwkwardNames()
+{
+    TempTree tree;
+    const QByteArray content = randomBytes(11, 5000);
+    const QStringList names { "quote\"d.txt", "back\\slash.txt", "tab\there.txt", "new\nline.txt",
+        QString::fromUtf8("\xc3\xbcml\xc3\xa4ut \xe2\x82\xac.txt"),
+        QString("bell") + QChar(7) + ".txt" };
+    QSet<QString> written;
+    for (const QString &name : names) {
+        const QString path = tree.writeFile(name, content);
+        QVERIFY2(!path.isEmpty(), qPrintable(name));
+        written.insert(path);
+    }
+    const Outcome outcome = runCli({ "--json", "--no-similar", tree.root() });
+    QCOMPARE(outcome.status, int(CliRunner::Success));
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(outcome.out.toUtf8(), &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QJsonArray groups = document.object().value("groups").toArray();
+    QCOMPARE(groups.size(), 1);
+    QSet<QString> reported;
+    for (const QJsonValue &member : groups.first().toObject().value("members").toArray())
+        reported.insert(member.toObject().value("path").toString());
+    QCOMPARE(reported, written);
 }
 
 void TestCliRunner::textBlocksMarkSelectedMembers()
