@@ -536,6 +536,10 @@ void ImageListView::paintGroupRow(QPainter &painter, const QModelIndex &index, c
     painter.setPen(selected ? Qt::white : accent);
     painter.drawText(QRect(r.right() - 80, r.top() + 25, 30, 20), Qt::AlignRight | Qt::AlignVCenter,
         QString::number(group->markedCount));
+    // A faint slash between them reads as "marked of total".
+    painter.setPen(selected ? QColor(255, 255, 255, 160) : QColor(0xc8, 0xc8, 0xc8));
+    painter.drawText(
+        QRect(r.right() - 50, r.top() + 25, 10, 20), Qt::AlignCenter, QStringLiteral("/"));
 }
 
 void ImageListView::paintGridCell(QPainter &painter, const QModelIndex &index, const QRect &c)

@@ -8,6 +8,7 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QFrame>
+#include <QHelpEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImageReader>
@@ -21,6 +22,7 @@
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
@@ -57,9 +59,10 @@ QPushButton *makeCategoryButton(QWidget *parent, const QString &name, const QStr
     button->setAutoExclusive(true);
     button->setGeometry(x, 0, 80, 30);
     button->setCursor(Qt::PointingHandCursor);
-    // Eighty pixels must hold "Documents" whatever the desktop's default font size.
+    // Eighty pixels must hold "Documents" with room to its borders, whatever
+    // the desktop's default font size.
     QFont font = button->font();
-    font.setPixelSize(13);
+    font.setPixelSize(12);
     button->setFont(font);
     return button;
 }
@@ -111,6 +114,7 @@ ResultForm::ResultForm(TwSearchResult *result, QWidget *parent)
     listView->setViewMode(ImageListView::GroupList);
     listView->setColumns(1);
     listView->setModel(m_groupsModel);
+    listView->viewport()->installEventFilter(this);
     connectSignals();
 
     stackedWidget->setCurrentIndex(0);
@@ -1132,6 +1136,38 @@ void ResultForm::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     if (previewShowing())
         onTableViewSelectChanged();
+}
+
+QString ResultForm::countsToolTipAt(const QPoint &viewportPos) const
+{
+    const QModelIndex index = listView->indexAt(viewportPos);
+    const QGroupItem *row = index.isValid() ? m_groupsModel->groupAt(index.row()) : nullptr;
+    if (!row)
+        return QString();
+    // The two numbers are painted in the last 80 pixels of the row.
+    const QRect rect = listView->visualRect(index);
+    if (viewportPos.x() < rect.right() - 80)
+        return QString();
+    if (m_resultMode == 2)
+        return tr("%1 of %2 similar images marked for removal")
+            .arg(row->markedCount)
+            .arg(row->fileCount);
+    return tr("%1 of %2 files marked for removal").arg(row->markedCount).arg(row->fileCount);
+}
+
+bool ResultForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // The counts of a group row explain themselves; the rest of the row keeps
+    // the list's own tooltip, the path of the group.
+    if (event->type() == QEvent::ToolTip && listView && watched == listView->viewport()) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QString text = countsToolTipAt(help->pos());
+        if (!text.isEmpty()) {
+            QToolTip::showText(help->globalPos(), text, listView->viewport());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ResultForm::setTitle()

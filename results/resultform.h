@@ -39,6 +39,9 @@ public:
 
     QString currentCategory() const { return m_category; }
     int resultMode() const { return m_resultMode; }
+    // What the two numbers of a group row mean, for a point of the group
+    // list's viewport over them; empty elsewhere.
+    QString countsToolTipAt(const QPoint &viewportPos) const;
     ImageListModel *groupsModel() const { return m_groupsModel; }
     ImageListModel *filesModel() const { return m_filesModel; }
     QStandardItemModel *tableModel() const { return m_tableModel; }
@@ -94,6 +97,7 @@ public slots:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildWidgetTree();

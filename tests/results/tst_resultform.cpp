@@ -73,6 +73,8 @@ private slots:
     void deletesByEachRemovalMethod();
     void cancelAfterThirdFileKeepsTheRestMarked();
     void backEmitsCloseWindowsOnce();
+    void groupCountsExplainThemselves();
+    void categoryTextsKeepClearOfBorders();
 
 private:
     std::unique_ptr<ResultForm> openSample();
@@ -589,6 +591,55 @@ void TestResultForm::backEmitsCloseWindowsOnce()
     child<QPushButton>(form.get(), "btnClose")->click();
     QCOMPARE(closed.count(), 1);
     QVERIFY(!form->isVisible());
+}
+
+void TestResultForm::groupCountsExplainThemselves()
+{
+    auto form = openSample();
+    QVERIFY(form);
+    auto *listView = child<ImageListView>(form.get(), "listView");
+    const QModelIndex first = form->groupsModel()->index(0, 0);
+    const QRect row = listView->visualRect(first);
+    QVERIFY(row.isValid());
+    const QPoint overCounts(row.right() - 30, row.center().y());
+    const QPoint overName(row.left() + 70, row.center().y());
+    QGroupItem *group = form->groupsModel()->groupAt(0);
+    QCOMPARE(form->countsToolTipAt(overCounts),
+        QStringLiteral("%1 of %2 files marked for removal")
+            .arg(group->markedCount)
+            .arg(group->fileCount));
+    // Elsewhere the row keeps its own tooltip.
+    QVERIFY(form->countsToolTipAt(overName).isEmpty());
+    QVERIFY(form->countsToolTipAt(QPoint(row.right() - 30, 10000)).isEmpty());
+
+    // The text follows the marks.
+    const int before = group->markedCount;
+    form->onCheckedChange(form->filesModel()->index(0, 0));
+    QVERIFY(group->markedCount != before);
+    QVERIFY(form->countsToolTipAt(overCounts)
+                .startsWith(QStringLiteral("%1 of ").arg(group->markedCount)));
+
+    // Similar images count distinct pictures, and say so.
+    child<QPushButton>(form.get(), "btn_image")->click();
+    child<QPushButton>(form.get(), "pushButton_4")->click();
+    QCOMPARE(form->resultMode(), 2);
+    QVERIFY(form->groupsModel()->rowCount() > 0);
+    const QRect similarRow = listView->visualRect(form->groupsModel()->index(0, 0));
+    QVERIFY(form->countsToolTipAt(QPoint(similarRow.right() - 30, similarRow.center().y()))
+                .endsWith(QStringLiteral("similar images marked for removal")));
+}
+
+void TestResultForm::categoryTextsKeepClearOfBorders()
+{
+    auto form = openSample();
+    QVERIFY(form);
+    for (const char *name : { "btn_all", "btn_document", "btn_image", "btn_music", "btn_videos",
+             "btn_archives", "btn_packages", "btn_others" }) {
+        auto *button = child<QPushButton>(form.get(), name);
+        QCOMPARE(button->size(), QSize(80, 30));
+        const int textWidth = QFontMetrics(button->font()).horizontalAdvance(button->text());
+        QVERIFY2(textWidth <= button->width() - 10, name);
+    }
 }
 
 QTEST_MAIN(TestResultForm)
