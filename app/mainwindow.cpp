@@ -32,6 +32,7 @@
 #include "loghandler.h"
 #include "qabout.h"
 #include "qnetworkprocess.h"
+#include "qscanresult.h"
 #include "qupdateprompt.h"
 #include "resultform.h"
 #include "scanengine.h"
@@ -378,7 +379,7 @@ void MainWindow::buildForm()
 
 void MainWindow::buildSystemMenu()
 {
-    m_sysMenu = new QMenu;
+    m_sysMenu = new QMenu(this);
     m_sysMenu->setObjectName(QStringLiteral("sysMenu"));
     m_sysMenu->setWindowFlags(m_sysMenu->windowFlags() | Qt::FramelessWindowHint);
     m_sysMenu->setAttribute(Qt::WA_TranslucentBackground);
@@ -432,6 +433,7 @@ void MainWindow::setScanState(ScanState state)
         lab_ringDone->hide();
         lab_progress->setText(QStringLiteral("%1 0%").arg(QLatin1String(FilesScannedText)));
         bar_progress->setValue(0);
+        m_filesFound = 0;
         lab_fileNumber->setText(QStringLiteral("0"));
         lab_findSize->setText(QStringLiteral("0M"));
         lab_findNumber->setText(QStringLiteral("0"));
@@ -630,7 +632,12 @@ void MainWindow::on_btn_scan_clicked()
 
 void MainWindow::onAddScanFile(qlonglong fileCount, const QString &path)
 {
-    lab_fileNumber->setText(QString::number(fileCount));
+    // Walk tasks report from several threads and their queued reports can
+    // overtake each other: the figure only ever grows within a scan.
+    if (fileCount > m_filesFound) {
+        m_filesFound = fileCount;
+        lab_fileNumber->setText(QString::number(fileCount));
+    }
     if (m_scanState == Scanning && !path.isEmpty()) {
         const QFontMetrics metrics(statusBar()->font());
         statusBar()->showMessage(
@@ -702,6 +709,7 @@ void MainWindow::onScanEnded(bool userStop, bool duplicatesFound, qint64 elapsed
             ? tr("Scan stopped after %1 s").arg(elapsedMs / 1000.0, 0, 'f', 1)
             : tr("Scan finished in %1 s").arg(elapsedMs / 1000.0, 0, 'f', 1));
     if (duplicatesFound) {
+        onAddScanFile(m_engine->scanResult()->fileCount(), QString());
         setScanState(ResultsReady);
         // After a stop the user decides when to look at the results.
         if (!userStop)

@@ -138,6 +138,7 @@ private:
     QStringList m_folderList;
     ScanState m_scanState = Idle;
     QTime scanStartTime;
+    qlonglong m_filesFound = 0;
     std::unique_ptr<ScanEngine> m_engine;
     QStandardItemModel *m_pathModel = nullptr;
     CListViewDelegate *m_pathDelegate = nullptr;

@@ -393,6 +393,9 @@ void TestMainWindow::progressFigures()
 
     window->onAddScanFile(1234567, "/some/file");
     QCOMPARE(child<QLabel>(window.get(), "lab_fileNumber")->text(), QStringLiteral("1234567"));
+    // A report that was overtaken by a later one does not lower the figure.
+    window->onAddScanFile(1234000, "/some/other");
+    QCOMPARE(child<QLabel>(window.get(), "lab_fileNumber")->text(), QStringLiteral("1234567"));
     window->numberOfDuplicateFilesChanged(42);
     QCOMPARE(child<QLabel>(window.get(), "lab_findNumber")->text(), QStringLiteral("42"));
     window->bytesOfDuplicateFilesChanged(3 * 1024 * 1024);
