@@ -21,7 +21,7 @@ constexpr qint64 KeepBudget = 32 * 1024 * 1024;
 // Larger files that share a fingerprint are compared this much at a time...
 constexpr qint64 ChunkSize = 128 * 1024;
 // ...with at most this many of them open at once.
-constexpr int MaximumOpenFiles = 32;
+constexpr int MaximumOpenFiles = 64;
 
 struct Entry {
     QString path;
