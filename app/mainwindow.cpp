@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -9,6 +11,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QFrame>
@@ -43,6 +46,20 @@
 #include "twsearchresult.h"
 
 namespace {
+
+// The desktop's own folder icon when its theme has one that stays sharp at the
+// strip's 80 px; the toolkit's small built-in fallback would look blurred, so
+// our own picture stands in for it.
+QIcon folderIcon(const QString &path)
+{
+    const QIcon system = QFileIconProvider().icon(QFileInfo(path));
+    const QList<QSize> sizes = system.availableSizes();
+    const bool sharp = !system.isNull() && !system.name().isEmpty()
+        && (sizes.isEmpty() || std::any_of(sizes.cbegin(), sizes.cend(), [](const QSize &size) {
+               return size.width() >= 64;
+           }));
+    return sharp ? system : QIcon(QStringLiteral(":/resource/folder.png"));
+}
 
 const char *const ProductName = "Orvane Twinscan";
 const char *const InfoTitle = "info";
@@ -488,7 +505,7 @@ bool MainWindow::appendFolder(const QString &rawPath)
     QString name = QFileInfo(path).fileName();
     if (name.isEmpty())
         name = path; // a drive or the file-system root
-    auto *item = new QStandardItem(QIcon(QStringLiteral(":/resource/folder.png")), name);
+    auto *item = new QStandardItem(folderIcon(path), name);
     item->setToolTip(QDir::toNativeSeparators(path));
     item->setData(path, Qt::UserRole);
     m_pathModel->appendRow(item);
