@@ -67,8 +67,13 @@ void QSearchThread::runSimilarPass()
         }
         const QString &path = images.at(startIndex);
         if (TwPhotoItem::isPhotoFile(path)) {
-            // Decoding and the histogram happen here, outside the result's lock.
+            // Decoding, the histogram and the features happen here, outside the
+            // result's lock, so the eight tasks share that work; under the lock
+            // only the comparisons remain. Without a histogram (analysis off,
+            // unreadable image) the features would never be asked for.
             auto item = std::make_unique<TwPhotoItem>(path, false);
+            if (!item->histogram().histogram().empty())
+                item->histogram().getORBImageDesc();
             if (!searchResult->addSimilarImage(item.release()))
                 break;
         }
