@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "temptree.h"
+#include "testdata.h"
 #include "twcatalog.h"
 #include "twcatalogcontainer.h"
 #include "twfileitem.h"
@@ -17,23 +18,6 @@
 #include "twshared.h"
 
 namespace {
-
-QByteArray patterned(int size, int seed)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    quint32 state = 2166136261u ^ quint32(seed);
-    for (int i = 0; i < size; ++i) {
-        state = state * 16777619u + 0x9e3779b9u;
-        data[i] = char(state >> 24);
-    }
-    return data;
-}
-
-QByteArray flipped(QByteArray data, int offset)
-{
-    data[offset] = char(data[offset] ^ 0x01);
-    return data;
-}
 
 QStringList memberPaths(const TwFileItemGroup *group)
 {

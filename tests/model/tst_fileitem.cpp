@@ -5,22 +5,12 @@
 #include <QtTest>
 
 #include "temptree.h"
+#include "testdata.h"
 #include "twfileitem.h"
 #include "twphotoitem.h"
 #include "twpreferences.h"
 
 namespace {
-
-QByteArray patterned(int size, int seed)
-{
-    QByteArray data(size, Qt::Uninitialized);
-    quint32 state = 2166136261u ^ quint32(seed);
-    for (int i = 0; i < size; ++i) {
-        state = state * 16777619u + 0x9e3779b9u;
-        data[i] = char(state >> 24);
-    }
-    return data;
-}
 
 QString md5Hex(const QByteArray &data)
 {
