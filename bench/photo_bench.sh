@@ -21,22 +21,10 @@ OUT="$ROOT/bench/out"
 TREE=/tmp/twinscan-photo-tree
 mkdir -p "$OUT"
 
-packages=()
-for p in findimagedupes gnome-backgrounds ukui-wallpapers python3-pil time; do
-    dpkg -s "$p" >/dev/null 2>&1 || packages+=("$p")
-done
-if [ ${#packages[@]} -gt 0 ]; then
-    SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
-    $SUDO apt-get update -qq
-    $SUDO apt-get install -y -qq "${packages[@]}"
-fi
-
+source "$ROOT/bench/common.sh"
+tw_install_packages findimagedupes gnome-backgrounds ukui-wallpapers python3-pil time
 CLI="$BUILD/app/twinscan-cli"
-if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DTW_BUILD_GUI=OFF \
-        -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF >/dev/null
-fi
-cmake --build "$BUILD" --target twinscan-cli -j2 >/dev/null
+bench_build_cli "$BUILD"
 
 # Debian's Pillow belongs to the system interpreter.
 /usr/bin/python3 - "$TREE" "$COUNT" <<'PY'

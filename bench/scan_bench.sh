@@ -27,25 +27,11 @@ TREE="${TREE:-/tmp/twinscan-bench-tree-$SCALE}"
 OUT="$ROOT/bench/out"
 mkdir -p "$OUT"
 
-# The other finders, only when missing.
-missing=()
-for tool in jdupes rdfind fdupes; do
-    command -v "$tool" >/dev/null || missing+=("$tool")
-done
-[ -x /usr/bin/time ] || missing+=(time)
-if [ ${#missing[@]} -gt 0 ]; then
-    SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
-    $SUDO apt-get update -qq
-    $SUDO apt-get install -y -qq "${missing[@]}"
-fi
-
+# The other finders, and what the build needs, only when missing.
+source "$ROOT/bench/common.sh"
+tw_install_packages jdupes rdfind fdupes time
 CLI="$BUILD/app/twinscan-cli"
-# An existing build folder keeps its own settings; a new one is a release build.
-if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DTW_BUILD_GUI=OFF \
-        -DTW_BUILD_TESTS=OFF -DTW_BUILD_BENCH=OFF >/dev/null
-fi
-cmake --build "$BUILD" --target twinscan-cli -j2 >/dev/null
+bench_build_cli "$BUILD"
 
 python3 "$ROOT/bench/scan/gen_tree.py" "$TREE" --scale "$SCALE"
 PREFS="$OUT/preferences.cfg"
