@@ -29,10 +29,16 @@ double distanceAt(const cv::Mat &distances, int row, int col)
 
 } // namespace
 
-TwGrayHistogram::TwGrayHistogram(const QString &path, QObject *parent)
+TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents, QObject *parent)
     : QObject(parent)
 {
     cv::Size fullSize;
+    if (contents == Contents::SizeOnly && TwImageDecoder::jpegFileDisplaySize(path, &fullSize)) {
+        m_imageWidth = fullSize.width;
+        m_imageHeight = fullSize.height;
+        m_imagePath = path;
+        return;
+    }
     QString error;
     const cv::Mat working = TwImageDecoder::decodeFile(path, HistogramSide, &fullSize, &error);
     if (fullSize.empty()) {
@@ -43,7 +49,8 @@ TwGrayHistogram::TwGrayHistogram(const QString &path, QObject *parent)
     m_imageHeight = fullSize.height;
     m_imagePath = path;
 
-    if (TwPreferences::instance()->general()->imageSimilarity() >= 1.0f)
+    if (contents == Contents::SizeOnly
+        || TwPreferences::instance()->general()->imageSimilarity() >= 1.0f)
         return;
 
     // Built aside and kept only when complete, so a failure never leaves a

@@ -159,6 +159,17 @@ bool TwImageDecoder::jpegDisplaySize(const QByteArray &data, cv::Size *size)
     return false;
 }
 
+bool TwImageDecoder::jpegFileDisplaySize(const QString &path, cv::Size *size)
+{
+    // The frame header follows the application segments, which stay far
+    // below this even with an EXIF thumbnail and a colour profile.
+    constexpr qint64 HeaderBytes = 256 * 1024;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return jpegDisplaySize(file.read(HeaderBytes), size);
+}
+
 bool TwImageDecoder::readFile(const QString &path, QByteArray *data)
 {
     QFile file(path);

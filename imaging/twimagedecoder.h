@@ -31,6 +31,9 @@ public:
     // False for anything that is not a JPEG with a usable frame header.
     static bool jpegDisplaySize(const QByteArray &data, cv::Size *size);
 
+    // jpegDisplaySize() of a file, from its first bytes only.
+    static bool jpegFileDisplaySize(const QString &path, cv::Size *size);
+
     // The whole file, or false when it cannot be read or is too large.
     static bool readFile(const QString &path, QByteArray *data);
 

@@ -238,9 +238,14 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(const QStringList &paths)
         for (int index : members) {
             const Entry &entry = entries.at(index);
             std::unique_ptr<TwFileItem> item;
-            if (TwPhotoItem::isPhotoFile(entry.path))
-                item = std::make_unique<TwPhotoItem>(entry.path, false);
-            else
+            if (TwPhotoItem::isPhotoFile(entry.path)) {
+                // The first copy heads the group and meets the similar images;
+                // the other copies are never compared, so decoding them would
+                // only be thrown away.
+                const auto contents = set.empty() ? TwGrayHistogram::Contents::SizeAndHistogram
+                                                  : TwGrayHistogram::Contents::SizeOnly;
+                item = std::make_unique<TwPhotoItem>(entry.path, false, contents);
+            } else
                 item = std::make_unique<TwFileItem>(entry.path, false);
             item->setMatchKey(keyed.first);
             set.push_back(Member { std::move(item), entry.size });

@@ -4,9 +4,10 @@
 
 #include "twshared.h"
 
-TwPhotoItem::TwPhotoItem(const QString &path, bool contentKey, QObject *parent)
+TwPhotoItem::TwPhotoItem(
+    const QString &path, bool contentKey, TwGrayHistogram::Contents contents, QObject *parent)
     : TwFileItem(path, contentKey, parent)
-    , m_histogram(path)
+    , m_histogram(path, contents)
 {
 }
 

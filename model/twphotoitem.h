@@ -11,9 +11,12 @@ class TwPhotoItem : public TwFileItem {
     Q_OBJECT
 
 public:
-    // Builds the histogram from the file now; an unreadable image leaves it
-    // empty and the item still exists.
-    TwPhotoItem(const QString &path, bool contentKey, QObject *parent = nullptr);
+    // Builds the histogram from the file now (or only reads the image size,
+    // see TwGrayHistogram::Contents); an unreadable image leaves it empty and
+    // the item still exists.
+    TwPhotoItem(const QString &path, bool contentKey,
+        TwGrayHistogram::Contents contents = TwGrayHistogram::Contents::SizeAndHistogram,
+        QObject *parent = nullptr);
     ~TwPhotoItem() override;
 
     bool isPhoto() const override;

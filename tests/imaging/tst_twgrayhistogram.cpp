@@ -46,6 +46,8 @@ private slots:
 
     void loadsSizeAndPath_data();
     void loadsSizeAndPath();
+    void sizeOnlyAgreesWithFullLoad_data() { loadsSizeAndPath_data(); }
+    void sizeOnlyAgreesWithFullLoad();
     void reducedDecodingKeepsTheHistogram();
 
     void identicalFilesAreSimilar();
@@ -159,6 +161,26 @@ void TestTwGrayHistogram::loadsSizeAndPath()
     QCOMPARE(minimum, 0.0);
     QVERIFY(qAbs(maximum - 1.0) < 1e-6);
     QVERIFY(histogram.descriptors().empty());
+}
+
+void TestTwGrayHistogram::sizeOnlyAgreesWithFullLoad()
+{
+    QFETCH(QString, path);
+    QFETCH(int, width);
+    QFETCH(int, height);
+
+    // JPEG sizes come from the headers (EXIF turns included), others from a
+    // decode; either way the size matches and nothing is built.
+    const TwGrayHistogram sized(path, TwGrayHistogram::Contents::SizeOnly);
+    QCOMPARE(sized.imagePath(), path);
+    QCOMPARE(sized.imageWidth(), width);
+    QCOMPARE(sized.imageHeight(), height);
+    QVERIFY(sized.histogram().empty());
+    QVERIFY(sized.descriptors().empty());
+
+    const TwGrayHistogram full(path);
+    QCOMPARE(sized.imageWidth(), full.imageWidth());
+    QCOMPARE(sized.imageHeight(), full.imageHeight());
 }
 
 void TestTwGrayHistogram::reducedDecodingKeepsTheHistogram()

@@ -404,6 +404,21 @@ void TestCatalogContainer::buildGroupsCopiesAndLoneImage()
     QVERIFY(!head->histogram().histogram().empty());
     QVERIFY(copy->histogram().histogram().empty());
     QCOMPARE(copy->imageWidth(), 40);
+
+    // JPEG copies are sized from their headers alone, and still right.
+    const QString photo = m_tree.path("images/photo.jpg");
+    const QString photoCopy = m_tree.path("images/photo copy.jpg");
+    QVERIFY(image.save(photo, "JPEG"));
+    QVERIFY(QFile::copy(photo, photoCopy));
+    container.buildDuplicateGroups({ photo, photoCopy }, count, bytes);
+    QCOMPARE(container.groups().size(), 3);
+    const TwFileItemGroup *photos = container.groups().at(2);
+    const auto *photoHead = static_cast<const TwPhotoItem *>(photos->firstItem());
+    const auto *photoDuplicate = static_cast<const TwPhotoItem *>(photos->items().at(1));
+    QVERIFY(!photoHead->histogram().histogram().empty());
+    QCOMPARE(photoDuplicate->imageWidth(), 40);
+    QCOMPARE(photoDuplicate->imageHeight(), 30);
+    QCOMPARE(photoDuplicate->imageWidth(), photoHead->imageWidth());
 }
 
 void TestCatalogContainer::allDifferentFilesMakeNoGroup()
