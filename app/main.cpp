@@ -1,8 +1,8 @@
 #include <QApplication>
 
-#include "crashhandler.h"
-#include "mainwindow.h"
-#include "twresources.h"
+#include "app/mainwindow.h"
+#include "platform/crashhandler.h"
+#include "resources/twresources.h"
 
 int main(int argc, char *argv[])
 {

@@ -1,4 +1,4 @@
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
 #include <algorithm>
 
@@ -30,20 +30,20 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "clistviewdelegate.h"
-#include "crotatelabel.h"
-#include "loghandler.h"
-#include "qabout.h"
-#include "qnetworkprocess.h"
-#include "qscanresult.h"
-#include "qupdateprompt.h"
-#include "resultform.h"
-#include "scanengine.h"
-#include "startupdiagnostics.h"
-#include "twignorelistpreferences.h"
-#include "twpreferences.h"
-#include "twpreferencesdialog.h"
-#include "twsearchresult.h"
+#include "app/log/loghandler.h"
+#include "app/log/startupdiagnostics.h"
+#include "app/qabout.h"
+#include "app/qupdateprompt.h"
+#include "engine/qscanresult.h"
+#include "engine/scanengine.h"
+#include "engine/twsearchresult.h"
+#include "preferences/dialog/twpreferencesdialog.h"
+#include "preferences/twignorelistpreferences.h"
+#include "preferences/twpreferences.h"
+#include "results/resultform.h"
+#include "update/qnetworkprocess.h"
+#include "widgets/clistviewdelegate.h"
+#include "widgets/crotatelabel.h"
 
 namespace {
 

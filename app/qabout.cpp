@@ -1,4 +1,4 @@
-#include "qabout.h"
+#include "app/qabout.h"
 
 #include <QDate>
 #include <QDebug>
@@ -11,7 +11,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "flatui.h"
+#include "widgets/flatui.h"
 
 namespace {
 const char *const Accent = "#3b99fc";

@@ -1,4 +1,4 @@
-#include "qupdateprompt.h"
+#include "app/qupdateprompt.h"
 
 #include <QDesktopServices>
 #include <QMessageBox>
@@ -6,7 +6,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "qnetworkprocess.h"
+#include "update/qnetworkprocess.h"
 
 void QUpdatePrompt::install(QNetWorkProcess *process, QWidget *parent)
 {

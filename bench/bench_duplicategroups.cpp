@@ -11,8 +11,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "twcatalogcontainer.h"
-#include "twfileitem.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "twfileitem.h"
+#include "model/twfileitem.h"
 
 namespace {
 

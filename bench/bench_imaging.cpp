@@ -14,9 +14,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "twgrayhistogram.h"
-#include "twimagedecoder.h"
-#include "twpreferences.h"
+#include "imaging/twgrayhistogram.h"
+#include "imaging/twimagedecoder.h"
+#include "preferences/twpreferences.h"
 
 namespace {
 

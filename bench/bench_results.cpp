@@ -23,12 +23,12 @@
 
 #include <memory>
 
-#include "imagelistmodel.h"
-#include "imagelistview.h"
-#include "resultform.h"
-#include "twpreferences.h"
-#include "twresources.h"
-#include "twsearchresult.h"
+#include "engine/twsearchresult.h"
+#include "preferences/twpreferences.h"
+#include "resources/twresources.h"
+#include "results/imagelistmodel.h"
+#include "results/imagelistview.h"
+#include "results/resultform.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "processthread.h"
+#include "engine/processthread.h"
 
 #include <QDebug>
 #include <QThreadPool>
 
-#include "twpreferences.h"
-#include "twsearchresult.h"
-#include "twselectionpreferences.h"
+#include "engine/twsearchresult.h"
+#include "preferences/twpreferences.h"
+#include "preferences/twselectionpreferences.h"
 
 processThread::processThread(TwSearchResult *searchResult, QObject *parent)
     : QThread(parent)

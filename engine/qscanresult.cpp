@@ -1,4 +1,4 @@
-#include "qscanresult.h"
+#include "engine/qscanresult.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <numeric>
 
-#include "twcatalog.h"
-#include "twphotoitem.h"
-#include "twshared.h"
+#include "model/twcatalog.h"
+#include "model/twphotoitem.h"
+#include "model/twshared.h"
 
 QScanResult::QScanResult(QObject *parent)
     : QObject(parent)

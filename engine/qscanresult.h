@@ -11,7 +11,7 @@
 
 #include <atomic>
 
-#include "twgenernalpreferences.h"
+#include "preferences/twgenernalpreferences.h"
 
 /**
  * The candidates of one scan: every collected file bucketed by category and

@@ -1,4 +1,4 @@
-#include "qscanthread.h"
+#include "engine/qscanthread.h"
 
 #include <QDebug>
 #include <QDir>
@@ -11,10 +11,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "qscanresult.h"
-#include "twignorelistpreferences.h"
-#include "twpreferences.h"
-#include "twstoprequest.h"
+#include "engine/qscanresult.h"
+#include "model/twstoprequest.h"
+#include "preferences/twignorelistpreferences.h"
+#include "preferences/twpreferences.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "qsearchthread.h"
+#include "engine/qsearchthread.h"
 
 #include <QDebug>
 #include <QThread>
 
-#include "qscanresult.h"
-#include "twphotoitem.h"
-#include "twsearchresult.h"
-#include "twstoprequest.h"
+#include "engine/qscanresult.h"
+#include "engine/twsearchresult.h"
+#include "model/twphotoitem.h"
+#include "model/twstoprequest.h"
 
 #include <memory>
 

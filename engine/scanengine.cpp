@@ -1,4 +1,4 @@
-#include "scanengine.h"
+#include "engine/scanengine.h"
 
 #include <QDebug>
 #include <QDir>
@@ -6,14 +6,14 @@
 #include <QMutexLocker>
 #include <QThreadPool>
 
-#include "processthread.h"
-#include "qscanresult.h"
-#include "qscanthread.h"
-#include "qsearchthread.h"
-#include "twgenernalpreferences.h"
-#include "twpreferences.h"
-#include "twsearchresult.h"
-#include "twstoprequest.h"
+#include "engine/processthread.h"
+#include "engine/qscanresult.h"
+#include "engine/qscanthread.h"
+#include "engine/qsearchthread.h"
+#include "engine/twsearchresult.h"
+#include "model/twstoprequest.h"
+#include "preferences/twgenernalpreferences.h"
+#include "preferences/twpreferences.h"
 
 ScanEngine::ScanEngine(QObject *parent)
     : QObject(parent)

@@ -1,12 +1,12 @@
-#include "twsearchresult.h"
+#include "engine/twsearchresult.h"
 
 #include <QDebug>
 #include <QMutexLocker>
 
-#include "twcatalog.h"
-#include "twcatalogcontainer.h"
-#include "twphotoitem.h"
-#include "twshared.h"
+#include "model/twcatalog.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twphotoitem.h"
+#include "model/twshared.h"
 
 TwSearchResult::TwSearchResult(QObject *parent)
     : QObject(parent)

@@ -1,4 +1,4 @@
-#include "twgrayhistogram.h"
+#include "imaging/twgrayhistogram.h"
 
 #include <exception>
 #include <vector>
@@ -9,8 +9,8 @@
 #include <opencv2/flann.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "twimagedecoder.h"
-#include "twpreferences.h"
+#include "imaging/twimagedecoder.h"
+#include "preferences/twpreferences.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "twimagedecoder.h"
+#include "imaging/twimagedecoder.h"
 
 #include <algorithm>
 #include <cstring>

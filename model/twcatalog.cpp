@@ -1,16 +1,16 @@
-#include "twcatalog.h"
+#include "model/twcatalog.h"
 
 #include <atomic>
 
 #include <QHash>
 #include <QMutex>
 
-#include "twcatalogarchive.h"
-#include "twcatalogdocuments.h"
-#include "twcatalogimages.h"
-#include "twcatalogmusic.h"
-#include "twcatalogpackage.h"
-#include "twcatalogvideo.h"
+#include "model/twcatalogarchive.h"
+#include "model/twcatalogdocuments.h"
+#include "model/twcatalogimages.h"
+#include "model/twcatalogmusic.h"
+#include "model/twcatalogpackage.h"
+#include "model/twcatalogvideo.h"
 
 namespace {
 

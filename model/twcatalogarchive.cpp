@@ -1,6 +1,6 @@
-#include "twcatalogarchive.h"
+#include "model/twcatalogarchive.h"
 
-#include "twshared.h"
+#include "model/twshared.h"
 
 TwCatalogArchive::TwCatalogArchive(QObject *parent)
     : TwCatalog(TwShared::archivesName(), TwShared::archivesName(), TwShared::archiveExtensions(),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "twcatalog.h"
+#include "model/twcatalog.h"
 
 // Compressed archives and disk images.
 class TwCatalogArchive : public TwCatalog {

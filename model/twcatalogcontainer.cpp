@@ -1,10 +1,10 @@
-#include "twcatalogcontainer.h"
+#include "model/twcatalogcontainer.h"
 
-#include "twcatalog.h"
-#include "twfileitemgroup.h"
-#include "twphotoitem.h"
-#include "twshared.h"
-#include "twstoprequest.h"
+#include "model/twcatalog.h"
+#include "model/twfileitemgroup.h"
+#include "model/twphotoitem.h"
+#include "model/twshared.h"
+#include "model/twstoprequest.h"
 
 TwCatalogContainer::TwCatalogContainer(TwCatalog *catalog, QObject *parent)
     : QObject(parent)

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QVector>
 
-#include "twduplicatecandidates.h"
+#include "model/twduplicatecandidates.h"
 
 class TwCatalog;
 class TwFileItemGroup;

@@ -1,6 +1,6 @@
-#include "twcatalogdocuments.h"
+#include "model/twcatalogdocuments.h"
 
-#include "twshared.h"
+#include "model/twshared.h"
 
 TwCatalogDocuments::TwCatalogDocuments(QObject *parent)
     : TwCatalog(TwShared::documentsName(), TwShared::documentsName(),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "twcatalog.h"
+#include "model/twcatalog.h"
 
 // Office documents, text and web pages.
 class TwCatalogDocuments : public TwCatalog {

@@ -1,6 +1,6 @@
-#include "twcatalogimages.h"
+#include "model/twcatalogimages.h"
 
-#include "twshared.h"
+#include "model/twshared.h"
 
 TwCatalogImages::TwCatalogImages(QObject *parent)
     : TwCatalog(TwShared::imagesName(), TwShared::imagesName(), TwShared::imageExtensions(),

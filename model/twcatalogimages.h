@@ -1,6 +1,6 @@
 #pragma once
 
-#include "twcatalog.h"
+#include "model/twcatalog.h"
 
 // Pictures in raster, raw and vector formats.
 class TwCatalogImages : public TwCatalog {

@@ -1,6 +1,6 @@
-#include "twcatalogmusic.h"
+#include "model/twcatalogmusic.h"
 
-#include "twshared.h"
+#include "model/twshared.h"
 
 TwCatalogMusic::TwCatalogMusic(QObject *parent)
     : TwCatalog(TwShared::musicsName(), TwShared::musicsName(), TwShared::musicExtensions(),

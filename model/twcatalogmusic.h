@@ -1,6 +1,6 @@
 #pragma once
 
-#include "twcatalog.h"
+#include "model/twcatalog.h"
 
 // Audio files.
 class TwCatalogMusic : public TwCatalog {

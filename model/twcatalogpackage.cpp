@@ -1,6 +1,6 @@
-#include "twcatalogpackage.h"
+#include "model/twcatalogpackage.h"
 
-#include "twshared.h"
+#include "model/twshared.h"
 
 TwCatalogPackage::TwCatalogPackage(QObject *parent)
     : TwCatalog(TwShared::packagesName(), TwShared::packageDisplayName(),

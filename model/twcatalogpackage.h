@@ -1,6 +1,6 @@
 #pragma once
 
-#include "twcatalog.h"
+#include "model/twcatalog.h"
 
 // Executables and libraries, keyed "Packages" but shown as "Package".
 class TwCatalogPackage : public TwCatalog {

@@ -1,6 +1,6 @@
-#include "twcatalogvideo.h"
+#include "model/twcatalogvideo.h"
 
-#include "twshared.h"
+#include "model/twshared.h"
 
 TwCatalogVideo::TwCatalogVideo(QObject *parent)
     : TwCatalog(TwShared::videosName(), TwShared::videosName(), TwShared::videoExtensions(),

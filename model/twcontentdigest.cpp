@@ -1,4 +1,4 @@
-#include "twcontentdigest.h"
+#include "model/twcontentdigest.h"
 
 #include <QCryptographicHash>
 #include <QDebug>

@@ -1,4 +1,4 @@
-#include "twduplicatecandidates.h"
+#include "model/twduplicatecandidates.h"
 
 #include <algorithm>
 #include <map>
@@ -8,8 +8,8 @@
 #include <QMap>
 #include <QSet>
 
-#include "twcontentdigest.h"
-#include "twphotoitem.h"
+#include "model/twcontentdigest.h"
+#include "model/twphotoitem.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <QStringList>
 
-#include "twfileitem.h"
+#include "model/twfileitem.h"
 
 // The exact-copy sets found in one list of same-size files, read and
 // confirmed without touching any container, so that a caller can do the file

@@ -1,4 +1,4 @@
-#include "twfileitem.h"
+#include "model/twfileitem.h"
 
 #include <cmath>
 
@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QMimeDatabase>
 
-#include "twcontentdigest.h"
+#include "model/twcontentdigest.h"
 
 TwFileItem::TwFileItem(const QString &path, bool contentKey, QObject *parent)
     : QObject(parent)

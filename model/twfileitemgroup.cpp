@@ -1,4 +1,4 @@
-#include "twfileitemgroup.h"
+#include "model/twfileitemgroup.h"
 
 #include <exception>
 
@@ -11,11 +11,11 @@
 
 #include <opencv2/core.hpp>
 
-#include "twfileitem.h"
-#include "twphotoitem.h"
-#include "twpreferences.h"
-#include "twselectionpreferences.h"
-#include "twstoprequest.h"
+#include "model/twfileitem.h"
+#include "model/twphotoitem.h"
+#include "model/twstoprequest.h"
+#include "preferences/twpreferences.h"
+#include "preferences/twselectionpreferences.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QVector>
 
-#include "twgenernalpreferences.h"
+#include "preferences/twgenernalpreferences.h"
 
 class TwFileItem;
 class TwPhotoItem;

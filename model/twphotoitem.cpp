@@ -1,8 +1,8 @@
-#include "twphotoitem.h"
+#include "model/twphotoitem.h"
 
 #include <QImageReader>
 
-#include "twshared.h"
+#include "model/twshared.h"
 
 TwPhotoItem::TwPhotoItem(
     const QString &path, bool contentKey, TwGrayHistogram::Contents contents, QObject *parent)

@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
-#include "twfileitem.h"
-#include "twgrayhistogram.h"
+#include "imaging/twgrayhistogram.h"
+#include "model/twfileitem.h"
 
 // An image file: a file item that also owns the colour histogram and the
 // feature data that the similar-image grouping compares.

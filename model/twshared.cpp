@@ -1,4 +1,4 @@
-#include "twshared.h"
+#include "model/twshared.h"
 
 namespace TwShared {
 

@@ -1,4 +1,4 @@
-#include "twstoprequest.h"
+#include "model/twstoprequest.h"
 
 std::atomic_bool stopRequested { false };
 std::atomic_bool stopDeletion { false };

@@ -1,4 +1,4 @@
-#include "applocations.h"
+#include "platform/applocations.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "debugoutput.h"
+#include "platform/debugoutput.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "stayawake.h"
+#include "platform/stayawake.h"
 
 #include <vector>
 

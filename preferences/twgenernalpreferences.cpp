@@ -1,4 +1,4 @@
-#include "twgenernalpreferences.h"
+#include "preferences/twgenernalpreferences.h"
 
 #include <QDebug>
 

@@ -1,4 +1,4 @@
-#include "twignorelistpreferences.h"
+#include "preferences/twignorelistpreferences.h"
 
 #include <QDebug>
 

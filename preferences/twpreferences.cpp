@@ -1,4 +1,4 @@
-#include "twpreferences.h"
+#include "preferences/twpreferences.h"
 
 #include <atomic>
 

@@ -6,9 +6,9 @@
 #include <QObject>
 #include <QString>
 
-#include "twgenernalpreferences.h"
-#include "twignorelistpreferences.h"
-#include "twselectionpreferences.h"
+#include "preferences/twgenernalpreferences.h"
+#include "preferences/twignorelistpreferences.h"
+#include "preferences/twselectionpreferences.h"
 
 // Every user setting of the program, in three groups, kept in the file
 // "preferences.cfg". The program shares one store through instance(); tools

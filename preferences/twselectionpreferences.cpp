@@ -1,4 +1,4 @@
-#include "twselectionpreferences.h"
+#include "preferences/twselectionpreferences.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "twresources.h"
+#include "resources/twresources.h"
 
 #include <QtGlobal>
 

@@ -1,4 +1,4 @@
-#include "imagelistmodel.h"
+#include "results/imagelistmodel.h"
 
 #include <algorithm>
 
@@ -6,13 +6,13 @@
 #include <QDebug>
 #include <QFileInfo>
 
-#include "qbaseitem.h"
-#include "qgroupitem.h"
-#include "twcatalogcontainer.h"
-#include "twfileitem.h"
-#include "twfileitemgroup.h"
-#include "twphotoitem.h"
-#include "twsearchresult.h"
+#include "engine/twsearchresult.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
+#include "model/twfileitemgroup.h"
+#include "model/twphotoitem.h"
+#include "results/qbaseitem.h"
+#include "results/qgroupitem.h"
 
 namespace {
 

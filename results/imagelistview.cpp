@@ -1,4 +1,4 @@
-#include "imagelistview.h"
+#include "results/imagelistview.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -13,10 +13,10 @@
 #include <QTimer>
 #include <QtConcurrent>
 
-#include "filetypeicon.h"
-#include "imagelistmodel.h"
-#include "qbaseitem.h"
-#include "qgroupitem.h"
+#include "results/imagelistmodel.h"
+#include "results/qbaseitem.h"
+#include "results/qgroupitem.h"
+#include "widgets/filetypeicon.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QList>
 #include <QSize>
 
-#include "imageloadingtask.h"
+#include "results/imageloadingtask.h"
 
 class QBaseItem;
 class QGroupItem;

@@ -1,4 +1,4 @@
-#include "imageloadingtask.h"
+#include "results/imageloadingtask.h"
 
 #include <QFileInfo>
 #include <QImageReader>

@@ -1,4 +1,4 @@
-#include "qbaseitem.h"
+#include "results/qbaseitem.h"
 
 QBaseItem::QBaseItem(QObject *parent)
     : QObject(parent)

@@ -1,4 +1,4 @@
-#include "qgroupitem.h"
+#include "results/qgroupitem.h"
 
 QGroupItem::QGroupItem(QObject *parent)
     : QObject(parent)

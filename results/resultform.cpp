@@ -1,4 +1,4 @@
-#include "resultform.h"
+#include "results/resultform.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -30,19 +30,19 @@
 #include <QtCharts/QPieSeries>
 #include <QtCharts/QPieSlice>
 
-#include "filetypeicon.h"
-#include "flatui.h"
-#include "imagelistmodel.h"
-#include "imagelistview.h"
-#include "qbaseitem.h"
-#include "qgroupitem.h"
-#include "resultprompt.h"
-#include "twcatalogcontainer.h"
-#include "twfileitemgroup.h"
-#include "twpreferences.h"
-#include "twsearchresult.h"
-#include "twshared.h"
-#include "twstoprequest.h"
+#include "engine/twsearchresult.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitemgroup.h"
+#include "model/twshared.h"
+#include "model/twstoprequest.h"
+#include "preferences/twpreferences.h"
+#include "results/imagelistmodel.h"
+#include "results/imagelistview.h"
+#include "results/qbaseitem.h"
+#include "results/qgroupitem.h"
+#include "widgets/filetypeicon.h"
+#include "widgets/flatui.h"
+#include "widgets/resultprompt.h"
 
 using namespace QtCharts;
 

@@ -1,4 +1,4 @@
-#include "qnetworkprocess.h"
+#include "update/qnetworkprocess.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,12 +1,12 @@
-#include "clireport.h"
+#include "app/cli/clireport.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 
-#include "twcatalogcontainer.h"
-#include "twfileitem.h"
-#include "twfileitemgroup.h"
-#include "twsearchresult.h"
+#include "engine/twsearchresult.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
+#include "model/twfileitemgroup.h"
 
 QString CliReport::text(const TwSearchResult &result)
 {

@@ -1,4 +1,4 @@
-#include "clirunner.h"
+#include "app/cli/clirunner.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -10,10 +10,10 @@
 
 #include <memory>
 
-#include "clireport.h"
-#include "scanengine.h"
-#include "twpreferences.h"
-#include "twsearchresult.h"
+#include "app/cli/clireport.h"
+#include "engine/scanengine.h"
+#include "engine/twsearchresult.h"
+#include "preferences/twpreferences.h"
 
 namespace {
 

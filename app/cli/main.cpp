@@ -5,7 +5,7 @@
 
 #include <unistd.h>
 
-#include "clirunner.h"
+#include "app/cli/clirunner.h"
 
 namespace {
 

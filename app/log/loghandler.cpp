@@ -1,4 +1,4 @@
-#include "loghandler.h"
+#include "app/log/loghandler.h"
 
 #include <atomic>
 
@@ -9,10 +9,10 @@
 #include <QMutexLocker>
 #include <QStringList>
 
-#include "applocations.h"
-#include "crashhandler.h"
-#include "debugoutput.h"
-#include "logheader.h"
+#include "app/log/logheader.h"
+#include "platform/applocations.h"
+#include "platform/crashhandler.h"
+#include "platform/debugoutput.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "logheader.h"
+#include "app/log/logheader.h"
 
 QString logHtmlHeader()
 {

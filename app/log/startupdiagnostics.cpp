@@ -1,11 +1,11 @@
-#include "startupdiagnostics.h"
+#include "app/log/startupdiagnostics.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QSysInfo>
 
-#include "applocations.h"
-#include "stayawake.h"
+#include "platform/applocations.h"
+#include "platform/stayawake.h"
 
 namespace {
 

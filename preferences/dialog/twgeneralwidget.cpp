@@ -1,4 +1,4 @@
-#include "twgeneralwidget.h"
+#include "preferences/dialog/twgeneralwidget.h"
 
 #include <QButtonGroup>
 #include <QDebug>

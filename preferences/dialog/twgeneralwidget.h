@@ -1,7 +1,7 @@
 #pragma once
 
-#include "twgenernalpreferences.h"
-#include "twpreferencespage.h"
+#include "preferences/dialog/twpreferencespage.h"
+#include "preferences/twgenernalpreferences.h"
 
 class QButtonGroup;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "twignorelistwidget.h"
+#include "preferences/dialog/twignorelistwidget.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -12,7 +12,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "twunfocuseditemdelegate.h"
+#include "widgets/twunfocuseditemdelegate.h"
 
 TwIgnoreListWidget::TwIgnoreListWidget(QWidget *parent)
     : TwPreferencesPage(parent)

@@ -4,8 +4,8 @@
 
 #include <QStringList>
 
-#include "twignorelistpreferences.h"
-#include "twpreferencespage.h"
+#include "preferences/dialog/twpreferencespage.h"
+#include "preferences/twignorelistpreferences.h"
 
 class QCheckBox;
 class QListWidget;

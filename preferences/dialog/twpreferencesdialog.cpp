@@ -1,4 +1,4 @@
-#include "twpreferencesdialog.h"
+#include "preferences/dialog/twpreferencesdialog.h"
 
 #include <QFont>
 #include <QHBoxLayout>
@@ -6,10 +6,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "twgeneralwidget.h"
-#include "twignorelistwidget.h"
-#include "twpreferences.h"
-#include "twselectionwidget.h"
+#include "preferences/dialog/twgeneralwidget.h"
+#include "preferences/dialog/twignorelistwidget.h"
+#include "preferences/dialog/twselectionwidget.h"
+#include "preferences/twpreferences.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "twpreferencespage.h"
+#include "preferences/dialog/twpreferencespage.h"
 
 class QPushButton;
 class QTabWidget;

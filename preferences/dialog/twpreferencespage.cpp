@@ -1,4 +1,4 @@
-#include "twpreferencespage.h"
+#include "preferences/dialog/twpreferencespage.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "flatui.h"
+#include "widgets/flatui.h"
 
 namespace {
 

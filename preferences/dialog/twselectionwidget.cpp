@@ -1,4 +1,4 @@
-#include "twselectionwidget.h"
+#include "preferences/dialog/twselectionwidget.h"
 
 #include <algorithm>
 #include <utility>
@@ -14,7 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "twunfocuseditemdelegate.h"
+#include "widgets/twunfocuseditemdelegate.h"
 
 TwSelectionWidget::TwSelectionWidget(QWidget *parent)
     : TwPreferencesPage(parent)

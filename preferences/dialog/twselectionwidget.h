@@ -1,7 +1,7 @@
 #pragma once
 
-#include "twpreferencespage.h"
-#include "twselectionpreferences.h"
+#include "preferences/dialog/twpreferencespage.h"
+#include "preferences/twselectionpreferences.h"
 
 class QButtonGroup;
 class QLabel;

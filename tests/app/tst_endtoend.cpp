@@ -29,21 +29,21 @@
 #include <QTest>
 #include <QTimer>
 
-#include "applocations.h"
-#include "cannedhttpserver.h"
-#include "imagelistmodel.h"
-#include "mainwindow.h"
-#include "qabout.h"
-#include "qnetworkprocess.h"
-#include "twpreferencesdialog.h"
-#include "resultform.h"
-#include "temptree.h"
-#include "twcatalogcontainer.h"
-#include "twfileitem.h"
-#include "twfileitemgroup.h"
-#include "twpreferences.h"
-#include "twresources.h"
-#include "twsearchresult.h"
+#include "app/mainwindow.h"
+#include "app/qabout.h"
+#include "engine/twsearchresult.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
+#include "model/twfileitemgroup.h"
+#include "platform/applocations.h"
+#include "preferences/dialog/twpreferencesdialog.h"
+#include "preferences/twpreferences.h"
+#include "resources/twresources.h"
+#include "results/imagelistmodel.h"
+#include "results/resultform.h"
+#include "tests/support/cannedhttpserver.h"
+#include "tests/support/temptree.h"
+#include "update/qnetworkprocess.h"
 
 namespace {
 

@@ -16,18 +16,18 @@
 
 #include <memory>
 
-#include "clistviewdelegate.h"
-#include "mainwindow.h"
-#include "qabout.h"
-#include "qscanresult.h"
-#include "resultform.h"
-#include "scanengine.h"
-#include "temptree.h"
-#include "twignorelistpreferences.h"
-#include "twpreferences.h"
-#include "twpreferencesdialog.h"
-#include "twresources.h"
-#include "twsearchresult.h"
+#include "app/mainwindow.h"
+#include "app/qabout.h"
+#include "engine/qscanresult.h"
+#include "engine/scanengine.h"
+#include "engine/twsearchresult.h"
+#include "preferences/dialog/twpreferencesdialog.h"
+#include "preferences/twignorelistpreferences.h"
+#include "preferences/twpreferences.h"
+#include "resources/twresources.h"
+#include "results/resultform.h"
+#include "tests/support/temptree.h"
+#include "widgets/clistviewdelegate.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <QTest>
 #include <QUrl>
 
-#include "qabout.h"
-#include "twresources.h"
+#include "app/qabout.h"
+#include "resources/twresources.h"
 
 // Stands in for the browser: QDesktopServices hands it every web address.
 class UrlCatcher : public QObject {

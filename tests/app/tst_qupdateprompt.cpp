@@ -15,9 +15,9 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "cannedhttpserver.h"
-#include "qnetworkprocess.h"
-#include "qupdateprompt.h"
+#include "app/qupdateprompt.h"
+#include "tests/support/cannedhttpserver.h"
+#include "update/qnetworkprocess.h"
 
 class UrlCatcher : public QObject {
     Q_OBJECT

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "twpreferences.h"
+#include "preferences/twpreferences.h"
 
 // Points the shared preferences at a file in a temporary folder before their
 // first use, so no test ever reads or writes the user's settings, and puts

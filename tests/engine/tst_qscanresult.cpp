@@ -1,8 +1,8 @@
 #include <QtConcurrent>
 #include <QtTest>
 
-#include "enginetestsupport.h"
-#include "qscanresult.h"
+#include "engine/qscanresult.h"
+#include "tests/engine/enginetestsupport.h"
 
 class TestQScanResult : public QObject {
     Q_OBJECT

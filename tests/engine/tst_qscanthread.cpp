@@ -4,11 +4,11 @@
 
 #include <unistd.h>
 
-#include "enginetestsupport.h"
-#include "qscanresult.h"
-#include "qscanthread.h"
-#include "temptree.h"
-#include "twstoprequest.h"
+#include "engine/qscanresult.h"
+#include "engine/qscanthread.h"
+#include "model/twstoprequest.h"
+#include "tests/engine/enginetestsupport.h"
+#include "tests/support/temptree.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "enginetestsupport.h"
-#include "qscanresult.h"
-#include "qsearchthread.h"
-#include "scanengine.h"
-#include "temptree.h"
-#include "twsearchresult.h"
-#include "twstoprequest.h"
+#include "engine/qscanresult.h"
+#include "engine/qsearchthread.h"
+#include "engine/scanengine.h"
+#include "engine/twsearchresult.h"
+#include "model/twstoprequest.h"
+#include "tests/engine/enginetestsupport.h"
+#include "tests/support/temptree.h"
 
 class TestQSearchThread : public QObject {
     Q_OBJECT

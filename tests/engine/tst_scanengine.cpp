@@ -7,18 +7,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "enginetestsupport.h"
-#include "processthread.h"
-#include "qscanresult.h"
-#include "scanengine.h"
-#include "temptree.h"
-#include "twcatalog.h"
-#include "twcatalogcontainer.h"
-#include "twfileitem.h"
-#include "twfileitemgroup.h"
-#include "twphotoitem.h"
-#include "twsearchresult.h"
-#include "twstoprequest.h"
+#include "engine/processthread.h"
+#include "engine/qscanresult.h"
+#include "engine/scanengine.h"
+#include "engine/twsearchresult.h"
+#include "model/twcatalog.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
+#include "model/twfileitemgroup.h"
+#include "model/twphotoitem.h"
+#include "model/twstoprequest.h"
+#include "tests/engine/enginetestsupport.h"
+#include "tests/support/temptree.h"
 
 namespace {
 

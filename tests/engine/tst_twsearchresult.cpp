@@ -2,13 +2,13 @@
 #include <QtConcurrent>
 #include <QtTest>
 
-#include "enginetestsupport.h"
-#include "temptree.h"
-#include "twcatalogcontainer.h"
-#include "twfileitem.h"
-#include "twfileitemgroup.h"
-#include "twphotoitem.h"
-#include "twsearchresult.h"
+#include "engine/twsearchresult.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
+#include "model/twfileitemgroup.h"
+#include "model/twphotoitem.h"
+#include "tests/engine/enginetestsupport.h"
+#include "tests/support/temptree.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "temptree.h"
-#include "testimages.h"
-#include "twgrayhistogram.h"
-#include "twimagedecoder.h"
-#include "twpreferences.h"
+#include "imaging/twgrayhistogram.h"
+#include "imaging/twimagedecoder.h"
+#include "preferences/twpreferences.h"
+#include "tests/imaging/testimages.h"
+#include "tests/support/temptree.h"
 
 Q_DECLARE_METATYPE(cv::Mat)
 

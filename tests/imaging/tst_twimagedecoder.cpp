@@ -3,9 +3,9 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "temptree.h"
-#include "testimages.h"
-#include "twimagedecoder.h"
+#include "imaging/twimagedecoder.h"
+#include "tests/imaging/testimages.h"
+#include "tests/support/temptree.h"
 
 Q_DECLARE_METATYPE(cv::Size)
 

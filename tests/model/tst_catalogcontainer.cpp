@@ -7,15 +7,15 @@
 #include <thread>
 #include <vector>
 
-#include "temptree.h"
-#include "testdata.h"
-#include "twcatalog.h"
-#include "twcatalogcontainer.h"
-#include "twfileitem.h"
-#include "twfileitemgroup.h"
-#include "twphotoitem.h"
-#include "twpreferences.h"
-#include "twshared.h"
+#include "model/twcatalog.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
+#include "model/twfileitemgroup.h"
+#include "model/twphotoitem.h"
+#include "model/twshared.h"
+#include "preferences/twpreferences.h"
+#include "tests/support/temptree.h"
+#include "tests/support/testdata.h"
 
 namespace {
 

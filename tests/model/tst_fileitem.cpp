@@ -4,11 +4,11 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-#include "temptree.h"
-#include "testdata.h"
-#include "twfileitem.h"
-#include "twphotoitem.h"
-#include "twpreferences.h"
+#include "model/twfileitem.h"
+#include "model/twphotoitem.h"
+#include "preferences/twpreferences.h"
+#include "tests/support/temptree.h"
+#include "tests/support/testdata.h"
 
 namespace {
 

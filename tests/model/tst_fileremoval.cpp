@@ -5,11 +5,11 @@
 
 #include <memory>
 
-#include "temptree.h"
-#include "twfileitem.h"
-#include "twfileitemgroup.h"
-#include "twpreferences.h"
-#include "twstoprequest.h"
+#include "model/twfileitem.h"
+#include "model/twfileitemgroup.h"
+#include "model/twstoprequest.h"
+#include "preferences/twpreferences.h"
+#include "tests/support/temptree.h"
 
 // Stands in for the results window: counts the progress signals and cancels
 // the run after a given number of them, as the progress dialog's Cancel does.

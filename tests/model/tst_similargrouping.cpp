@@ -6,13 +6,13 @@
 
 #include <memory>
 
-#include "temptree.h"
-#include "twcatalog.h"
-#include "twcatalogcontainer.h"
-#include "twfileitemgroup.h"
-#include "twphotoitem.h"
-#include "twpreferences.h"
-#include "twstoprequest.h"
+#include "model/twcatalog.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitemgroup.h"
+#include "model/twphotoitem.h"
+#include "model/twstoprequest.h"
+#include "preferences/twpreferences.h"
+#include "tests/support/temptree.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include <memory>
 
-#include "temptree.h"
-#include "twfileitem.h"
-#include "twfileitemgroup.h"
-#include "twphotoitem.h"
-#include "twpreferences.h"
+#include "model/twfileitem.h"
+#include "model/twfileitemgroup.h"
+#include "model/twphotoitem.h"
+#include "preferences/twpreferences.h"
+#include "tests/support/temptree.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
-#include "applocations.h"
-#include "temptree.h"
+#include "platform/applocations.h"
+#include "tests/support/temptree.h"
 
 class TestAppLocations : public QObject {
     Q_OBJECT

@@ -13,8 +13,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "crashhandler.h"
-#include "temptree.h"
+#include "platform/crashhandler.h"
+#include "tests/support/temptree.h"
 
 // The test program doubles as the crashing child: run with "--crash-child
 // <fault> [marker file]" it installs the handler and fails on purpose.

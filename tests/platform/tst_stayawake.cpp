@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QThread>
 
-#include "stayawake.h"
+#include "platform/stayawake.h"
 
 // Stand-ins for the desktop's screen saver and logind on a private bus; they
 // run on their own thread because the request blocks the test's thread.

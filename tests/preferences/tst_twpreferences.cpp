@@ -11,7 +11,7 @@
 
 #include "platform/applocations.h"
 #include "preferences/twpreferences.h"
-#include "temptree.h"
+#include "tests/support/temptree.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 
 #include <memory>
 
-#include "scanengine.h"
-#include "temptree.h"
-#include "twpreferences.h"
-#include "twsearchresult.h"
+#include "engine/scanengine.h"
+#include "engine/twsearchresult.h"
+#include "preferences/twpreferences.h"
+#include "tests/support/temptree.h"
 
 namespace ResultFixture {
 

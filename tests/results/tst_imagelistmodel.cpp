@@ -2,14 +2,14 @@
 #include <QFileInfo>
 #include <QtTest>
 
-#include "imagelistmodel.h"
-#include "qbaseitem.h"
-#include "qgroupitem.h"
-#include "resultfixture.h"
-#include "twcatalogcontainer.h"
-#include "twfileitem.h"
-#include "twfileitemgroup.h"
-#include "twsearchresult.h"
+#include "engine/twsearchresult.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
+#include "model/twfileitemgroup.h"
+#include "results/imagelistmodel.h"
+#include "results/qbaseitem.h"
+#include "results/qgroupitem.h"
+#include "tests/results/resultfixture.h"
 
 class TestImageListModel : public QObject {
     Q_OBJECT

@@ -3,11 +3,11 @@
 #include <QStandardItemModel>
 #include <QtTest>
 
-#include "imagelistview.h"
-#include "imageloadingtask.h"
-#include "qbaseitem.h"
-#include "resultfixture.h"
-#include "twresources.h"
+#include "resources/twresources.h"
+#include "results/imagelistview.h"
+#include "results/imageloadingtask.h"
+#include "results/qbaseitem.h"
+#include "tests/results/resultfixture.h"
 
 namespace {
 

@@ -16,15 +16,15 @@
 #include <QtCharts/QPieSlice>
 #include <QtTest>
 
-#include "imagelistmodel.h"
-#include "imagelistview.h"
-#include "qbaseitem.h"
-#include "qgroupitem.h"
-#include "resultfixture.h"
-#include "resultform.h"
-#include "resultprompt.h"
-#include "twcatalogcontainer.h"
-#include "twresources.h"
+#include "model/twcatalogcontainer.h"
+#include "resources/twresources.h"
+#include "results/imagelistmodel.h"
+#include "results/imagelistview.h"
+#include "results/qbaseitem.h"
+#include "results/qgroupitem.h"
+#include "results/resultform.h"
+#include "tests/results/resultfixture.h"
+#include "widgets/resultprompt.h"
 
 using namespace QtCharts;
 

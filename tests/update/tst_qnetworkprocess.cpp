@@ -19,8 +19,8 @@
 #include <QUrlQuery>
 #include <QUuid>
 
-#include "cannedhttpserver.h"
-#include "qnetworkprocess.h"
+#include "tests/support/cannedhttpserver.h"
+#include "update/qnetworkprocess.h"
 
 namespace {
 

@@ -3,13 +3,13 @@
 #include <QTabWidget>
 #include <QWidget>
 
-#include "qabout.h"
-#include "screenshotcontext.h"
-#include "screenshotregistry.h"
-#include "twignorelistpreferences.h"
-#include "twpreferences.h"
-#include "twpreferencesdialog.h"
-#include "twselectionpreferences.h"
+#include "app/qabout.h"
+#include "preferences/dialog/twpreferencesdialog.h"
+#include "preferences/twignorelistpreferences.h"
+#include "preferences/twpreferences.h"
+#include "preferences/twselectionpreferences.h"
+#include "tools/screenshots/screenshotcontext.h"
+#include "tools/screenshots/screenshotregistry.h"
 
 namespace {
 

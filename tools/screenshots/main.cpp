@@ -9,11 +9,11 @@
 #include <QTextStream>
 #include <QWidget>
 
-#include "mainwindow.h"
-#include "screenshotcontext.h"
-#include "screenshotregistry.h"
-#include "twpreferences.h"
-#include "twresources.h"
+#include "app/mainwindow.h"
+#include "preferences/twpreferences.h"
+#include "resources/twresources.h"
+#include "tools/screenshots/screenshotcontext.h"
+#include "tools/screenshots/screenshotregistry.h"
 
 int main(int argc, char *argv[])
 {

@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "mainwindow.h"
-#include "resultform.h"
-#include "scanengine.h"
-#include "screenshotcontext.h"
-#include "screenshotregistry.h"
+#include "app/mainwindow.h"
+#include "engine/scanengine.h"
+#include "results/resultform.h"
+#include "tools/screenshots/screenshotcontext.h"
+#include "tools/screenshots/screenshotregistry.h"
 
 namespace {
 

@@ -11,14 +11,14 @@
 #include <QSlider>
 #include <QTableView>
 
-#include "imagelistmodel.h"
-#include "imagelistview.h"
-#include "resultform.h"
-#include "scanengine.h"
-#include "screenshotcontext.h"
-#include "screenshotregistry.h"
-#include "twpreferences.h"
-#include "twsearchresult.h"
+#include "engine/scanengine.h"
+#include "engine/twsearchresult.h"
+#include "preferences/twpreferences.h"
+#include "results/imagelistmodel.h"
+#include "results/imagelistview.h"
+#include "results/resultform.h"
+#include "tools/screenshots/screenshotcontext.h"
+#include "tools/screenshots/screenshotregistry.h"
 
 namespace {
 

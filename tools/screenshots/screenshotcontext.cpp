@@ -1,4 +1,4 @@
-#include "screenshotcontext.h"
+#include "tools/screenshots/screenshotcontext.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,4 +1,4 @@
-#include "screenshotregistry.h"
+#include "tools/screenshots/screenshotregistry.h"
 
 namespace {
 std::vector<ScreenshotRegistry::Entry> &registry()

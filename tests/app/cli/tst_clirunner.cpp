@@ -7,9 +7,9 @@
 
 #include <unistd.h>
 
-#include "../../engine/enginetestsupport.h"
-#include "clirunner.h"
-#include "temptree.h"
+#include "app/cli/clirunner.h"
+#include "tests/engine/enginetestsupport.h"
+#include "tests/support/temptree.h"
 
 namespace {
 

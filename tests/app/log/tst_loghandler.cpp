@@ -9,12 +9,12 @@
 #include <QTemporaryFile>
 #include <QTest>
 
-#include "applocations.h"
-#include "debugoutput.h"
-#include "loghandler.h"
-#include "logheader.h"
-#include "startupdiagnostics.h"
-#include "temptree.h"
+#include "app/log/loghandler.h"
+#include "app/log/logheader.h"
+#include "app/log/startupdiagnostics.h"
+#include "platform/applocations.h"
+#include "platform/debugoutput.h"
+#include "tests/support/temptree.h"
 
 namespace {
 

@@ -21,9 +21,9 @@
 #include "preferences/dialog/twignorelistwidget.h"
 #include "preferences/dialog/twpreferencesdialog.h"
 #include "preferences/dialog/twselectionwidget.h"
-#include "preferences/dialog/twunfocuseditemdelegate.h"
 #include "preferences/twpreferences.h"
-#include "twresources.h"
+#include "resources/twresources.h"
+#include "widgets/twunfocuseditemdelegate.h"
 
 // Drives one dialog against a store bound to a temporary file; messages and
 // pickers are answered by the test.

@@ -1,4 +1,4 @@
-#include "resultprompt.h"
+#include "widgets/resultprompt.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "twunfocuseditemdelegate.h"
+#include "widgets/twunfocuseditemdelegate.h"
 
 TwUnfocusedItemDelegate::TwUnfocusedItemDelegate(QObject *parent)
     : QStyledItemDelegate(parent)

@@ -1,4 +1,4 @@
-#include "crotatelabel.h"
+#include "widgets/crotatelabel.h"
 
 #include <QPainter>
 #include <QPixmap>

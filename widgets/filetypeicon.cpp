@@ -1,4 +1,4 @@
-#include "filetypeicon.h"
+#include "widgets/filetypeicon.h"
 
 #include <QFileIconProvider>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "flatui.h"
+#include "widgets/flatui.h"
 
 #include <atomic>
 

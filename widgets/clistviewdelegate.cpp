@@ -1,4 +1,4 @@
-#include "clistviewdelegate.h"
+#include "widgets/clistviewdelegate.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -4,7 +4,7 @@
 #include <QSlider>
 #include <QtTest>
 
-#include "flatui.h"
+#include "widgets/flatui.h"
 
 class TestFlatUI : public QObject {
     Q_OBJECT

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "crotatelabel.h"
+#include "widgets/crotatelabel.h"
 
 // A picture whose rotation is visible: one red quarter in the top-left corner.
 static QPixmap markedPicture(int size)

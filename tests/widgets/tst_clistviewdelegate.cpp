@@ -4,8 +4,8 @@
 #include <QStandardItemModel>
 #include <QtTest>
 
-#include "clistviewdelegate.h"
-#include "twresources.h"
+#include "resources/twresources.h"
+#include "widgets/clistviewdelegate.h"
 
 class TestCListViewDelegate : public QObject {
     Q_OBJECT
