@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include "platform/product.h"
+
 namespace {
 
 QMutex overrideMutex;
@@ -18,7 +20,8 @@ QString folderOverride;
 // answer does not change once the application names are set.
 QString userFolder(QStandardPaths::StandardLocation base)
 {
-    return QStandardPaths::writableLocation(base) + QStringLiteral("/Orvane/Orvane Twinscan");
+    return QStandardPaths::writableLocation(base) + QLatin1Char('/')
+        + QLatin1String(Product::Organisation) + QLatin1Char('/') + QLatin1String(Product::Name);
 }
 
 } // namespace

@@ -14,9 +14,10 @@
 #include <qt_windows.h>
 #endif
 
+#include "platform/product.h"
+
 namespace {
 
-const char kApplication[] = "Twinscan";
 const char kReason[] = "Scanning folders for duplicate files";
 // A hung bus must not hold up the start of the program.
 const int kCallTimeoutMs = 3000;
@@ -45,7 +46,7 @@ bool inhibitScreenSaver(const QDBusConnection &session)
         return false;
     QDBusMessage call = QDBusMessage::createMethodCall(service,
         QStringLiteral("/org/freedesktop/ScreenSaver"), service, QStringLiteral("Inhibit"));
-    call << QString::fromLatin1(kApplication) << QString::fromLatin1(kReason);
+    call << QString::fromLatin1(Product::ShortName) << QString::fromLatin1(kReason);
     const QDBusReply<uint> cookie = session.call(call, QDBus::Block, kCallTimeoutMs);
     if (!cookie.isValid()) {
         qDebug() << Q_FUNC_INFO << cookie.error().message();
@@ -64,7 +65,7 @@ bool inhibitSleep(const QDBusConnection &system)
     QDBusMessage call
         = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/login1"),
             QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
-    call << QStringLiteral("sleep:idle") << QString::fromLatin1(kApplication)
+    call << QStringLiteral("sleep:idle") << QString::fromLatin1(Product::ShortName)
          << QString::fromLatin1(kReason) << QStringLiteral("block");
     const QDBusReply<QDBusUnixFileDescriptor> fd = system.call(call, QDBus::Block, kCallTimeoutMs);
     if (!fd.isValid() || !fd.value().isValid()) {

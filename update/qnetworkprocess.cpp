@@ -13,6 +13,8 @@
 #include <QUuid>
 #include <QVersionNumber>
 
+#include "platform/product.h"
+
 namespace {
 const char *const KeyDeviceId = "device_id";
 const char *const KeyRunTimes = "run_times";
@@ -37,10 +39,10 @@ QNetWorkProcess::QNetWorkProcess(QObject *parent)
     qDebug() << "OpenSSL support:" << QSslSocket::supportsSsl();
 
     m_manager = new QNetworkAccessManager(this);
-    QCoreApplication::setOrganizationName(QString::fromLatin1(OrganizationName));
-    QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationName));
+    QCoreApplication::setOrganizationName(QString::fromLatin1(Product::Organisation));
+    QCoreApplication::setApplicationName(QString::fromLatin1(Product::Name));
     m_settings = new QSettings(QSettings::NativeFormat, QSettings::UserScope,
-        QString::fromLatin1(OrganizationName), QString::fromLatin1(ApplicationName), this);
+        QString::fromLatin1(Product::Organisation), QString::fromLatin1(Product::Name), this);
 
     if (!m_settings->contains(KeyDeviceId) || m_settings->value(KeyDeviceId).toString().isEmpty()) {
         device_id = get_device_id();
@@ -152,7 +154,7 @@ QString QNetWorkProcess::updateQuestion(const QString &offeredVersion)
 {
     return QStringLiteral("A new version of %1 is available! \r\n%1 %2 is now available---you "
                           "have %3. Would you like to download it now?")
-        .arg(QString::fromLatin1(ProductTitle), offeredVersion, QStringLiteral(TW_VERSION));
+        .arg(QString::fromLatin1(Product::Name), offeredVersion, QStringLiteral(TW_VERSION));
 }
 
 void QNetWorkProcess::handleUpdateReply(const QString &body)

@@ -25,9 +25,6 @@ public:
     using Asker = std::function<UpdateAnswer(const QString &title, const QString &text)>;
     using UrlOpener = std::function<bool(const QUrl &url)>;
 
-    static constexpr const char *OrganizationName = "Orvane";
-    static constexpr const char *ApplicationName = "Orvane Twinscan";
-    static constexpr const char *ProductTitle = "Orvane Twinscan";
     static constexpr const char *ProductId = "72";
     static constexpr const char *DefaultBaseUrl = "https://update.orvane.com";
     static constexpr const char *UpdatePath = "/API/update_information/";

@@ -19,6 +19,7 @@
 #include <QUrlQuery>
 #include <QUuid>
 
+#include "platform/product.h"
 #include "tests/support/cannedhttpserver.h"
 #include "update/qnetworkprocess.h"
 
@@ -117,8 +118,8 @@ void TestNetWorkProcess::cleanup()
 QSettings *TestNetWorkProcess::store()
 {
     return new QSettings(QSettings::NativeFormat, QSettings::UserScope,
-        QString::fromLatin1(QNetWorkProcess::OrganizationName),
-        QString::fromLatin1(QNetWorkProcess::ApplicationName));
+        QString::fromLatin1(Product::Organisation),
+        QString::fromLatin1(Product::Name));
 }
 
 std::unique_ptr<ExposedProcess> TestNetWorkProcess::startedClient()
