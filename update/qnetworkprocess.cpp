@@ -237,13 +237,16 @@ void QNetWorkProcess::finishedConnected(QNetworkReply *reply)
     PendingReply pending = m_bodies.take(reply);
     if (!pending.dropped && reply->error() == QNetworkReply::NoError) {
         pending.body += reply->read(MaximumReplySize + 1 - pending.body.size());
-        pending.dropped = pending.body.size() > MaximumReplySize;
+        if (pending.body.size() > MaximumReplySize) {
+            qWarning() << Q_FUNC_INFO << path << "exceeds the size limit - reply dropped";
+            pending.dropped = true;
+        }
     }
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 
     if (pending.dropped) {
         qWarning() << Q_FUNC_INFO << "get return data is failed!"
-                   << "the reply was dropped unread";
+                   << "the reply was dropped";
     } else if (reply->error() != QNetworkReply::NoError) {
         // The error text quotes the server's status line.
         qWarning() << Q_FUNC_INFO << "get return data is failed!" << forLog(reply->errorString());
