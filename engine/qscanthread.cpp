@@ -5,35 +5,21 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <limits>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include "engine/qscanresult.h"
-#include "model/twstoprequest.h"
-#include "preferences/twignorelistpreferences.h"
-#include "preferences/twpreferences.h"
+#include "model/canceltoken.h"
 
-namespace {
-
-// Bytes of a KiB/MiB count, saturating instead of overflowing on absurd settings.
-qint64 scaledBytes(qint64 count, qint64 unit)
-{
-    if (count > std::numeric_limits<qint64>::max() / unit)
-        return std::numeric_limits<qint64>::max();
-    if (count < std::numeric_limits<qint64>::min() / unit)
-        return std::numeric_limits<qint64>::min();
-    return count * unit;
-}
-
-} // namespace
-
-QScanThread::QScanThread(const QString &path, QScanResult *result, QObject *parent)
+QScanThread::QScanThread(const QString &path, QScanResult *result, const ScanSettings &settings,
+    std::shared_ptr<CancelToken> cancel, QObject *parent)
     : QObject(parent)
     , path(path)
     , result(result)
+    , m_settings(settings)
+    , m_cancel(std::move(cancel))
 {
 }
 
@@ -44,28 +30,12 @@ void QScanThread::run()
 
 void QScanThread::stopThread()
 {
-    stopFlag = true;
+    m_cancel->cancel();
 }
 
 bool QScanThread::stopping() const
 {
-    return stopFlag.load() || stopRequested.load();
-}
-
-QScanThread::Rules QScanThread::currentRules()
-{
-    Rules rules;
-    TwPreferences *preferences = TwPreferences::instance();
-    const TwIgnoreListPreferences *ignore = preferences->ignoreList();
-    rules.ignoreSystemHidden = ignore->ignoreSystemHidden();
-    rules.ignorePaths = ignore->ignorePaths();
-    // Typed by hand as a comma-separated list, so blanks around entries are common.
-    for (const QString &extension : ignore->ignoreExtensions())
-        rules.ignoreExtensions.append(extension.simplified());
-    const TwGenernalPreferences *general = preferences->general();
-    rules.minimumBytes = scaledBytes(general->minimumFileSize(), 1024);
-    rules.maximumBytes = scaledBytes(general->maximumFileSize(), 1048576);
-    return rules;
+    return m_cancel->isCancelled();
 }
 
 QString QScanThread::suffixOf(const QString &fileName)
@@ -76,7 +46,7 @@ QString QScanThread::suffixOf(const QString &fileName)
 
 void QScanThread::doWork()
 {
-    const Rules rules = currentRules();
+    const ScanSettings &rules = m_settings;
 
     // A folder reached a second time (through a link, or listed twice by
     // different names) is not listed again, so links never loop.
@@ -147,5 +117,5 @@ void QScanThread::doWork()
         emit addItemFile(result->fileCount(), absolute);
     }
     ::closedir(dir);
-    emit finished(stopFlag.load() || stopRequested.load());
+    emit finished(stopping());
 }
