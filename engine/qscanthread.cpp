@@ -46,8 +46,6 @@ QString QScanThread::suffixOf(const QString &fileName)
 
 void QScanThread::doWork()
 {
-    const ScanSettings &rules = m_settings;
-
     // A folder reached a second time (through a link, or listed twice by
     // different names) is not listed again, so links never loop.
     const QString canonical = QFileInfo(path).canonicalFilePath();
@@ -82,16 +80,16 @@ void QScanThread::doWork()
     const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
     // Zero-byte files are all alike and never worth offering as copies,
     // whatever the setting says.
-    const qint64 lowerBound = qMax<qint64>(rules.minimumBytes, 0);
+    const qint64 lowerBound = qMax<qint64>(m_settings.minimumBytes, 0);
 
     for (const Entry &entry : qAsConst(entries)) {
         const QString &name = entry.name;
         if (stopping())
             break;
-        if (rules.ignoreSystemHidden && name.startsWith(QLatin1Char('.')))
+        if (m_settings.ignoreSystemHidden && name.startsWith(QLatin1Char('.')))
             continue;
         const QString absolute = prefix + name;
-        if (rules.ignorePaths.contains(absolute))
+        if (m_settings.ignorePaths.contains(absolute))
             continue;
         // Links are followed, as the entry's target is what gets compared.
         struct stat info;
@@ -100,14 +98,14 @@ void QScanThread::doWork()
             emit addNewThread(absolute);
             continue;
         }
-        if (rules.ignoreExtensions.contains(suffixOf(name)))
+        if (m_settings.ignoreExtensions.contains(suffixOf(name)))
             continue;
         // Only regular files are collected: reading a pipe or a device would
         // block or never end, and a dangling link has no size.
         if (!known || !S_ISREG(info.st_mode))
             continue;
         const qint64 size = info.st_size;
-        if (size <= lowerBound || size >= rules.maximumBytes)
+        if (size <= lowerBound || size >= m_settings.maximumBytes)
             continue;
         QScanResult::FileId id;
         id.device = quint64(info.st_dev);

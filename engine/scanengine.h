@@ -53,8 +53,6 @@ public:
     bool isRunning() const;
     Phase phase() const;
     QStringList scannedFolders() const;
-    /** The settings of the running or last scan. */
-    const ScanSettings &scanSettings() const { return m_settings; }
     /** The pool every task of this engine's scans runs on (at most eight threads). */
     QThreadPool *threadPool() const { return m_pool.get(); }
 
