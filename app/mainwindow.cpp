@@ -186,7 +186,6 @@ MainWindow::MainWindow(QWidget *parent)
     connect(engine, &ScanEngine::processStart, this, &MainWindow::processStart);
     connect(engine, &ScanEngine::processEnd, this, &MainWindow::processEnd);
     connect(engine, &ScanEngine::scanEnded, this, &MainWindow::onScanEnded);
-    connect(this, &MainWindow::stopTask, engine, &ScanEngine::stopTask);
 
     buildSystemMenu();
 
@@ -628,7 +627,9 @@ void MainWindow::on_btn_scan_clicked()
         scanStartTime = QTime::currentTime();
         if (m_folderList.isEmpty())
             return;
-        if (!m_engine->BeginScanCatalogue(m_folderList)) {
+        // The scan keeps this copy: preferences changed meanwhile count from the next scan.
+        if (!m_engine->BeginScanCatalogue(
+                m_folderList, ScanSettings::fromPreferences(*TwPreferences::instance()))) {
             qWarning() << Q_FUNC_INFO << "the scan did not start";
             return;
         }

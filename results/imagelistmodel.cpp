@@ -11,6 +11,7 @@
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
 #include "model/twphotoitem.h"
+#include "preferences/twpreferences.h"
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
 
@@ -380,7 +381,9 @@ int ImageListModel::applySelection(const QString &groupName, int action)
         group->selectBy(TwFileItemGroup::byNameLength, scope, true);
         break;
     case 2:
-        group->selectBy(TwFileItemGroup::byPriority, scope, true);
+        group->selectBy(
+            TwFileItemGroup::byPriority(TwPreferences::instance()->selection()->priorities()),
+            scope, true);
         break;
     case 3:
         group->selectBy(TwFileItemGroup::byCreatedTime, scope, true);

@@ -34,7 +34,6 @@
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitemgroup.h"
 #include "model/twshared.h"
-#include "model/twstoprequest.h"
 #include "preferences/twpreferences.h"
 #include "results/imagelistmodel.h"
 #include "results/imagelistview.h"
@@ -1071,7 +1070,6 @@ void ResultForm::on_btn_delete_clicked()
     if (count <= 0)
         return;
 
-    stopDeletion = false;
     m_deletedCount = 0;
     auto *dialog = new QProgressDialog(this);
     m_progress = dialog;
@@ -1092,7 +1090,12 @@ void ResultForm::on_btn_delete_clicked()
     dialog->setStyleSheet(QStringLiteral("QProgressBar{text-align:center;margin-bottom:5px;}"));
     dialog->setMaximumSize(350, dialog->height() + 10);
 
-    m_result->removeCheckedItems(this);
+    const TwGenernalPreferences *general = TwPreferences::instance()->general();
+    m_result->removeCheckedItems(
+        general->removalMethod(), general->moveToFolderPath(), [this](int) {
+            onItemFileDeleted(0);
+            return !(m_progress && m_progress->wasCanceled());
+        });
 
     reloadGroups();
     updateStatus(true);
@@ -1105,8 +1108,6 @@ void ResultForm::onItemFileDeleted(int)
         return;
     m_progress->setValue(m_deletedCount);
     emit deleteProgressed(m_deletedCount);
-    if (m_progress && m_progress->wasCanceled())
-        stopDeletion = true;
 }
 
 void ResultForm::onItemDeletedComplated()
