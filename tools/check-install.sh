@@ -161,9 +161,10 @@ fi
 
 # Started once offscreen until its log appears. Even when the staged folder
 # can be written (root), an installed program writes only below HOME. The
-# update check goes to a closed local port, not to the real service.
+# update check is off, and would go to a closed local port, not the real service.
 mkdir -p "$home/.config/Orvane"
-printf '[General]\nupdate_base_url=http://127.0.0.1:9\nrun_times=1\n' >"$home/.config/Orvane/Orvane Twinscan.conf"
+printf '[General]\ncheck_updates_at_start=false\nupdate_base_url=http://127.0.0.1:9\nrun_times=1\n' \
+    >"$home/.config/Orvane/Orvane Twinscan.conf"
 user_log="$home/.local/share/Orvane/Orvane Twinscan/Log"
 run_user_env QT_QPA_PLATFORM=offscreen "$prefix/bin/twinscan" >"$work/gui.out" 2>&1 &
 gui_pid=$!
