@@ -1,4 +1,5 @@
 #include <QDirIterator>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QThreadPool>
@@ -417,6 +418,11 @@ void TestScanEngine::queuedTasksAreDiscarded()
     QSemaphore release;
     QAtomicInt runs = 0, deleted = 0;
     pool.start(new Blocker(&release));
+    // A failed check below must not leave the pool waiting for the blocker forever.
+    const auto unblock = qScopeGuard([&] {
+        release.release();
+        pool.waitForDone();
+    });
     for (int i = 0; i < 5; ++i)
         pool.start(new Counter(&runs, &deleted));
 
