@@ -481,7 +481,7 @@ void TestCatalogContainer::pipeInPlaceOfACopyBlocksNothing()
     int count = 0;
     qint64 bytes = 0;
     QVERIFY(Fifo::finishesWithin(std::chrono::seconds(5), { pipe }, [&] {
-        lone = container.buildDuplicateGroups({ a, pipe, b, c }, count, bytes);
+        lone = container.buildDuplicateGroups({ a, pipe, b, c }, defaultSettings, count, bytes);
     }));
     QCOMPARE(container.groups().size(), 1);
     QCOMPARE(memberPaths(container.groups().first()), QStringList({ a, b, c }));
