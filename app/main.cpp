@@ -1,6 +1,9 @@
 #include <QApplication>
 
+#include "app/log/loghandler.h"
+#include "app/log/startupdiagnostics.h"
 #include "app/mainwindow.h"
+#include "app/qupdateprompt.h"
 #include "platform/crashhandler.h"
 #include "resources/twresources.h"
 
@@ -9,12 +12,17 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     CrashHandler::install();
     initTwResources();
+    // The process's own services start here, not in a window: a window built
+    // by a test or the screenshot tool must not log to files or go online.
+    installLogHandler(QStringLiteral("Log"), 100);
+    StartupDiagnostics::run();
 
     int exitCode = 0;
     {
         // The window goes before the application object does.
         MainWindow window;
         window.show();
+        QUpdatePrompt::checkUpdate(&window);
         exitCode = application.exec();
     }
     return exitCode;

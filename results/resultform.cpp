@@ -35,6 +35,7 @@
 #include "model/twfileitemgroup.h"
 #include "model/twshared.h"
 #include "model/twstoprequest.h"
+#include "platform/product.h"
 #include "preferences/twpreferences.h"
 #include "results/imagelistmodel.h"
 #include "results/imagelistview.h"
@@ -42,14 +43,13 @@
 #include "results/qgroupitem.h"
 #include "widgets/filetypeicon.h"
 #include "widgets/flatui.h"
-#include "widgets/resultprompt.h"
+#include "widgets/desktopprompts.h"
 
 using namespace QtCharts;
 
 namespace {
 
 const QString allCategory = QStringLiteral("All");
-const QString productName = QStringLiteral("Orvane Twinscan");
 
 QPushButton *makeCategoryButton(QWidget *parent, const QString &name, const QString &text, int x)
 {
@@ -923,7 +923,7 @@ void ResultForm::openFolderOf(const QString &path)
     if (path.isEmpty())
         return;
     const QString folder = QFileInfo(path).absolutePath();
-    if (!ResultPrompt::openFolder(folder))
+    if (!DesktopPrompts::openFolder(folder))
         qWarning() << "ResultForm::openFolderOf: could not open" << folder;
 }
 
@@ -1061,7 +1061,7 @@ void ResultForm::on_btn_delete_clicked()
 {
     if (TwPreferences::instance()->general()->removalMethod()
         == TwGenernalPreferences::RemovePermanently) {
-        const auto answer = ResultPrompt::question(this, productName,
+        const auto answer = DesktopPrompts::question(this, QString::fromLatin1(Product::Name),
             tr("The selected files will be permanently deleted,are you sure to delete?"),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
         if (answer != QMessageBox::Yes)
@@ -1085,7 +1085,7 @@ void ResultForm::on_btn_delete_clicked()
     dialog->setAutoReset(false);
     dialog->setModal(true);
     dialog->setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
-    dialog->setWindowTitle(productName);
+    dialog->setWindowTitle(QString::fromLatin1(Product::Name));
     dialog->show();
     dialog->resize(350, dialog->height() + 10);
     // The stray closing brace some style sheets carry would void the whole sheet.
@@ -1172,5 +1172,5 @@ bool ResultForm::eventFilter(QObject *watched, QEvent *event)
 
 void ResultForm::setTitle()
 {
-    setWindowTitle(productName);
+    setWindowTitle(QString::fromLatin1(Product::Name));
 }

@@ -24,7 +24,7 @@
 #include "results/qgroupitem.h"
 #include "results/resultform.h"
 #include "tests/results/resultfixture.h"
-#include "widgets/resultprompt.h"
+#include "widgets/desktopprompts.h"
 
 using namespace QtCharts;
 
@@ -94,11 +94,14 @@ void TestResultForm::initTestCase()
 
 void TestResultForm::init()
 {
-    ResultPrompt::setAnswerer([](const QString &, const QString &) {
-        qWarning("unexpected question");
-        return QMessageBox::No;
+    DesktopPrompts::setOverride([](const DesktopPrompts::Request &request) {
+        DesktopPrompts::Answer answer;
+        if (request.kind != DesktopPrompts::Kind::OpenFolder) {
+            qWarning("unexpected prompt");
+            answer.button = QMessageBox::No;
+        }
+        return answer;
     });
-    ResultPrompt::setFolderOpener([](const QString &) { return true; });
     TwPreferences::instance()->general()->setRemovalMethod(TwGenernalPreferences::MoveToTrash);
 }
 
@@ -109,8 +112,7 @@ void TestResultForm::cleanup()
 
 void TestResultForm::cleanupTestCase()
 {
-    ResultPrompt::setAnswerer({});
-    ResultPrompt::setFolderOpener({});
+    DesktopPrompts::setOverride({});
     TwPreferences::destroyInstance();
 }
 
@@ -384,9 +386,10 @@ void TestResultForm::hidingTheSecondLastFileDropsTheGroup()
 
     // The open button hands the file's folder to the desktop.
     QString opened;
-    ResultPrompt::setFolderOpener([&opened](const QString &folder) {
-        opened = folder;
-        return true;
+    DesktopPrompts::setOverride([&opened](const DesktopPrompts::Request &request) {
+        if (request.kind == DesktopPrompts::Kind::OpenFolder)
+            opened = request.folder;
+        return DesktopPrompts::Answer();
     });
     form->onBtnOpenFinderClick(form->filesModel()->index(1, 0));
     QCOMPARE(opened, QFileInfo(form->filesModel()->fileAt(1)->path).absolutePath());
@@ -498,12 +501,16 @@ void TestResultForm::deletesByEachRemovalMethod()
 
     int questions = 0;
     QMessageBox::StandardButton answer = QMessageBox::No;
-    ResultPrompt::setAnswerer([&](const QString &title, const QString &text) {
+    DesktopPrompts::setOverride([&](const DesktopPrompts::Request &request) {
+        DesktopPrompts::Answer given;
+        if (request.kind != DesktopPrompts::Kind::Question)
+            return given;
         ++questions;
-        if (title != QLatin1String("Orvane Twinscan")
-            || !text.contains(QLatin1String("permanently deleted")))
+        if (request.title != QLatin1String("Orvane Twinscan")
+            || !request.text.contains(QLatin1String("permanently deleted")))
             qWarning("unexpected question text");
-        return answer;
+        given.button = answer;
+        return given;
     });
 
     ResultForm form(m_engine->searchResult());
