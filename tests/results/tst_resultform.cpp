@@ -149,7 +149,7 @@ void TestResultForm::opensOnAllWithTheFirstGroup()
     QCOMPARE(form->windowTitle(), QStringLiteral("Orvane Twinscan"));
     QCOMPARE(form->minimumSize(), QSize(900, 700));
     QCOMPARE(form->currentCategory(), QStringLiteral("All"));
-    QCOMPARE(form->resultMode(), 0);
+    QCOMPARE(form->resultMode(), ResultMode::Ordinary);
     int total = 0;
     for (TwCatalogContainer *container : result->containers())
         total += container->groups().size();
@@ -177,26 +177,26 @@ void TestResultForm::switchesCategoriesAndImageModes()
 
     child<QPushButton>(form.get(), "btn_document")->click();
     QCOMPARE(form->currentCategory(), QStringLiteral("Documents"));
-    QCOMPARE(form->resultMode(), 0);
+    QCOMPARE(form->resultMode(), ResultMode::Ordinary);
     QCOMPARE(form->groupsModel()->rowCount(), 2);
     QVERIFY(!switchBar->isVisible());
 
     child<QPushButton>(form.get(), "pushButton_4")->setChecked(true);
     child<QPushButton>(form.get(), "btn_image")->click();
-    QCOMPARE(form->resultMode(), 1);
+    QCOMPARE(form->resultMode(), ResultMode::DuplicateImages);
     QVERIFY(switchBar->isVisible());
     QVERIFY(child<QPushButton>(form.get(), "btn_duplicate")->isChecked());
     QCOMPARE(form->groupsModel()->rowCount(), 1);
     QCOMPARE(form->filesModel()->rowCount(), 2);
 
     child<QPushButton>(form.get(), "pushButton_4")->click();
-    QCOMPARE(form->resultMode(), 2);
+    QCOMPARE(form->resultMode(), ResultMode::SimilarImages);
     QCOMPARE(form->groupsModel()->rowCount(), 1);
     QVERIFY(form->groupsModel()->groupAt(0)->path.contains(QLatin1String("sunset")));
     QCOMPARE(form->filesModel()->rowCount(), 2);
 
     child<QPushButton>(form.get(), "btn_music")->click();
-    QCOMPARE(form->resultMode(), 0);
+    QCOMPARE(form->resultMode(), ResultMode::Ordinary);
     QVERIFY(!switchBar->isVisible());
     QCOMPARE(form->groupsModel()->rowCount(), 1);
 
@@ -264,7 +264,7 @@ void TestResultForm::marksUpdateStatusAndDelete()
 
     // "Deselect" over every group of every category: nothing marked anywhere.
     listView->selectAll();
-    form->runSmartAction(9);
+    form->runSmartAction(SmartAction::Deselect);
     for (int row = 0; row < form->groupsModel()->rowCount(); ++row)
         QCOMPARE(form->groupsModel()->groupAt(row)->markedCount, 0);
     QCOMPARE(label(form.get(), "lab_select"), QStringLiteral("0"));
@@ -298,7 +298,7 @@ void TestResultForm::marksUpdateStatusAndDelete()
 
     // "Deselect" with no group selected changes nothing but still refreshes.
     listView->clearSelection();
-    form->runSmartAction(9);
+    form->runSmartAction(SmartAction::Deselect);
     QCOMPARE(label(form.get(), "lab_select"), QStringLiteral("1"));
 }
 
@@ -629,7 +629,7 @@ void TestResultForm::groupCountsExplainThemselves()
     // Similar images count distinct pictures, and say so.
     child<QPushButton>(form.get(), "btn_image")->click();
     child<QPushButton>(form.get(), "pushButton_4")->click();
-    QCOMPARE(form->resultMode(), 2);
+    QCOMPARE(form->resultMode(), ResultMode::SimilarImages);
     QVERIFY(form->groupsModel()->rowCount() > 0);
     const QRect similarRow = listView->visualRect(form->groupsModel()->index(0, 0));
     QVERIFY(form->countsToolTipAt(QPoint(similarRow.right() - 30, similarRow.center().y()))
