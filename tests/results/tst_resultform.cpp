@@ -75,6 +75,7 @@ private slots:
     void backEmitsCloseWindowsOnce();
     void groupCountsExplainThemselves();
     void categoryTextsKeepClearOfBorders();
+    void translatedCategoryTextsKeepTheirCategory();
 
 private:
     std::unique_ptr<ResultForm> openSample();
@@ -647,6 +648,26 @@ void TestResultForm::categoryTextsKeepClearOfBorders()
         const int textWidth = QFontMetrics(button->font()).horizontalAdvance(button->text());
         QVERIFY2(textWidth <= button->width() - 10, name);
     }
+}
+
+void TestResultForm::translatedCategoryTextsKeepTheirCategory()
+{
+    auto form = openSample();
+    QVERIFY(form);
+    // As a loaded translation would show them.
+    auto *images = child<QPushButton>(form.get(), "btn_image");
+    auto *documents = child<QPushButton>(form.get(), "btn_document");
+    images->setText(QStringLiteral("Bilder"));
+    documents->setText(QStringLiteral("Dokumente"));
+
+    documents->click();
+    QCOMPARE(form->currentCategory(), QStringLiteral("Documents"));
+    QCOMPARE(form->groupsModel()->rowCount(), 2);
+    images->click();
+    QCOMPARE(form->currentCategory(), QStringLiteral("Images"));
+    QCOMPARE(form->resultMode(), ResultMode::DuplicateImages);
+    QVERIFY(child<QWidget>(form.get(), "frame_top_img")->isVisible());
+    QCOMPARE(form->groupsModel()->rowCount(), 1);
 }
 
 QTEST_MAIN(TestResultForm)
