@@ -11,7 +11,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
@@ -22,6 +21,7 @@
 
 #include "app/folderstrip.h"
 #include "app/qabout.h"
+#include "app/scanprogresspage.h"
 #include "engine/qscanresult.h"
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
@@ -29,12 +29,9 @@
 #include "platform/product.h"
 #include "preferences/twpreferences.h"
 #include "results/resultform.h"
-#include "widgets/crotatelabel.h"
 #include "widgets/desktopprompts.h"
 
 namespace {
-
-const char *const FilesScannedText = "Files Scanned";
 
 const char *const WindowStyle = R"(
 QMainWindow, QWidget#centralWidget { background:#f5f8fc; }
@@ -209,46 +206,8 @@ void MainWindow::buildForm()
     stackedWidget->addWidget(m_folderStrip);
 
     // Page 1: the running figures.
-    auto *page_2 = new QWidget;
-    page_2->setObjectName(QStringLiteral("page_2"));
-    lab_ringDone = makePicture(
-        page_2, "lab_ringDone", QStringLiteral(":/resource/scan_ring_done.png"), QPoint(64, 54));
-    lab_ringDone->hide();
-    lag_imgAnimation = new CRotateLabel(page_2);
-    lag_imgAnimation->setObjectName(QStringLiteral("lag_imgAnimation"));
-    lag_imgAnimation->setGeometry(64, 54, 150, 150);
-    lag_imgAnimation->setPixmap(QPixmap(QStringLiteral(":/resource/scan_ring.png")));
-    lab_fileNumber = makeLabel(page_2, "lab_fileNumber", QRect(64, 100, 150, 36));
-    lab_fileNumber->setText(QStringLiteral("0"));
-    auto *fileCaption = makeLabel(page_2, "lab_fileCaption", QRect(64, 134, 150, 20));
-    fileCaption->setText(tr("Files Found"));
-    lab_progress = makeLabel(
-        page_2, "lab_progress", QRect(256, 52, 286, 24), Qt::AlignLeft | Qt::AlignVCenter);
-    lab_progress->setText(QStringLiteral("Files Scanned  0.00%"));
-    bar_progress = new QProgressBar(page_2);
-    bar_progress->setObjectName(QStringLiteral("bar_progress"));
-    bar_progress->setGeometry(256, 82, 286, 6);
-    bar_progress->setRange(0, 1000);
-    bar_progress->setValue(0);
-    bar_progress->setTextVisible(false);
-
-    auto makeCard = [page_2](const QRect &geometry, const QString &caption, const char *valueName) {
-        auto *card = new QFrame(page_2);
-        card->setProperty("class", QStringLiteral("card"));
-        card->setGeometry(geometry);
-        auto *captionLabel = makeLabel(
-            card, "", QRect(14, 14, geometry.width() - 24, 18), Qt::AlignLeft | Qt::AlignVCenter);
-        captionLabel->setProperty("class", QStringLiteral("caption"));
-        captionLabel->setText(caption);
-        auto *value = makeLabel(card, valueName, QRect(14, 38, geometry.width() - 20, 40),
-            Qt::AlignLeft | Qt::AlignVCenter);
-        return value;
-    };
-    lab_findNumber = makeCard(QRect(256, 108, 139, 92), tr("Duplicates Found"), "lab_findNumber");
-    lab_findNumber->setText(QStringLiteral("0"));
-    lab_findSize = makeCard(QRect(403, 108, 139, 92), tr("Found"), "lab_findSize");
-    lab_findSize->setText(QStringLiteral("0M"));
-    stackedWidget->addWidget(page_2);
+    m_progressPage = new ScanProgressPage;
+    stackedWidget->addWidget(m_progressPage);
 
     // Page 2: nothing was found.
     auto *page_3 = new QWidget;
@@ -306,37 +265,28 @@ void MainWindow::setScanState(ScanState state)
         btn_scan->setEnabled(m_folderStrip->count() > 0);
         btn_add->setIcon(QIcon(QStringLiteral(":/resource/button_plus.png")));
         btn_add->setEnabled(true);
-        lag_imgAnimation->stopRotation();
+        m_progressPage->stopAnimation();
         break;
     case Scanning:
         btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_stop.png")));
         btn_scan->setEnabled(true);
         btn_add->setIcon(QIcon(QStringLiteral(":/resource/button_plus.png")));
         btn_add->setEnabled(false);
-        lag_imgAnimation->startRotation();
-        lab_ringDone->hide();
-        lab_progress->setText(QStringLiteral("%1 0%").arg(QLatin1String(FilesScannedText)));
-        bar_progress->setValue(0);
-        m_filesFound = 0;
-        lab_fileNumber->setText(QStringLiteral("0"));
-        lab_findSize->setText(QStringLiteral("0M"));
-        lab_findNumber->setText(QStringLiteral("0"));
+        m_progressPage->start();
         break;
     case ResultsReady:
         btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_showresults.png")));
         btn_scan->setEnabled(true);
         btn_add->setIcon(QIcon(QStringLiteral(":/resource/btn_newScan.png")));
         btn_add->setEnabled(true);
-        lag_imgAnimation->stopRotation();
-        lab_ringDone->show();
-        bar_progress->setValue(bar_progress->maximum());
+        m_progressPage->finish();
         break;
     case NoResults:
         btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_scan.png")));
         btn_scan->setEnabled(false);
         btn_add->setIcon(QIcon(QStringLiteral(":/resource/btn_newScan.png")));
         btn_add->setEnabled(true);
-        lag_imgAnimation->stopRotation();
+        m_progressPage->stopAnimation();
         break;
     }
 }
@@ -440,12 +390,7 @@ void MainWindow::on_btn_scan_clicked()
 
 void MainWindow::onAddScanFile(qlonglong fileCount, const QString &path)
 {
-    // Walk tasks report from several threads and their queued reports can
-    // overtake each other: the figure only ever grows within a scan.
-    if (fileCount > m_filesFound) {
-        m_filesFound = fileCount;
-        lab_fileNumber->setText(QString::number(fileCount));
-    }
+    m_progressPage->setFilesFound(fileCount);
     if (m_scanState == Scanning && !path.isEmpty()) {
         const QFontMetrics metrics(statusBar()->font());
         statusBar()->showMessage(
@@ -456,22 +401,18 @@ void MainWindow::onAddScanFile(qlonglong fileCount, const QString &path)
 void MainWindow::onSearchProgress(int sum, double total)
 {
     // The similar-image pass counts images that the candidate total does not
-    // include, and an empty scan has no total: keep the figure in 0..100.
-    double percent = total > 0 ? sum / total * 100.0 : 0.0;
-    percent = qBound(0.0, percent, 100.0);
-    lab_progress->setText(
-        QStringLiteral("%1 %2%").arg(QLatin1String(FilesScannedText)).arg(percent, 0, 'f', 2));
-    bar_progress->setValue(int(percent * 10));
+    // include, and an empty scan has no total.
+    m_progressPage->setProgress(total > 0 ? sum / total * 100.0 : 0.0);
 }
 
 void MainWindow::numberOfDuplicateFilesChanged(qlonglong newValue)
 {
-    lab_findNumber->setText(QString::number(newValue));
+    m_progressPage->setDuplicates(newValue);
 }
 
 void MainWindow::bytesOfDuplicateFilesChanged(qlonglong newValue)
 {
-    lab_findSize->setText(TwSearchResult::sizeText(newValue));
+    m_progressPage->setDuplicateBytes(newValue);
 }
 
 void MainWindow::numberOfFileScannedChanged(qlonglong) { }

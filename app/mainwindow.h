@@ -9,15 +9,13 @@
 #include <QTime>
 #include <QUrl>
 
-class CRotateLabel;
 class FolderStrip;
-class QLabel;
 class QMenu;
-class QProgressBar;
 class QProgressDialog;
 class QPushButton;
 class QStackedWidget;
 class ResultForm;
+class ScanProgressPage;
 class ScanEngine;
 class TwPreferencesDialog;
 class TwSearchResult;
@@ -100,17 +98,10 @@ private:
     QPushButton *btn_set = nullptr;
     QStackedWidget *stackedWidget = nullptr;
     FolderStrip *m_folderStrip = nullptr;
-    QLabel *lab_ringDone = nullptr;
-    CRotateLabel *lag_imgAnimation = nullptr;
-    QLabel *lab_fileNumber = nullptr;
-    QLabel *lab_progress = nullptr;
-    QProgressBar *bar_progress = nullptr;
-    QLabel *lab_findNumber = nullptr;
-    QLabel *lab_findSize = nullptr;
+    ScanProgressPage *m_progressPage = nullptr;
 
     ScanState m_scanState = Idle;
     QTime scanStartTime;
-    qlonglong m_filesFound = 0;
     std::unique_ptr<ScanEngine> m_engine;
     QPointer<QProgressDialog> m_progressDialog;
     QMenu *m_sysMenu = nullptr;
