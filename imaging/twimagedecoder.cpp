@@ -8,6 +8,8 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "platform/regularfile.h"
+
 namespace {
 
 quint32 readBigEndian16(const uchar *p)
@@ -164,16 +166,16 @@ bool TwImageDecoder::jpegFileDisplaySize(const QString &path, cv::Size *size)
     // The frame header follows the application segments, which stay far
     // below this even with an EXIF thumbnail and a colour profile.
     constexpr qint64 HeaderBytes = 256 * 1024;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!RegularFile::open(file, path))
         return false;
     return jpegDisplaySize(file.read(HeaderBytes), size);
 }
 
 bool TwImageDecoder::readFile(const QString &path, QByteArray *data)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!RegularFile::open(file, path))
         return false;
     const qint64 size = file.size();
     if (size <= 0 || size > MaximumFileSize)

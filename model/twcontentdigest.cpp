@@ -4,6 +4,8 @@
 #include <QDebug>
 #include <QFile>
 
+#include "platform/regularfile.h"
+
 namespace {
 
 QString hexUpper(const QByteArray &digest)
@@ -15,8 +17,8 @@ QString hexUpper(const QByteArray &digest)
 
 QString TwContentDigest::fingerprint(const QString &path)
 {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (RegularFile::open(file, path)) {
         const QString key = fingerprint(file, file.size());
         if (!key.isEmpty())
             return key;
@@ -61,11 +63,9 @@ QString TwContentDigest::pathDigest(const QString &path)
 
 QByteArray TwContentDigest::contentDigest(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << "TwContentDigest::contentDigest: cannot open" << path;
+    QFile file;
+    if (!RegularFile::open(file, path))
         return QByteArray();
-    }
     QCryptographicHash hash(QCryptographicHash::Sha256);
     if (!hash.addData(&file) || file.error() != QFileDevice::NoError) {
         qDebug() << "TwContentDigest::contentDigest: cannot read" << path;

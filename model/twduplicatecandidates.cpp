@@ -10,6 +10,7 @@
 
 #include "model/twcontentdigest.h"
 #include "model/twphotoitem.h"
+#include "platform/regularfile.h"
 
 namespace {
 
@@ -35,8 +36,8 @@ struct Entry {
 
 void readEntry(Entry &entry, qint64 &budget)
 {
-    QFile file(entry.path);
-    if (file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    if (RegularFile::open(file, entry.path)) {
         entry.size = file.size();
         const bool keep = entry.size <= KeepLimit && entry.size <= budget;
         entry.fingerprint = TwContentDigest::fingerprint(
@@ -80,8 +81,8 @@ Classes splitByStreaming(const QVector<Entry> &entries, const QVector<int> &memb
     Classes classes;
     QVector<int> readable;
     for (int i = 0; i < members.size(); ++i) {
-        files.push_back(std::make_unique<QFile>(entries.at(members.at(i)).path));
-        if (files.back()->open(QIODevice::ReadOnly))
+        files.push_back(std::make_unique<QFile>());
+        if (RegularFile::open(*files.back(), entries.at(members.at(i)).path))
             readable.append(i);
         else
             classes.append(QVector<int> { members.at(i) });

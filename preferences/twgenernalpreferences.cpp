@@ -1,6 +1,48 @@
 #include "preferences/twgenernalpreferences.h"
 
+#include <cmath>
+#include <limits>
+
 #include <QDebug>
+
+namespace {
+
+void logFallback(const char *field, const QString &stored, const QString &fallback)
+{
+    qWarning().noquote() << "TwGenernalPreferences::readSection:" << field << "holds" << stored
+                         << "which is out of range; the default" << fallback << "is used";
+}
+
+float checkedFraction(const char *field, double stored, const float (&range)[2], float fallback)
+{
+    // Tested before narrowing: a double beyond the float range has no float value.
+    const bool finite
+        = std::isfinite(stored) && std::fabs(stored) <= std::numeric_limits<float>::max();
+    const float value = finite ? static_cast<float>(stored) : fallback;
+    if (finite && value >= range[0] && value <= range[1])
+        return value;
+    logFallback(field, QString::number(stored), QString::number(double(fallback)));
+    return fallback;
+}
+
+qint64 checkedSize(const char *field, qint64 stored, const qint64 (&range)[2], qint64 fallback)
+{
+    if (stored >= range[0] && stored <= range[1])
+        return stored;
+    logFallback(field, QString::number(stored), QString::number(fallback));
+    return fallback;
+}
+
+template <typename Enum>
+Enum checkedMethod(const char *field, qint32 stored, Enum highest, Enum fallback)
+{
+    if (stored >= 0 && stored <= static_cast<qint32>(highest))
+        return static_cast<Enum>(stored);
+    logFallback(field, QString::number(stored), QString::number(static_cast<qint32>(fallback)));
+    return fallback;
+}
+
+} // namespace
 
 TwGenernalPreferences::TwGenernalPreferences(QObject *parent)
     : QObject(parent)
@@ -61,12 +103,20 @@ bool TwGenernalPreferences::readSection(QDataStream &in)
         return false;
     }
 
-    m_scanMethod = static_cast<TwScanMethodFlag>(scanMethod);
-    m_removalMethod = static_cast<TwRemovalMethodFlag>(removalMethod);
-    m_imageSimilarity = static_cast<float>(imageSimilarity);
-    m_featureSimilarity = static_cast<float>(featureSimilarity);
-    m_minimumFileSize = minimumFileSize;
-    m_maximumFileSize = clampedMaximumFileSize(maximumFileSize);
+    // A NaN threshold makes every likeness test pass, an unknown removal
+    // method makes Delete do nothing: each such field takes its default alone.
+    const TwGenernalPreferences defaults;
+    m_scanMethod = checkedMethod("scanMethod", scanMethod, ScanByFileName, defaults.m_scanMethod);
+    m_removalMethod
+        = checkedMethod("removalMethod", removalMethod, MoveToFolder, defaults.m_removalMethod);
+    m_imageSimilarity = checkedFraction(
+        "imageSimilarity", imageSimilarity, ImageSimilarityRange, defaults.m_imageSimilarity);
+    m_featureSimilarity = checkedFraction("featureSimilarity", featureSimilarity,
+        FeatureSimilarityRange, defaults.m_featureSimilarity);
+    m_minimumFileSize = checkedSize(
+        "minimumFileSize", minimumFileSize, MinimumFileSizeRange, defaults.m_minimumFileSize);
+    m_maximumFileSize = checkedSize("maximumFileSize", clampedMaximumFileSize(maximumFileSize),
+        MaximumFileSizeRange, defaults.m_maximumFileSize);
     m_spareText1 = spareText1;
     m_spareText2 = spareText2;
     m_moveToFolderPath = moveToFolderPath;

@@ -11,7 +11,9 @@ class TwGenernalPreferences : public QObject {
     Q_OBJECT
 
 public:
-    // A fixed underlying type: a file may hold any number here.
+    // A fixed underlying type, so that any number a setter is given stays
+    // defined; numbers read from the file that name no method are replaced by
+    // the default when the file is read.
     enum TwScanMethodFlag : qint32 { ScanByFileContent = 0, ScanByFileName = 1 };
     Q_DECLARE_FLAGS(TwScanMethodFlags, TwScanMethodFlag)
     Q_ENUM(TwScanMethodFlag)
@@ -25,6 +27,12 @@ public:
     static constexpr qint64 MaximumFileSizeLimit = 100000;
     static constexpr float DefaultImageSimilarity = 0.75f;
     static constexpr float DefaultFeatureSimilarity = 0.45f;
+    // What the dialog can set; a file holding anything else (NaN included) is
+    // damaged or foreign, and such a value falls back to its default on reading.
+    static constexpr float ImageSimilarityRange[2] = { 0.0f, 1.0f };
+    static constexpr float FeatureSimilarityRange[2] = { 0.20f, 0.60f };
+    static constexpr qint64 MinimumFileSizeRange[2] = { 0, 10000000 };
+    static constexpr qint64 MaximumFileSizeRange[2] = { 1, MaximumFileSizeLimit };
 
     explicit TwGenernalPreferences(QObject *parent = nullptr);
     TwGenernalPreferences &operator=(const TwGenernalPreferences &other);
@@ -58,7 +66,8 @@ public:
     static qint64 clampedMaximumFileSize(qint64 mebibytes);
 
     // The section of the preferences file. A section that cannot be read
-    // completely, or whose magic differs, leaves the object unchanged.
+    // completely, or whose magic differs, leaves the object unchanged; a value
+    // out of its range or an unknown method takes its default, with a log line.
     bool readSection(QDataStream &in);
     void writeSection(QDataStream &out) const;
 

@@ -11,6 +11,7 @@
 #include <QSaveFile>
 
 #include "platform/applocations.h"
+#include "platform/regularfile.h"
 
 namespace {
 
@@ -91,13 +92,13 @@ void TwPreferences::prepareStream(QDataStream &stream)
 bool TwPreferences::load(const QString &path)
 {
     resetToDefaults();
-    QFile file(path);
-    if (!file.exists())
+    if (!QFileInfo::exists(path))
         return false;
-    if (!file.open(QIODevice::ReadOnly)) {
-        qDebug() << Q_FUNC_INFO << "cannot open" << path << file.errorString();
+    // Anything but a regular file (a FIFO would block the start) is refused
+    // and logged; the defaults stay.
+    QFile file;
+    if (!RegularFile::open(file, path))
         return false;
-    }
     QDataStream in(&file);
     prepareStream(in);
     return read(in);

@@ -7,6 +7,20 @@
 #include <QFileInfo>
 #include <QMultiMap>
 
+namespace {
+
+// A rule number that names no rule would select nothing, or everything.
+int checkedRule(const char *field, qint32 stored, int highest, int fallback)
+{
+    if (stored >= 0 && stored <= highest)
+        return stored;
+    qWarning().noquote() << "TwSelectionPreferences::readSection:" << field << "holds" << stored
+                         << "which is no rule; the default" << fallback << "is used";
+    return fallback;
+}
+
+} // namespace
+
 TwSelectionPreferences::TwSelectionPreferences(QObject *parent)
     : QObject(parent)
 {
@@ -98,8 +112,11 @@ bool TwSelectionPreferences::readSection(QDataStream &in)
         return false;
     }
 
-    m_duplicateRule = duplicateRule;
-    m_similarRule = similarRule;
+    const TwSelectionPreferences defaults;
+    m_duplicateRule
+        = checkedRule("duplicateRule", duplicateRule, SelectByPriority, defaults.m_duplicateRule);
+    m_similarRule
+        = checkedRule("similarRule", similarRule, SelectLowQuality, defaults.m_similarRule);
     m_priorities = priorities;
     return true;
 }

@@ -51,7 +51,8 @@ public:
     void setPriority(const QString &path, int value) { m_priorities.insert(path, value); }
 
     // A section that cannot be read completely, or whose magic differs,
-    // leaves the object unchanged.
+    // leaves the object unchanged; a rule number that names no rule takes
+    // its default, with a log line.
     bool readSection(QDataStream &in);
     void writeSection(QDataStream &out) const;
 

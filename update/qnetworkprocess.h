@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -30,6 +32,13 @@ public:
     static constexpr const char *UpdatePath = "/API/update_information/";
     static constexpr const char *InstallPath = "/API/install_success/";
 
+    // The answers are a few hundred bytes of JSON: a reply that is larger,
+    // takes longer or is anything but a 200 is not from our service.
+    static constexpr int DefaultReplyTimeoutMs = 30000;
+    static constexpr qint64 MaximumReplySize = 16 * 1024;
+    // How much of a reply the log keeps.
+    static constexpr int LoggedReplyLength = 300;
+
     // The process-wide instance, created on the first call with that caller as
     // parent; it lives as long as that parent.
     static QNetWorkProcess *instance(QObject *parent = nullptr);
@@ -37,9 +46,25 @@ public:
     // Public so that tests can build one against their own settings location.
     explicit QNetWorkProcess(QObject *parent = nullptr);
 
+    // Neither sends anything while the check at start is switched off.
     void checkUpdate();
     void installSuccess();
+    // A one-way digest of the first active network card's hardware address,
+    // or a random braced UUID when there is none.
     static QString get_device_id();
+    // The identifier sent for a hardware address: stable for one address,
+    // and the address cannot be read back from it.
+    static QString anonymisedId(const QString &hardwareAddress);
+
+    // "Check for updates at start", kept in the settings store next to the
+    // service address; on unless the user switched it off.
+    static bool checkAtStart();
+    static void setCheckAtStart(bool enabled);
+
+    // The limit for a whole exchange, from sending to the last byte.
+    void setReplyTimeout(int milliseconds) { m_replyTimeoutMs = milliseconds; }
+    // Requests sent and not yet answered, failed or dropped.
+    int pendingRequests() const { return m_bodies.size(); }
 
     void setAsker(Asker asker) { m_asker = std::move(asker); }
     void setUrlOpener(UrlOpener opener) { m_urlOpener = std::move(opener); }
@@ -62,6 +87,8 @@ protected slots:
 
 private:
     void sendQuery(const char *path, const char *logPrefix);
+    void readReply(QNetworkReply *reply);
+    void dropReply(QNetworkReply *reply, const char *reason);
     void handleUpdateReply(const QString &body);
 
     QString device_id;
@@ -69,6 +96,13 @@ private:
     QSettings *m_settings = nullptr;
     Asker m_asker;
     UrlOpener m_urlOpener;
+    int m_replyTimeoutMs = DefaultReplyTimeoutMs;
+    struct PendingReply {
+        QByteArray body;
+        bool dropped = false;
+    };
+    // What has been read so far of each reply in flight.
+    QHash<QNetworkReply *, PendingReply> m_bodies;
 
     static QPointer<QNetWorkProcess> s_instance;
 };

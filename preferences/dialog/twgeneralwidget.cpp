@@ -1,6 +1,7 @@
 #include "preferences/dialog/twgeneralwidget.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDebug>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -168,7 +169,23 @@ void TwGeneralWidget::buildControls()
     sizes->setColumnMinimumWidth(1, 140);
     sizes->setColumnStretch(3, 1);
     layout->addLayout(sizes);
+
+    addSectionGap(layout);
+    chkCheckUpdates = new QCheckBox(tr("Check for updates at start"), this);
+    chkCheckUpdates->setObjectName(QStringLiteral("chkCheckUpdates"));
+    chkCheckUpdates->setChecked(true);
+    layout->addWidget(chkCheckUpdates);
     layout->addStretch(1);
+}
+
+bool TwGeneralWidget::checkUpdatesAtStart() const
+{
+    return chkCheckUpdates->isChecked();
+}
+
+void TwGeneralWidget::setCheckUpdatesAtStart(bool enabled)
+{
+    chkCheckUpdates->setChecked(enabled);
 }
 
 void TwGeneralWidget::connectControls()

@@ -4,6 +4,7 @@
 #include "preferences/twgenernalpreferences.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -24,6 +25,10 @@ public:
     void setPreferences(const TwGenernalPreferences &preferences);
 
     void refresh();
+    // "Check for updates at start" lives in the update check's store, not in
+    // the copy: the dialog loads and saves it.
+    bool checkUpdatesAtStart() const;
+    void setCheckUpdatesAtStart(bool enabled);
     // Takes the size limits into the copy; false (after a message) when they
     // or the removal folder are not acceptable.
     bool validate();
@@ -67,4 +72,5 @@ private:
     QLabel *lblSimilarity_2 = nullptr;
     QSpinBox *sbMinimumFileSize = nullptr;
     QSpinBox *sbMaximumFileSize = nullptr;
+    QCheckBox *chkCheckUpdates = nullptr;
 };

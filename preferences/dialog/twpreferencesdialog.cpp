@@ -10,6 +10,7 @@
 #include "preferences/dialog/twignorelistwidget.h"
 #include "preferences/dialog/twselectionwidget.h"
 #include "preferences/twpreferences.h"
+#include "update/qnetworkprocess.h"
 
 namespace {
 
@@ -89,6 +90,7 @@ void TwPreferencesDialog::loadFromStore()
     m_general->setPreferences(*preferences->general());
     m_ignoreList->setPreferences(*preferences->ignoreList());
     m_selection->setPreferences(*preferences->selection());
+    m_general->setCheckUpdatesAtStart(QNetWorkProcess::checkAtStart());
 }
 
 void TwPreferencesDialog::on_btnOK_clicked()
@@ -101,6 +103,7 @@ void TwPreferencesDialog::on_btnOK_clicked()
     preferences->setSelection(m_selection->preferences());
     // A failed write is logged by the store; the settings stay in effect.
     preferences->save();
+    QNetWorkProcess::setCheckAtStart(m_general->checkUpdatesAtStart());
     accept();
 }
 

@@ -14,6 +14,7 @@
 #include "model/twphotoitem.h"
 #include "model/twshared.h"
 #include "preferences/twpreferences.h"
+#include "tests/support/fifo.h"
 #include "tests/support/temptree.h"
 #include "tests/support/testdata.h"
 
@@ -50,6 +51,7 @@ private slots:
     void buildGroupsCopiesAndLoneImage();
     void allDifferentFilesMakeNoGroup();
     void unreadableFilesNeverGroup();
+    void pipeInPlaceOfACopyBlocksNothing();
     void samePathTwiceIsNotACopy();
     void preparedAndFiledInTwoSteps();
     void groupNumbersAreNotReused();
@@ -449,6 +451,43 @@ void TestCatalogContainer::unreadableFilesNeverGroup()
         { m_tree.path("gone/a.png"), m_tree.path("gone/b.png") }, count, bytes);
     QCOMPARE(unique.size(), 2);
     QCOMPARE(count, 0);
+}
+
+void TestCatalogContainer::pipeInPlaceOfACopyBlocksNothing()
+{
+    // One of four same-size photos became a pipe after the walk saw it.
+    QImage image(320, 240, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    QVERIFY(QDir().mkpath(m_tree.path("piped")));
+    const QString a = m_tree.path("piped/a.jpg");
+    const QString b = m_tree.path("piped/b.jpg");
+    const QString c = m_tree.path("piped/c.jpg");
+    const QString pipe = m_tree.path("piped/d.jpg");
+    QVERIFY(image.save(a, "JPEG"));
+    QVERIFY(QFile::copy(a, b));
+    QVERIFY(QFile::copy(a, c));
+    QVERIFY(Fifo::make(pipe));
+
+    TwCatalogContainer container(TwCatalog::catalogForFile(a));
+    QStringList lone;
+    int count = 0;
+    qint64 bytes = 0;
+    QVERIFY(Fifo::finishesWithin(std::chrono::seconds(5), { pipe }, [&] {
+        lone = container.buildDuplicateGroups({ a, pipe, b, c }, count, bytes);
+    }));
+    QCOMPARE(container.groups().size(), 1);
+    QCOMPARE(memberPaths(container.groups().first()), QStringList({ a, b, c }));
+    QCOMPARE(count, 2);
+    QCOMPARE(bytes, 2 * QFileInfo(a).size());
+    // The pipe goes on to the similar-image pass, which must not block on it either.
+    QCOMPARE(lone, QStringList { pipe });
+    std::unique_ptr<TwPhotoItem> item;
+    QVERIFY(Fifo::finishesWithin(std::chrono::seconds(5), { pipe },
+        [&] { item = std::make_unique<TwPhotoItem>(pipe, false); }));
+    QVERIFY(item->histogram().histogram().empty());
+    QCOMPARE(item->imageWidth(), 0);
 }
 
 void TestCatalogContainer::samePathTwiceIsNotACopy()

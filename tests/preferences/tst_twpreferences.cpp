@@ -1,4 +1,6 @@
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -11,6 +13,7 @@
 
 #include "platform/applocations.h"
 #include "preferences/twpreferences.h"
+#include "tests/support/fifo.h"
 #include "tests/support/temptree.h"
 
 namespace {
@@ -202,7 +205,11 @@ private slots:
     void customFileLoadsEveryField();
     void saveAndReloadKeepEveryField();
     void copyAssignmentCopiesEveryField();
-    void unknownNumbersSurviveRoundTrip();
+    void unknownNumbersFallBackToDefaults();
+    void outOfRangeValuesFallBackToDefaults_data();
+    void outOfRangeValuesFallBackToDefaults();
+    void loadingNeverRewritesTheFile();
+    void pipeAsFileLoadsDefaults();
     void wrongMagicKeepsDefaults();
     void truncatedFileKeepsDefaultsOfIncompleteSections();
     void randomBytesNeverCrash();
@@ -352,21 +359,139 @@ void TestTwPreferences::copyAssignmentCopiesEveryField()
     QCOMPARE(loaded.selection()->priorityOf(QStringLiteral("/new")), -1);
 }
 
-void TestTwPreferences::unknownNumbersSurviveRoundTrip()
+void TestTwPreferences::unknownNumbersFallBackToDefaults()
 {
-    // Methods and rules a newer version might add are kept, not rewritten.
-    GeneralBytes general;
+    // A method or rule that names nothing would make Delete, or the automatic
+    // selection, silently do nothing: each takes its default, with a log line.
+    GeneralBytes general = customGeneral();
     general.scanMethod = 5;
     general.removalMethod = -3;
-    const QByteArray bytes
-        = general.bytes() + ignoreBytes(false, true, {}, {}) + selectionBytes(9, -1, {});
+    const QByteArray bytes = general.bytes() + customIgnore() + selectionBytes(9, -1, {});
+    for (const char *field : { "scanMethod", "removalMethod", "duplicateRule", "similarRule" })
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QLatin1String(field)));
     TwPreferences store;
     loadBytes(store, bytes);
-    QCOMPARE(int(store.general()->scanMethod()), 5);
-    QCOMPARE(int(store.general()->removalMethod()), -3);
-    QCOMPARE(store.selection()->duplicateRule(), 9);
-    QCOMPARE(store.selection()->similarRule(), -1);
-    QCOMPARE(storeBytes(store).toHex(), bytes.toHex());
+    QCOMPARE(store.general()->scanMethod(), TwGenernalPreferences::ScanByFileContent);
+    QCOMPARE(store.general()->removalMethod(), TwGenernalPreferences::MoveToTrash);
+    QCOMPARE(store.selection()->duplicateRule(), int(TwSelectionPreferences::SelectByFileName));
+    QCOMPARE(store.selection()->similarRule(), int(TwSelectionPreferences::SelectByFileName));
+    // Only the bad fields: the rest of each section is kept.
+    QCOMPARE(store.general()->imageSimilarity(), 0.83f);
+    QCOMPARE(store.general()->moveToFolderPath(), QStringLiteral("/srv/removed"));
+    QCOMPARE(store.ignoreList()->ignorePathCount(), 3);
+
+    // The highest known numbers are still numbers that name something.
+    TwPreferences highest;
+    loadBytes(highest,
+        customFileBytes().left(customGeneral().bytes().size()) + customIgnore()
+            + selectionBytes(3, 7, {}));
+    QCOMPARE(highest.general()->removalMethod(), TwGenernalPreferences::MoveToFolder);
+    QCOMPARE(highest.selection()->duplicateRule(), 3);
+    QCOMPARE(highest.selection()->similarRule(), 7);
+}
+
+void TestTwPreferences::outOfRangeValuesFallBackToDefaults_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<bool>("kept");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
+
+    QTest::newRow("image NaN") << "imageSimilarity" << nan << false;
+    QTest::newRow("image infinite") << "imageSimilarity" << -infinity << false;
+    QTest::newRow("image beyond float") << "imageSimilarity" << 1e300 << false;
+    QTest::newRow("image above 1") << "imageSimilarity" << 1.01 << false;
+    QTest::newRow("image below 0") << "imageSimilarity" << -0.01 << false;
+    QTest::newRow("image 0") << "imageSimilarity" << 0.0 << true;
+    QTest::newRow("image 1") << "imageSimilarity" << 1.0 << true;
+    QTest::newRow("feature NaN") << "featureSimilarity" << nan << false;
+    QTest::newRow("feature 0.10") << "featureSimilarity" << double(0.10f) << false;
+    QTest::newRow("feature 0.61") << "featureSimilarity" << double(0.61f) << false;
+    QTest::newRow("feature 0.20") << "featureSimilarity" << double(0.20f) << true;
+    QTest::newRow("feature 0.60 as double") << "featureSimilarity" << 0.6 << true;
+    QTest::newRow("minimum negative") << "minimumFileSize" << -1.0 << false;
+    QTest::newRow("minimum above spin box") << "minimumFileSize" << 10000001.0 << false;
+    QTest::newRow("minimum at spin box top") << "minimumFileSize" << 10000000.0 << true;
+    // Zero lets no file through; above the limit is clamped as by the setter.
+    QTest::newRow("maximum zero") << "maximumFileSize" << 0.0 << false;
+    QTest::newRow("maximum one") << "maximumFileSize" << 1.0 << true;
+}
+
+void TestTwPreferences::outOfRangeValuesFallBackToDefaults()
+{
+    QFETCH(QString, field);
+    QFETCH(double, stored);
+    QFETCH(bool, kept);
+
+    GeneralBytes general = customGeneral();
+    if (field == QLatin1String("imageSimilarity"))
+        general.imageSimilarity = stored;
+    else if (field == QLatin1String("featureSimilarity"))
+        general.featureSimilarity = stored;
+    else if (field == QLatin1String("minimumFileSize"))
+        general.minimum = qint64(stored);
+    else
+        general.maximum = qint64(stored);
+    if (!kept)
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(field + QStringLiteral(".*default")));
+    TwPreferences store;
+    loadBytes(store, general.bytes());
+
+    const auto valueOf = [&field](const TwGenernalPreferences &g) {
+        if (field == QLatin1String("imageSimilarity"))
+            return double(g.imageSimilarity());
+        if (field == QLatin1String("featureSimilarity"))
+            return double(g.featureSimilarity());
+        if (field == QLatin1String("minimumFileSize"))
+            return double(g.minimumFileSize());
+        return double(g.maximumFileSize());
+    };
+    const TwGenernalPreferences &g = *store.general();
+    // Every stored value of the table is exact as a float.
+    QCOMPARE(valueOf(g), kept ? double(float(stored)) : valueOf(TwGenernalPreferences()));
+    // The other fields of the section stay as stored.
+    QCOMPARE(g.moveToFolderPath(), QStringLiteral("/srv/removed"));
+    QCOMPARE(g.removalMethod(), TwGenernalPreferences::MoveToFolder);
+    if (field != QLatin1String("maximumFileSize"))
+        QCOMPARE(g.maximumFileSize(), qint64(4096));
+}
+
+void TestTwPreferences::loadingNeverRewritesTheFile()
+{
+    // Bad values are replaced in memory only; the file changes when the user
+    // confirms the dialog.
+    GeneralBytes general = customGeneral();
+    general.imageSimilarity = std::numeric_limits<double>::quiet_NaN();
+    general.removalMethod = 7;
+    const QByteArray bytes = general.bytes() + customIgnore() + selectionBytes(-2, 8, {});
+    TempTree tree;
+    const QString path = tree.writeFile(QStringLiteral("preferences.cfg"), bytes);
+    const QDateTime modified = QFileInfo(path).lastModified();
+    TwPreferences::setFilePath(path);
+
+    TwPreferences *store = TwPreferences::instance();
+    QCOMPARE(store->general()->imageSimilarity(), 0.75f);
+    QCOMPARE(store->selection()->similarRule(), 2);
+    TwPreferences::destroyInstance();
+    QCOMPARE(readAll(path).toHex(), bytes.toHex());
+    QCOMPARE(QFileInfo(path).lastModified(), modified);
+}
+
+void TestTwPreferences::pipeAsFileLoadsDefaults()
+{
+    TempTree tree;
+    const QString path = tree.path(QStringLiteral("preferences.cfg"));
+    QVERIFY(Fifo::make(path));
+    TwPreferences::setFilePath(path);
+
+    // The start reads this file first: a plain open would wait for a writer.
+    TwPreferences *store = nullptr;
+    QVERIFY(Fifo::finishesWithin(
+        std::chrono::seconds(5), { path }, [&store] { store = TwPreferences::instance(); }));
+    QVERIFY(isDefaultGeneral(*store->general()));
+    QVERIFY(isDefaultIgnore(*store->ignoreList()));
+    QVERIFY(isDefaultSelection(*store->selection()));
 }
 
 void TestTwPreferences::wrongMagicKeepsDefaults()
@@ -450,6 +575,9 @@ void TestTwPreferences::truncatedFileKeepsDefaultsOfIncompleteSections()
 
 void TestTwPreferences::randomBytesNeverCrash()
 {
+    // Thousands of fallback warnings are expected here and say nothing.
+    const QtMessageHandler previous
+        = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     QRandomGenerator random(20261208);
     const QByteArray magics[] = { be32(0x00FF00FF), be32(0x00FFFF00), be32(0xFF00FF00) };
     const QByteArray full = customFileBytes();
@@ -475,6 +603,7 @@ void TestTwPreferences::randomBytesNeverCrash()
         const qint64 maximum = store.general()->maximumFileSize();
         QVERIFY(maximum >= 0 && maximum <= 100000);
     }
+    qInstallMessageHandler(previous);
 }
 
 void TestTwPreferences::hugeCountsDoNotExhaustMemory()

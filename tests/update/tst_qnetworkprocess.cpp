@@ -1,5 +1,6 @@
 #include <memory>
 
+#include <QCryptographicHash>
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -45,7 +46,39 @@ const QString UpdatePath = QString::fromLatin1(QNetWorkProcess::UpdatePath);
 const QString InstallPath = QString::fromLatin1(QNetWorkProcess::InstallPath);
 const int Timeout = 20000;
 
+// An offer padded with blanks (still valid JSON) to `size` bytes.
+QByteArray paddedOffer(qint64 size)
+{
+    QByteArray body = updateBody(400, QStringLiteral("9.0.0"));
+    return body + QByteArray(int(size - body.size()), ' ');
+}
+
+bool isHexDigest(const QString &id)
+{
+    static const QRegularExpression digest(QStringLiteral("^[0-9a-f]{32}$"));
+    return digest.match(id).hasMatch();
+}
+
+// Every way a hardware address could show in a text: as given, or as bare hex.
+bool revealsAddress(const QString &text, const QString &address)
+{
+    QString bare = address;
+    bare.remove(QLatin1Char(':')).remove(QLatin1Char('-'));
+    return text.contains(address, Qt::CaseInsensitive)
+        || (!bare.isEmpty() && text.contains(bare, Qt::CaseInsensitive));
+}
+
+QStringList capturedMessages;
+
+void captureMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    capturedMessages.append(message);
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(CannedHttpServer::Reply)
+Q_DECLARE_METATYPE(CannedHttpServer::Delivery)
 
 class TestNetWorkProcess : public QObject {
     Q_OBJECT
@@ -58,7 +91,10 @@ private slots:
     void firstStartReportsOnceAndCounts();
     void storedDeviceIdIsSentAndKept();
     void baseUrlComesFromTheSettings();
-    void deviceIdIsAnAddressOrAUuid();
+    void deviceIdIsADigestOrAUuid();
+    void anonymisedIdHidesTheAddress();
+    void storedAddressIsReplacedByItsDigest();
+    void switchedOffSendsNothing();
 
     void offerFollowsTheIgnoredVersion_data();
     void offerFollowsTheIgnoredVersion();
@@ -70,6 +106,14 @@ private slots:
     void repliesThatAreNoOfferDoNothing();
     void httpErrorLogsTheWarning();
     void refusedConnectionLogsTheWarning();
+
+    void oversizedRepliesAreDropped_data();
+    void oversizedRepliesAreDropped();
+    void stalledRepliesTimeOut_data();
+    void stalledRepliesTimeOut();
+    void onlyStatus200IsAnAnswer_data();
+    void onlyStatus200IsAnAnswer();
+    void logKeepsAShortEscapedExcerpt();
 
 private:
     static QSettings *store();
@@ -118,8 +162,7 @@ void TestNetWorkProcess::cleanup()
 QSettings *TestNetWorkProcess::store()
 {
     return new QSettings(QSettings::NativeFormat, QSettings::UserScope,
-        QString::fromLatin1(Product::Organisation),
-        QString::fromLatin1(Product::Name));
+        QString::fromLatin1(Product::Organisation), QString::fromLatin1(Product::Name));
 }
 
 std::unique_ptr<ExposedProcess> TestNetWorkProcess::startedClient()
@@ -228,21 +271,96 @@ void TestNetWorkProcess::baseUrlComesFromTheSettings()
     QCOMPARE(fallback.path(), InstallPath);
 }
 
-void TestNetWorkProcess::deviceIdIsAnAddressOrAUuid()
+void TestNetWorkProcess::deviceIdIsADigestOrAUuid()
 {
     const QString id = QNetWorkProcess::get_device_id();
-    const QRegularExpression hardware(QStringLiteral("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2}){5,}$"));
     const bool isUuid = !QUuid::fromString(id).isNull() && id.startsWith(QLatin1Char('{'));
-    QVERIFY2(hardware.match(id).hasMatch() || isUuid, qPrintable(id));
-    // Never the loopback's address, which every machine shares.
-    QVERIFY(id != QLatin1String("00:00:00:00:00:00"));
+    QVERIFY2(isHexDigest(id) || isUuid, qPrintable(id));
+    // No card's address leaves the machine, in any spelling.
     for (const QNetworkInterface &networkInterface : QNetworkInterface::allInterfaces()) {
-        if (networkInterface.flags().testFlag(QNetworkInterface::IsLoopBack))
-            QVERIFY(id != networkInterface.hardwareAddress() || isUuid);
+        const QString address = networkInterface.hardwareAddress();
+        if (address.isEmpty() || address == QLatin1String("00:00:00:00:00:00"))
+            continue;
+        QVERIFY2(!revealsAddress(id, address), qPrintable(address));
     }
-    // A hardware address does not change between calls; a fallback would.
+    // A digest of the hardware does not change between calls; a fallback would.
     if (!isUuid)
         QCOMPARE(QNetWorkProcess::get_device_id(), id);
+}
+
+void TestNetWorkProcess::anonymisedIdHidesTheAddress()
+{
+    const QString address = QStringLiteral("52:54:00:AB:CD:EF");
+    const QString id = QNetWorkProcess::anonymisedId(address);
+    QVERIFY2(isHexDigest(id), qPrintable(id));
+    QVERIFY(!revealsAddress(id, address));
+    // One machine, one identifier, however the address is spelt.
+    QCOMPARE(QNetWorkProcess::anonymisedId(address), id);
+    QCOMPARE(QNetWorkProcess::anonymisedId(QStringLiteral("52-54-00-ab-cd-ef")), id);
+    // Neighbouring addresses give unrelated identifiers.
+    const QString neighbour = QNetWorkProcess::anonymisedId(QStringLiteral("52:54:00:AB:CD:EE"));
+    QVERIFY(neighbour != id);
+    QVERIFY(neighbour.left(8) != id.left(8));
+    // Not the plain digest either, which anyone could look up from the address.
+    QVERIFY(!QCryptographicHash::hash(address.toUtf8(), QCryptographicHash::Sha256)
+                 .toHex()
+                 .startsWith(id.toLatin1()));
+}
+
+void TestNetWorkProcess::storedAddressIsReplacedByItsDigest()
+{
+    // Earlier versions stored the card's address itself.
+    const QString address = QStringLiteral("52:54:00:12:34:56");
+    {
+        std::unique_ptr<QSettings> settings(store());
+        settings->setValue(QStringLiteral("device_id"), address);
+    }
+    auto client = startedClient();
+    QCOMPARE(client->deviceId(), QNetWorkProcess::anonymisedId(address));
+    {
+        std::unique_ptr<QSettings> settings(store());
+        QCOMPARE(settings->value(QStringLiteral("device_id")).toString(), client->deviceId());
+    }
+    QSignalSpy handled(client.get(), &QNetWorkProcess::replyHandled);
+    client->checkUpdate();
+    QVERIFY(waitForReplies(handled, 1));
+    QCOMPARE(m_server->requests.size(), 1);
+    QVERIFY(!revealsAddress(
+        QUrl::fromPercentEncoding(m_server->requests.first().toEncoded()), address));
+    QCOMPARE(QUrlQuery(m_server->requests.first()).queryItemValue(QStringLiteral("device_id")),
+        client->deviceId());
+}
+
+void TestNetWorkProcess::switchedOffSendsNothing()
+{
+    QVERIFY(QNetWorkProcess::checkAtStart());
+    QNetWorkProcess::setCheckAtStart(false);
+    {
+        // Kept beside the service address, in the update check's own store.
+        std::unique_ptr<QSettings> settings(store());
+        QCOMPARE(settings->value(QStringLiteral("check_updates_at_start")).toBool(), false);
+    }
+    m_server->setReply(UpdatePath, 200, updateBody(400, QStringLiteral("9.0.0")));
+    {
+        // A first start: neither the report nor the query goes out.
+        QNetWorkProcess client;
+        client.checkUpdate();
+        QCOMPARE(client.pendingRequests(), 0);
+        QVERIFY(client.findChildren<QNetworkReply *>().isEmpty());
+        QTest::qWait(200);
+    }
+    QVERIFY(m_server->requests.isEmpty());
+    std::unique_ptr<QSettings> settings(store());
+    QCOMPARE(settings->value(QStringLiteral("run_times")).toInt(), 1);
+
+    // Switched on again, the next start asks.
+    QNetWorkProcess::setCheckAtStart(true);
+    auto client = startedClient();
+    QSignalSpy handled(client.get(), &QNetWorkProcess::replyHandled);
+    client->checkUpdate();
+    QVERIFY(waitForReplies(handled, 1));
+    QCOMPARE(m_server->requestCount(UpdatePath), 1);
+    QCOMPARE(m_questions.size(), 1);
 }
 
 void TestNetWorkProcess::offerFollowsTheIgnoredVersion_data()
@@ -443,6 +561,148 @@ void TestNetWorkProcess::refusedConnectionLogsTheWarning()
     QVERIFY(waitForReplies(handled, 1));
     QVERIFY(m_questions.isEmpty());
     QVERIFY(m_server->requests.isEmpty());
+}
+
+void TestNetWorkProcess::oversizedRepliesAreDropped_data()
+{
+    using Delivery = CannedHttpServer::Delivery;
+    QTest::addColumn<CannedHttpServer::Reply>("reply");
+    QTest::addColumn<bool>("offered");
+    const qint64 limit = QNetWorkProcess::MaximumReplySize;
+
+    CannedHttpServer::Reply endless;
+    endless.delivery = Delivery::Endless;
+    endless.body = QByteArray(64 * 1024, ' ');
+    QTest::newRow("endless body") << endless << false;
+
+    CannedHttpServer::Reply announced = endless;
+    announced.announcedLength = 300 * 1024 * 1024;
+    QTest::newRow("announces 300 MB") << announced << false;
+
+    CannedHttpServer::Reply over;
+    over.body = paddedOffer(limit + 1);
+    QTest::newRow("one byte over, announced") << over << false;
+    over.sendLength = false;
+    QTest::newRow("one byte over, unannounced") << over << false;
+
+    CannedHttpServer::Reply atLimit;
+    atLimit.body = paddedOffer(limit);
+    QTest::newRow("at the limit") << atLimit << true;
+    atLimit.sendLength = false;
+    QTest::newRow("at the limit, unannounced") << atLimit << true;
+}
+
+void TestNetWorkProcess::oversizedRepliesAreDropped()
+{
+    QFETCH(CannedHttpServer::Reply, reply);
+    QFETCH(bool, offered);
+    m_server->setReply(UpdatePath, reply);
+    auto client = startedClient();
+    QSignalSpy handled(client.get(), &QNetWorkProcess::replyHandled);
+    if (!offered) {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("reply dropped")));
+        QTest::ignoreMessage(
+            QtWarningMsg, QRegularExpression(QStringLiteral("get return data is failed!")));
+    }
+    client->checkUpdate();
+    QVERIFY(waitForReplies(handled, 1));
+    QCOMPARE(m_questions.size(), offered ? 1 : 0);
+    QCOMPARE(client->pendingRequests(), 0);
+    if (reply.delivery == CannedHttpServer::Delivery::Endless) {
+        // The client hung up long before the server ran out of body.
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->clientHangUps, 1, Timeout);
+        QVERIFY2(m_server->bodyBytesSent < CannedHttpServer::EndlessLimit / 8,
+            qPrintable(QString::number(m_server->bodyBytesSent)));
+    }
+}
+
+void TestNetWorkProcess::stalledRepliesTimeOut_data()
+{
+    QTest::addColumn<CannedHttpServer::Delivery>("delivery");
+    QTest::newRow("no answer") << CannedHttpServer::Delivery::StallBeforeHeaders;
+    QTest::newRow("half a body") << CannedHttpServer::Delivery::StallInBody;
+}
+
+void TestNetWorkProcess::stalledRepliesTimeOut()
+{
+    QFETCH(CannedHttpServer::Delivery, delivery);
+    CannedHttpServer::Reply reply;
+    reply.body = updateBody(400, QStringLiteral("9.0.0"));
+    reply.delivery = delivery;
+    m_server->setReply(UpdatePath, reply);
+    auto client = startedClient();
+    client->setReplyTimeout(300);
+    QSignalSpy handled(client.get(), &QNetWorkProcess::replyHandled);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("timed out")));
+    QTest::ignoreMessage(
+        QtWarningMsg, QRegularExpression(QStringLiteral("get return data is failed!")));
+    client->checkUpdate();
+    QVERIFY(waitForReplies(handled, 1));
+    QCOMPARE(client->pendingRequests(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(client->findChildren<QNetworkReply *>().isEmpty(), Timeout);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->clientHangUps, 1, Timeout);
+    QVERIFY(m_questions.isEmpty());
+}
+
+void TestNetWorkProcess::onlyStatus200IsAnAnswer_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::newRow("302 found") << 302;
+    QTest::newRow("301 moved") << 301;
+    QTest::newRow("307 temporary") << 307;
+    QTest::newRow("203 non-authoritative") << 203;
+    QTest::newRow("206 partial") << 206;
+}
+
+void TestNetWorkProcess::onlyStatus200IsAnAnswer()
+{
+    QFETCH(int, status);
+    // The body is an offer, and so is the page the redirect points to.
+    const QString elsewhere = QStringLiteral("/API/elsewhere/");
+    CannedHttpServer::Reply reply;
+    reply.status = status;
+    reply.body = updateBody(400, QStringLiteral("9.0.0"));
+    reply.extraHeaders = "Location: " + (m_server->baseUrl() + elsewhere).toLatin1() + "\r\n";
+    m_server->setReply(UpdatePath, reply);
+    m_server->setReply(elsewhere, 200, updateBody(400, QStringLiteral("9.0.0")));
+
+    auto client = startedClient();
+    QSignalSpy handled(client.get(), &QNetWorkProcess::replyHandled);
+    QTest::ignoreMessage(
+        QtWarningMsg, QRegularExpression(QStringLiteral("get return data is failed!")));
+    client->checkUpdate();
+    QVERIFY(waitForReplies(handled, 1));
+    QCOMPARE(handled.at(0).at(0).toString(), UpdatePath);
+    QVERIFY(m_questions.isEmpty());
+    QTest::qWait(100);
+    QCOMPARE(m_server->requests.size(), 1);
+}
+
+void TestNetWorkProcess::logKeepsAShortEscapedExcerpt()
+{
+    // A reply that is no offer, carrying markup and a long tail.
+    const QByteArray body = "{\"code\":200,\"note\":\"<script>alert(1)</script>\",\"tail\":\""
+        + QByteArray(10000, 'x') + "\"}";
+    m_server->setReply(UpdatePath, 200, body);
+    auto client = startedClient();
+    QSignalSpy handled(client.get(), &QNetWorkProcess::replyHandled);
+    capturedMessages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
+    client->checkUpdate();
+    const bool replied = waitForReplies(handled, 1);
+    qInstallMessageHandler(previous);
+    QVERIFY(replied);
+
+    QStringList excerpts;
+    for (const QString &message : qAsConst(capturedMessages)) {
+        if (message.contains(QLatin1String("alert(1)")))
+            excerpts.append(message);
+    }
+    QCOMPARE(excerpts.size(), 1);
+    const QString &logged = excerpts.first();
+    QVERIFY2(logged.size() < QNetWorkProcess::LoggedReplyLength * 2, qPrintable(logged.left(800)));
+    QVERIFY(!logged.contains(QLatin1String("<script>")));
+    QVERIFY(logged.contains(QLatin1String("&lt;script&gt;")));
 }
 
 QTEST_GUILESS_MAIN(TestNetWorkProcess)

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -23,6 +24,7 @@
 #include "preferences/dialog/twselectionwidget.h"
 #include "preferences/twpreferences.h"
 #include "resources/twresources.h"
+#include "update/qnetworkprocess.h"
 #include "widgets/desktopprompts.h"
 #include "widgets/twunfocuseditemdelegate.h"
 
@@ -123,11 +125,17 @@ private slots:
     void followDuplicateRuleTakesCurrentRule();
     void unknownRulesShowNoDuplicateChoice();
     void errorIsAModalCriticalBox();
+    void updateCheckSwitchIsKeptInTheSettingsStore();
+
+private:
+    QTemporaryDir m_settingsDir;
 };
 
 void TestTwPreferencesDialog::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(m_settingsDir.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
     initTwResources();
 }
 
@@ -751,6 +759,39 @@ void TestTwPreferencesDialog::focusedListsShowNoChoice()
     QCOMPARE(list->currentRow(), -1);
     QVERIFY(list->selectedItems().isEmpty());
     QVERIFY(!f.find<QPushButton>("btnRemoveIgnore")->isEnabled());
+}
+
+void TestTwPreferencesDialog::updateCheckSwitchIsKeptInTheSettingsStore()
+{
+    DialogFixture f;
+    f.open();
+    auto *check = f.find<QCheckBox>("chkCheckUpdates");
+    QVERIFY(check);
+    QCOMPARE(check->text(), QStringLiteral("Check for updates at start"));
+    QVERIFY(check->isChecked());
+
+    check->setChecked(false);
+    f.click("btnCancel");
+    QVERIFY(QNetWorkProcess::checkAtStart());
+    f.open();
+    QVERIFY(check->isChecked());
+
+    check->setChecked(false);
+    f.click("btnOK");
+    QVERIFY(!QNetWorkProcess::checkAtStart());
+    // "preferences.cfg" keeps its format: the switch is not in it.
+    TwPreferences defaults(f.dir.filePath(QStringLiteral("defaults.cfg")));
+    QVERIFY(defaults.save());
+    QFile saved(f.filePath());
+    QFile expected(defaults.filePath());
+    QVERIFY(saved.open(QIODevice::ReadOnly) && expected.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll().toHex(), expected.readAll().toHex());
+
+    f.open();
+    QVERIFY(!check->isChecked());
+    check->setChecked(true);
+    f.click("btnOK");
+    QVERIFY(QNetWorkProcess::checkAtStart());
 }
 
 QTEST_MAIN(TestTwPreferencesDialog)
