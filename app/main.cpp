@@ -5,11 +5,14 @@
 #include "app/mainwindow.h"
 #include "app/qupdateprompt.h"
 #include "platform/crashhandler.h"
+#include "platform/product.h"
 #include "resources/twresources.h"
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    // Lets the desktop match the windows to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(Product::DesktopId));
     CrashHandler::install();
     initTwResources();
     // The process's own services start here, not in a window: a window built

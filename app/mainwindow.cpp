@@ -127,7 +127,6 @@ MainWindow::MainWindow(QWidget *parent)
     connect(engine, &ScanEngine::processStart, this, &MainWindow::processStart);
     connect(engine, &ScanEngine::processEnd, this, &MainWindow::processEnd);
     connect(engine, &ScanEngine::scanEnded, this, &MainWindow::onScanEnded);
-    connect(this, &MainWindow::stopTask, engine, &ScanEngine::stopTask);
 
     buildSystemMenu();
 
@@ -368,7 +367,9 @@ void MainWindow::on_btn_scan_clicked()
         const QStringList folders = m_folderStrip->folders();
         if (folders.isEmpty())
             return;
-        if (!m_engine->BeginScanCatalogue(folders)) {
+        // The scan keeps this copy: preferences changed meanwhile count from the next scan.
+        if (!m_engine->BeginScanCatalogue(
+                folders, ScanSettings::fromPreferences(*TwPreferences::instance()))) {
             qWarning() << Q_FUNC_INFO << "the scan did not start";
             return;
         }

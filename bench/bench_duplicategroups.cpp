@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "model/scansettings.h"
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
 
@@ -63,10 +64,12 @@ void run(benchmark::State &state, bool copies, bool fingerprintOnly)
             }
         } else {
             TwCatalogContainer container(nullptr);
+            const ScanSettings settings;
             int count = 0;
             qint64 bytes = 0;
             for (const QStringList &pair : qAsConst(pairs))
-                benchmark::DoNotOptimize(container.buildDuplicateGroups(pair, count, bytes));
+                benchmark::DoNotOptimize(
+                    container.buildDuplicateGroups(pair, settings, count, bytes));
         }
         files += 2 * pairs.size();
     }

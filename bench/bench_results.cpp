@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "engine/twsearchresult.h"
+#include "model/scansettings.h"
 #include "preferences/twpreferences.h"
 #include "resources/twresources.h"
 #include "results/imagelistmodel.h"
@@ -77,6 +78,7 @@ struct LargeResult {
     {
         if (!dir.isValid())
             return false;
+        const ScanSettings settings;
         for (int g = 0; g < groupCount; ++g) {
             const bool image = g < imageGroups;
             const QString folder = dir.filePath(QStringLiteral("g%1").arg(g / 100));
@@ -114,9 +116,9 @@ struct LargeResult {
                     return false;
                 paths << copy;
             }
-            result.addSameSizeGroup(paths);
+            result.addSameSizeGroup(paths, settings);
         }
-        result.applySelection(2);
+        result.applySelection(2, settings);
         return true;
     }
 

@@ -4,13 +4,11 @@
 #include <QThreadPool>
 
 #include "engine/twsearchresult.h"
-#include "preferences/twpreferences.h"
-#include "preferences/twselectionpreferences.h"
 
-processThread::processThread(TwSearchResult *searchResult, QObject *parent)
+processThread::processThread(TwSearchResult *searchResult, QThreadPool *pool, QObject *parent)
     : QThread(parent)
     , searchResult(searchResult)
-    , m_pool(QThreadPool::globalInstance())
+    , m_pool(pool)
 {
 }
 
@@ -28,8 +26,8 @@ void processThread::run()
     emit processStart(QString());
     m_pool->waitForDone(-1);
     searchResult->removeEmptyGroups();
-    const int rule = TwPreferences::instance()->selection()->duplicateRule();
-    searchResult->applySelection(rule);
+    const int rule = m_settings.duplicateRule;
+    searchResult->applySelection(rule, m_settings);
     qDebug() << "processThread::run"
              << "selection rule" << rule;
     emit processEnd(QString());

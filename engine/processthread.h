@@ -5,25 +5,29 @@
 
 #include <atomic>
 
+#include "model/scansettings.h"
+
 class QThreadPool;
 class TwSearchResult;
 
 /**
- * The last stage of a scan: discards queued pool tasks, waits for the
- * running ones, prunes the groups without duplicates and applies the
- * automatic selection. Started once per scan.
+ * The last stage of a scan: discards the tasks still queued in the scan's
+ * pool, waits for the running ones, prunes the groups without duplicates and
+ * applies the automatic selection of the scan's settings. Started once per
+ * scan.
  */
 class processThread : public QThread {
     Q_OBJECT
 public:
-    explicit processThread(TwSearchResult *searchResult, QObject *parent = nullptr);
+    /** @p pool is the pool the scan's tasks run on; neither is owned. */
+    processThread(TwSearchResult *searchResult, QThreadPool *pool, QObject *parent = nullptr);
     ~processThread() override;
 
     void setUserStop(bool userStop) { m_userStop = userStop; }
     bool userStop() const { return m_userStop.load(); }
 
-    /** The pool whose tasks the stage drains; the global pool unless set. */
-    void setThreadPool(QThreadPool *pool) { m_pool = pool; }
+    /** The settings of the scan to finish; set before start(), never while running. */
+    void setScanSettings(const ScanSettings &settings) { m_settings = settings; }
 
 signals:
     void processStart(const QString &text);
@@ -35,5 +39,6 @@ protected:
 private:
     TwSearchResult *searchResult;
     QThreadPool *m_pool;
+    ScanSettings m_settings;
     std::atomic_bool m_userStop { false };
 };

@@ -5,35 +5,21 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <limits>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include "engine/qscanresult.h"
-#include "model/twstoprequest.h"
-#include "preferences/twignorelistpreferences.h"
-#include "preferences/twpreferences.h"
+#include "model/canceltoken.h"
 
-namespace {
-
-// Bytes of a KiB/MiB count, saturating instead of overflowing on absurd settings.
-qint64 scaledBytes(qint64 count, qint64 unit)
-{
-    if (count > std::numeric_limits<qint64>::max() / unit)
-        return std::numeric_limits<qint64>::max();
-    if (count < std::numeric_limits<qint64>::min() / unit)
-        return std::numeric_limits<qint64>::min();
-    return count * unit;
-}
-
-} // namespace
-
-QScanThread::QScanThread(const QString &path, QScanResult *result, QObject *parent)
+QScanThread::QScanThread(const QString &path, QScanResult *result, const ScanSettings &settings,
+    std::shared_ptr<CancelToken> cancel, QObject *parent)
     : QObject(parent)
     , path(path)
     , result(result)
+    , m_settings(settings)
+    , m_cancel(std::move(cancel))
 {
 }
 
@@ -44,28 +30,12 @@ void QScanThread::run()
 
 void QScanThread::stopThread()
 {
-    stopFlag = true;
+    m_cancel->cancel();
 }
 
 bool QScanThread::stopping() const
 {
-    return stopFlag.load() || stopRequested.load();
-}
-
-QScanThread::Rules QScanThread::currentRules()
-{
-    Rules rules;
-    TwPreferences *preferences = TwPreferences::instance();
-    const TwIgnoreListPreferences *ignore = preferences->ignoreList();
-    rules.ignoreSystemHidden = ignore->ignoreSystemHidden();
-    rules.ignorePaths = ignore->ignorePaths();
-    // Typed by hand as a comma-separated list, so blanks around entries are common.
-    for (const QString &extension : ignore->ignoreExtensions())
-        rules.ignoreExtensions.append(extension.simplified());
-    const TwGenernalPreferences *general = preferences->general();
-    rules.minimumBytes = scaledBytes(general->minimumFileSize(), 1024);
-    rules.maximumBytes = scaledBytes(general->maximumFileSize(), 1048576);
-    return rules;
+    return m_cancel->isCancelled();
 }
 
 QString QScanThread::suffixOf(const QString &fileName)
@@ -76,8 +46,6 @@ QString QScanThread::suffixOf(const QString &fileName)
 
 void QScanThread::doWork()
 {
-    const Rules rules = currentRules();
-
     // A folder reached a second time (through a link, or listed twice by
     // different names) is not listed again, so links never loop.
     const QString canonical = QFileInfo(path).canonicalFilePath();
@@ -112,16 +80,16 @@ void QScanThread::doWork()
     const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
     // Zero-byte files are all alike and never worth offering as copies,
     // whatever the setting says.
-    const qint64 lowerBound = qMax<qint64>(rules.minimumBytes, 0);
+    const qint64 lowerBound = qMax<qint64>(m_settings.minimumBytes, 0);
 
     for (const Entry &entry : qAsConst(entries)) {
         const QString &name = entry.name;
         if (stopping())
             break;
-        if (rules.ignoreSystemHidden && name.startsWith(QLatin1Char('.')))
+        if (m_settings.ignoreSystemHidden && name.startsWith(QLatin1Char('.')))
             continue;
         const QString absolute = prefix + name;
-        if (rules.ignorePaths.contains(absolute))
+        if (m_settings.ignorePaths.contains(absolute))
             continue;
         // Links are followed, as the entry's target is what gets compared.
         struct stat info;
@@ -130,14 +98,14 @@ void QScanThread::doWork()
             emit addNewThread(absolute);
             continue;
         }
-        if (rules.ignoreExtensions.contains(suffixOf(name)))
+        if (m_settings.ignoreExtensions.contains(suffixOf(name)))
             continue;
         // Only regular files are collected: reading a pipe or a device would
         // block or never end, and a dangling link has no size.
         if (!known || !S_ISREG(info.st_mode))
             continue;
         const qint64 size = info.st_size;
-        if (size <= lowerBound || size >= rules.maximumBytes)
+        if (size <= lowerBound || size >= m_settings.maximumBytes)
             continue;
         QScanResult::FileId id;
         id.device = quint64(info.st_dev);
@@ -147,5 +115,5 @@ void QScanThread::doWork()
         emit addItemFile(result->fileCount(), absolute);
     }
     ::closedir(dir);
-    emit finished(stopFlag.load() || stopRequested.load());
+    emit finished(stopping());
 }

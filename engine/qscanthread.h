@@ -3,36 +3,29 @@
 #include <QObject>
 #include <QRunnable>
 #include <QString>
-#include <QStringList>
-#include <QVector>
 
-#include <atomic>
+#include <memory>
 
+#include "model/scansettings.h"
+
+class CancelToken;
 class QScanResult;
 
 /**
  * Lists one folder: collects every accepted file into the scan result and
  * announces every sub-folder by addNewThread(), without descending into it.
+ * What it skips comes from the scan's @p settings; it stops at the next entry
+ * once the scan's @p cancel token is set.
  * Runs on a pool thread; its signals reach the owner's thread queued.
  */
 class QScanThread : public QObject, public QRunnable {
     Q_OBJECT
 public:
-    /** What the walk skips, copied from the preferences once per task. */
-    struct Rules {
-        bool ignoreSystemHidden = true;
-        QVector<QString> ignorePaths;
-        QStringList ignoreExtensions;
-        qint64 minimumBytes = 0;
-        qint64 maximumBytes = 0;
-    };
-
-    QScanThread(const QString &path, QScanResult *result, QObject *parent = nullptr);
+    QScanThread(const QString &path, QScanResult *result, const ScanSettings &settings,
+        std::shared_ptr<CancelToken> cancel, QObject *parent = nullptr);
 
     void run() override;
 
-    /** The preference snapshot a task takes when it starts. */
-    static Rules currentRules();
     /** The lower-case text after the last dot of the file name; empty without a dot. */
     static QString suffixOf(const QString &fileName);
 
@@ -42,6 +35,7 @@ signals:
     void addItemFile(qlonglong fileCount, const QString &path);
 
 public slots:
+    /** Cancels the token this task was given, and so every task sharing it. */
     void stopThread();
     void doWork();
 
@@ -50,5 +44,6 @@ private:
 
     QString path;
     QScanResult *result;
-    std::atomic_bool stopFlag { false };
+    const ScanSettings m_settings;
+    const std::shared_ptr<CancelToken> m_cancel;
 };

@@ -5,26 +5,26 @@
 
 #include "engine/qscanresult.h"
 #include "engine/twsearchresult.h"
+#include "model/canceltoken.h"
 #include "model/twphotoitem.h"
-#include "model/twstoprequest.h"
-
-#include <memory>
 
 QSearchThread::QSearchThread(QScanResult *scanResult, TwSearchResult *searchResult, int startIndex,
-    int itemCount, bool duplicateMode, QObject *parent)
+    int itemCount, bool duplicateMode, const ScanSettings &settings,
+    std::shared_ptr<CancelToken> cancel, QObject *parent)
     : QObject(parent)
     , scanResult(scanResult)
     , searchResult(searchResult)
     , startIndex(startIndex)
     , itemCount(itemCount)
     , duplicateMode(duplicateMode)
+    , m_settings(settings)
+    , m_cancel(std::move(cancel))
 {
 }
 
 void QSearchThread::stopThread()
 {
-    stopRequested = true;
-    stopFlag = true;
+    m_cancel->cancel();
 }
 
 void QSearchThread::run()
@@ -42,13 +42,13 @@ void QSearchThread::runDuplicatePass()
     // A slice past the end (the lists changed under us) is clamped, never read.
     const int end = qMin(startIndex + itemCount, groups.size());
     for (; startIndex < end; ++startIndex) {
-        if (stopFlag.load() || stopRequested.load()) {
+        if (m_cancel->isCancelled()) {
             qDebug() << "QSearchThread::run"
                      << "stop QSearchThread id= " << QThread::currentThreadId();
             break;
         }
         const QStringList &group = groups.at(startIndex);
-        const QStringList unique = searchResult->addSameSizeGroup(group);
+        const QStringList unique = searchResult->addSameSizeGroup(group, m_settings);
         if (!unique.isEmpty())
             scanResult->appendSingleImages(unique);
         emit addItemFile(group.size() - unique.size());
@@ -60,7 +60,7 @@ void QSearchThread::runSimilarPass()
     const QStringList images = scanResult->singleImages();
     const int end = qMin(startIndex + itemCount, images.size());
     for (; startIndex < end; ++startIndex) {
-        if (stopFlag.load() || stopRequested.load()) {
+        if (m_cancel->isCancelled()) {
             qDebug() << "QSearchThread::run"
                      << "stop QSearchThread id= " << QThread::currentThreadId();
             break;
@@ -71,10 +71,10 @@ void QSearchThread::runSimilarPass()
             // result's lock, so the eight tasks share that work; under the lock
             // only the comparisons remain. Without a histogram (analysis off,
             // unreadable image) the features would never be asked for.
-            auto item = std::make_unique<TwPhotoItem>(path, false);
+            auto item = std::make_unique<TwPhotoItem>(path, false, m_settings.imageContents());
             if (!item->histogram().histogram().empty())
                 item->histogram().getORBImageDesc();
-            if (!searchResult->addSimilarImage(item.release()))
+            if (!searchResult->addSimilarImage(item.release(), m_settings, *m_cancel))
                 break;
         }
         emit addItemFile(1);

@@ -3,21 +3,26 @@
 #include <QObject>
 #include <QRunnable>
 
-#include <atomic>
+#include <memory>
 
+#include "model/scansettings.h"
+
+class CancelToken;
 class QScanResult;
 class TwSearchResult;
 
 /**
  * Compares one slice of the candidates: in the duplicate pass a run of
- * same-size groups, in the similar-image pass a run of single images.
+ * same-size groups, in the similar-image pass a run of single images, by the
+ * scan's @p settings; stops before the next element once @p cancel is set.
  * Runs on a pool thread; its signals reach the owner's thread queued.
  */
 class QSearchThread : public QObject, public QRunnable {
     Q_OBJECT
 public:
     QSearchThread(QScanResult *scanResult, TwSearchResult *searchResult, int startIndex,
-        int itemCount, bool duplicateMode, QObject *parent = nullptr);
+        int itemCount, bool duplicateMode, const ScanSettings &settings,
+        std::shared_ptr<CancelToken> cancel, QObject *parent = nullptr);
 
     void run() override;
 
@@ -27,6 +32,7 @@ signals:
     void finished();
 
 public slots:
+    /** Cancels the token this task was given, and so the whole scan. */
     void stopThread();
 
 private:
@@ -35,8 +41,9 @@ private:
 
     QScanResult *scanResult;
     TwSearchResult *searchResult;
-    std::atomic_bool stopFlag { false };
     int startIndex;
     int itemCount;
     bool duplicateMode;
+    const ScanSettings m_settings;
+    const std::shared_ptr<CancelToken> m_cancel;
 };

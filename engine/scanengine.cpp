@@ -11,16 +11,24 @@
 #include "engine/qscanthread.h"
 #include "engine/qsearchthread.h"
 #include "engine/twsearchresult.h"
-#include "model/twstoprequest.h"
-#include "preferences/twgenernalpreferences.h"
-#include "preferences/twpreferences.h"
+#include "model/canceltoken.h"
+
+namespace {
+
+// Threads of an engine's pool: the comparison splits into this many tasks.
+constexpr int PoolThreads = 8;
+
+} // namespace
 
 ScanEngine::ScanEngine(QObject *parent)
     : QObject(parent)
     , m_scanResult(std::make_unique<QScanResult>())
     , m_searchResult(std::make_unique<TwSearchResult>())
-    , m_processThread(std::make_unique<processThread>(m_searchResult.get()))
+    , m_pool(std::make_unique<QThreadPool>())
+    , m_processThread(std::make_unique<processThread>(m_searchResult.get(), m_pool.get()))
+    , m_cancel(std::make_shared<CancelToken>())
 {
+    m_pool->setMaxThreadCount(PoolThreads);
     // The totals are emitted by pool threads under the result's lock, so the
     // value kept last is always the newest.
     TwSearchResult *search = m_searchResult.get();
@@ -140,7 +148,7 @@ QVector<QPair<int, int>> ScanEngine::taskSlices(int elementCount)
     return slices;
 }
 
-bool ScanEngine::BeginScanCatalogue(const QStringList &folders)
+bool ScanEngine::BeginScanCatalogue(const QStringList &folders, const ScanSettings &settings)
 {
     if (isRunning() || folders.isEmpty())
         return false;
@@ -151,7 +159,8 @@ bool ScanEngine::BeginScanCatalogue(const QStringList &folders)
     qDebug()
         << "ScanEngine::BeginScanCatalogue"
         << QStringLiteral("begin scaned! system thread count=%1!").arg(QThread::idealThreadCount());
-    stopRequested = false;
+    m_settings = settings;
+    m_cancel = std::make_shared<CancelToken>();
     progressSum = 0;
     m_progressAdded = 0;
     m_latestFileCount = 0;
@@ -159,7 +168,7 @@ bool ScanEngine::BeginScanCatalogue(const QStringList &folders)
     finishedTaskCount = 0;
     scanTaskCount = 0;
     m_processThread->setUserStop(false);
-    QThreadPool::globalInstance()->setMaxThreadCount(8);
+    m_processThread->setScanSettings(m_settings);
     m_searchResult->clear();
     m_scanResult->clear();
 
@@ -177,21 +186,21 @@ bool ScanEngine::BeginScanCatalogue(const QStringList &folders)
 
 void ScanEngine::startScanTask(const QString &path)
 {
-    auto *task = new QScanThread(path, m_scanResult.get());
+    auto *task = new QScanThread(path, m_scanResult.get(), m_settings, m_cancel);
     task->setAutoDelete(true);
     connect(task, &QScanThread::addNewThread, this, &ScanEngine::onAddNewScanThread,
         Qt::QueuedConnection);
     connect(
         task, &QScanThread::addItemFile, this, &ScanEngine::onAddScanFile, Qt::DirectConnection);
     connect(task, &QScanThread::finished, this, &ScanEngine::onScanFinished, Qt::QueuedConnection);
-    // Tasks poll stopRequested themselves; stopTask() is not connected to
-    // them because the pool deletes a task on its own thread at any moment.
-    QThreadPool::globalInstance()->start(task, 100);
+    // Tasks poll the scan's token themselves; nothing calls into a task,
+    // because the pool deletes it on its own thread at any moment.
+    m_pool->start(task, 100);
 }
 
 void ScanEngine::onAddNewScanThread(const QString &path)
 {
-    if (stopRequested.load() || m_phase != Walking)
+    if (m_cancel->isCancelled() || m_phase != Walking)
         return;
     ++scanTaskCount;
     startScanTask(path);
@@ -231,9 +240,9 @@ void ScanEngine::onScanFinished(bool userStop)
     if (m_phase != Walking)
         return;
     --scanTaskCount;
-    if (scanTaskCount != 0 || stopRequested.load())
+    if (scanTaskCount != 0 || m_cancel->isCancelled())
         return;
-    m_scanResult->removeDiffSizeItem(TwPreferences::instance()->general()->scanMethod());
+    m_scanResult->removeDiffSizeItem(m_settings.scanMethod);
     qDebug() << "ScanEngine::onScanFinished"
              << "onScanFinished! ";
     beginSearchThread();
@@ -243,8 +252,8 @@ void ScanEngine::startSearchTasks(int elementCount, bool duplicateMode)
 {
     const QVector<QPair<int, int>> slices = taskSlices(elementCount);
     for (const QPair<int, int> &slice : slices) {
-        auto *task = new QSearchThread(
-            m_scanResult.get(), m_searchResult.get(), slice.first, slice.second, duplicateMode);
+        auto *task = new QSearchThread(m_scanResult.get(), m_searchResult.get(), slice.first,
+            slice.second, duplicateMode, m_settings, m_cancel);
         task->setAutoDelete(true);
         if (duplicateMode)
             connect(task, &QSearchThread::finished, this, &ScanEngine::onSearchFinished,
@@ -254,7 +263,7 @@ void ScanEngine::startSearchTasks(int elementCount, bool duplicateMode)
                 Qt::QueuedConnection);
         connect(task, &QSearchThread::addItemFile, this, &ScanEngine::onAddSearchFile,
             Qt::DirectConnection);
-        QThreadPool::globalInstance()->start(task, 0);
+        m_pool->start(task, 0);
     }
 }
 
@@ -280,7 +289,7 @@ void ScanEngine::onSearchFinished()
     if (m_phase != SearchingDuplicates)
         return;
     ++finishedTaskCount;
-    if (finishedTaskCount == SearchTaskCount && !stopRequested.load())
+    if (finishedTaskCount == SearchTaskCount && !m_cancel->isCancelled())
         beginSimialThread();
 }
 
@@ -305,7 +314,7 @@ void ScanEngine::onSimalyFinished()
     if (m_phase != SearchingSimilar)
         return;
     ++finishedTaskCount;
-    if (finishedTaskCount == SearchTaskCount && !stopRequested.load())
+    if (finishedTaskCount == SearchTaskCount && !m_cancel->isCancelled())
         startProcessStage(false);
 }
 
@@ -356,8 +365,7 @@ void ScanEngine::stop()
     // process stage runs, a second start would run it twice.
     if (m_phase != Walking && m_phase != SearchingDuplicates && m_phase != SearchingSimilar)
         return;
-    stopRequested = true;
-    emit stopTask();
+    m_cancel->cancel();
     qDebug() << "ScanEngine::stop"
              << "user click stop scaned! ";
     startProcessStage(true);
@@ -368,8 +376,8 @@ void ScanEngine::stopAndWait()
     const bool running = isRunning();
     stop();
     if (running) {
-        QThreadPool::globalInstance()->clear();
-        QThreadPool::globalInstance()->waitForDone(-1);
+        m_pool->clear();
+        m_pool->waitForDone(-1);
     }
     m_processThread->wait();
 }

@@ -11,7 +11,11 @@
 #include <atomic>
 #include <memory>
 
+#include "model/scansettings.h"
+
+class CancelToken;
 class QScanResult;
+class QThreadPool;
 class TwSearchResult;
 class processThread;
 
@@ -19,6 +23,9 @@ class processThread;
  * Drives one scan through its phases (walk, duplicate pass, similar-image
  * pass, process stage) without any widget. The main window and the
  * command-line program each own one and only show what it reports.
+ *
+ * Every scan runs by the settings it was started with, on the engine's own
+ * thread pool, and has its own cancel token that its tasks poll.
  *
  * All slots run on the thread that owns the engine (the GUI thread in the
  * program); the pool tasks reach it by queued signals.
@@ -33,8 +40,11 @@ public:
     /** Stops a running scan and waits for every task and the process thread. */
     ~ScanEngine() override;
 
-    /** Starts a scan of @p folders (nested folders are dropped); false when empty or running. */
-    bool BeginScanCatalogue(const QStringList &folders);
+    /**
+     * Starts a scan of @p folders (nested folders are dropped) by @p settings,
+     * which the scan keeps to its end; false when empty or running.
+     */
+    bool BeginScanCatalogue(const QStringList &folders, const ScanSettings &settings);
     /** The user's stop: every task stops at its next check and the process stage starts. */
     void stop();
     /** Stops like stop() and blocks until the pool and the process thread are idle. */
@@ -43,6 +53,8 @@ public:
     bool isRunning() const;
     Phase phase() const;
     QStringList scannedFolders() const;
+    /** The pool every task of this engine's scans runs on (at most eight threads). */
+    QThreadPool *threadPool() const { return m_pool.get(); }
 
     QScanResult *scanResult() const;
     TwSearchResult *searchResult() const;
@@ -66,7 +78,6 @@ public:
     bool similarPassEnabled() const { return m_similarPassEnabled; }
 
 signals:
-    void stopTask();
     void phaseChanged(ScanEngine::Phase phase);
     /** Files collected so far by the walk, and the file last collected. */
     void filesFound(qlonglong fileCount, const QString &path);
@@ -105,9 +116,16 @@ private:
     void flushProgress();
     void flushTotals();
 
+    // Destroyed from the bottom up: the process thread waits on the pool,
+    // the pool's tasks use both results.
     std::unique_ptr<QScanResult> m_scanResult;
     std::unique_ptr<TwSearchResult> m_searchResult;
+    std::unique_ptr<QThreadPool> m_pool;
     std::unique_ptr<processThread> m_processThread;
+    ScanSettings m_settings;
+    // A new token per scan, so a task of an earlier scan can never be
+    // revived by the next one.
+    std::shared_ptr<CancelToken> m_cancel;
     Phase m_phase = Idle;
     QStringList m_folders;
     int scanTaskCount = 0;

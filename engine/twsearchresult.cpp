@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QMutexLocker>
 
+#include "model/scansettings.h"
 #include "model/twcatalog.h"
 #include "model/twcatalogcontainer.h"
 #include "model/twphotoitem.h"
@@ -48,7 +49,7 @@ void TwSearchResult::addTotals(int count, qint64 bytes, int scanned)
     emit numberOfFileScannedChanged(m_numberOfFileScanned);
 }
 
-QStringList TwSearchResult::addSameSizeGroup(const QStringList &paths)
+QStringList TwSearchResult::addSameSizeGroup(const QStringList &paths, const ScanSettings &settings)
 {
     if (paths.isEmpty())
         return QStringList();
@@ -58,26 +59,28 @@ QStringList TwSearchResult::addSameSizeGroup(const QStringList &paths)
     if (m_hashOutsideLock) {
         // The files are read and fingerprinted before the lock, so the eight
         // tasks read in parallel; only the filing into groups is exclusive.
-        TwDuplicateCandidates candidates = TwCatalogContainer::prepareDuplicateCandidates(paths);
+        TwDuplicateCandidates candidates
+            = TwCatalogContainer::prepareDuplicateCandidates(paths, settings);
         QMutexLocker locker(&m_mutex);
         unique = containerFor(paths.first())->fileDuplicateCandidates(candidates, count, bytes);
         addTotals(count, bytes, paths.size() - unique.size());
     } else {
         QMutexLocker locker(&m_mutex);
-        unique = containerFor(paths.first())->buildDuplicateGroups(paths, count, bytes);
+        unique = containerFor(paths.first())->buildDuplicateGroups(paths, settings, count, bytes);
         addTotals(count, bytes, paths.size() - unique.size());
     }
     return unique;
 }
 
-bool TwSearchResult::addSimilarImage(TwPhotoItem *item)
+bool TwSearchResult::addSimilarImage(
+    TwPhotoItem *item, const ScanSettings &settings, const CancelToken &cancel)
 {
     QMutexLocker locker(&m_mutex);
     const qint64 size = item->fileSize();
     TwCatalogContainer *container = containerFor(item->filePath());
     ++m_numberOfFileScanned;
     emit numberOfFileScannedChanged(m_numberOfFileScanned);
-    if (container->addSimilarPhoto(item)) {
+    if (container->addSimilarPhoto(item, settings, cancel)) {
         m_bytesOfDuplicateFiles += size;
         emit bytesOfDuplicateFilesChanged(m_bytesOfDuplicateFiles);
         ++m_numberOfDuplicateFiles;
@@ -100,16 +103,25 @@ void TwSearchResult::removeEmptyGroups()
     }
 }
 
-void TwSearchResult::applySelection(int rule)
+void TwSearchResult::applySelection(int rule, const ScanSettings &settings)
 {
     for (TwCatalogContainer *container : qAsConst(m_containers))
-        container->applySelectionRule(rule);
+        container->applySelectionRule(rule, settings);
 }
 
-void TwSearchResult::removeCheckedItems(QObject *receiver)
+void TwSearchResult::removeCheckedItems(TwFileItemGroup::RemovalMethod method,
+    const QString &targetFolder, const TwFileItemGroup::RemovalProgress &progress)
 {
-    for (TwCatalogContainer *container : qAsConst(m_containers))
-        container->removeChecked(receiver);
+    int handled = 0;
+    for (TwCatalogContainer *container : qAsConst(m_containers)) {
+        const int before = handled;
+        const bool finished = container->removeChecked(method, targetFolder, [&](int done) {
+            handled = before + done;
+            return !progress || progress(handled);
+        });
+        if (!finished)
+            break;
+    }
     removeEmptyGroups();
     emit ItemDeletedComplated();
 }

@@ -5,6 +5,10 @@
 #include <QObject>
 #include <QStringList>
 
+#include "model/twfileitemgroup.h"
+
+class CancelToken;
+class ScanSettings;
 class TwCatalogContainer;
 class TwPhotoItem;
 
@@ -25,18 +29,29 @@ public:
     void clear();
     /**
      * Groups the equal files of @p paths (one size, one category) and
-     * returns the images among them that have no exact copy.
+     * returns the images among them that have no exact copy. @p settings
+     * are those of the scan the group belongs to.
      */
-    QStringList addSameSizeGroup(const QStringList &paths);
-    /** Places @p item (ownership taken) in the first alike group of its category, or a new one. */
-    bool addSimilarImage(TwPhotoItem *item);
+    QStringList addSameSizeGroup(const QStringList &paths, const ScanSettings &settings);
+    /**
+     * Places @p item (ownership taken) in the first alike group of its
+     * category by the thresholds of @p settings, or in a new one; once
+     * @p cancel is set it is compared with nothing.
+     */
+    bool addSimilarImage(
+        TwPhotoItem *item, const ScanSettings &settings, const CancelToken &cancel);
 
     /** Drops groups of fewer than two files, then containers that never had a duplicate. */
     void removeEmptyGroups();
     /** Applies selection rule @p rule to every group of every container. */
-    void applySelection(int rule);
-    /** Removes the checked files of every container, then prunes; emits ItemDeletedComplated(). */
-    void removeCheckedItems(QObject *receiver);
+    void applySelection(int rule, const ScanSettings &settings);
+    /**
+     * Removes the checked files of every container by @p method, then
+     * prunes and emits ItemDeletedComplated(). @p progress hears of every
+     * file handled, counted over the whole run, and may end the run.
+     */
+    void removeCheckedItems(TwFileItemGroup::RemovalMethod method, const QString &targetFolder,
+        const TwFileItemGroup::RemovalProgress &progress);
     int checkedCount(bool refresh);
     qint64 checkedBytes(bool refresh);
     /** Category name → container; the pointers stay owned by this object. */

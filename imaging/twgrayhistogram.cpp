@@ -10,7 +10,6 @@
 #include <opencv2/imgproc.hpp>
 
 #include "imaging/twimagedecoder.h"
-#include "preferences/twpreferences.h"
 
 namespace {
 
@@ -49,8 +48,7 @@ TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents, QObject
     m_imageHeight = fullSize.height;
     m_imagePath = path;
 
-    if (contents == Contents::SizeOnly
-        || TwPreferences::instance()->general()->imageSimilarity() >= 1.0f)
+    if (contents == Contents::SizeOnly)
         return;
 
     // Built aside and kept only when complete, so a failure never leaves a

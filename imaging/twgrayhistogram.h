@@ -21,13 +21,13 @@ public:
     static constexpr int SaturationBins = 60;
 
     // What the constructor loads. A copy of an image that is already filed
-    // is never compared, so only its size is needed, and a JPEG's size comes
-    // from its headers without decoding it.
+    // is never compared, and with similar-image analysis off nothing is, so
+    // only its size is needed; a JPEG's size comes from its headers without
+    // decoding it.
     enum class Contents { SizeAndHistogram, SizeOnly };
 
-    // Loads the image and builds its histogram, unless the image similarity
-    // threshold of the preferences is 1.0 or more: then no image is ever
-    // similar and the histogram is not worth building.
+    // Loads the image, and builds its histogram unless `contents` says that
+    // only the size is worth having.
     explicit TwGrayHistogram(const QString &path, Contents contents = Contents::SizeAndHistogram,
         QObject *parent = nullptr);
 

@@ -1,10 +1,10 @@
 #include "model/twcatalogcontainer.h"
 
+#include "model/canceltoken.h"
+#include "model/scansettings.h"
 #include "model/twcatalog.h"
-#include "model/twfileitemgroup.h"
 #include "model/twphotoitem.h"
 #include "model/twshared.h"
-#include "model/twstoprequest.h"
 
 TwCatalogContainer::TwCatalogContainer(TwCatalog *catalog, QObject *parent)
     : QObject(parent)
@@ -32,15 +32,16 @@ TwFileItemGroup *TwCatalogContainer::appendGroup(TwFileItem *firstItem)
 }
 
 QStringList TwCatalogContainer::buildDuplicateGroups(
-    const QStringList &paths, int &count, qint64 &bytes)
+    const QStringList &paths, const ScanSettings &settings, int &count, qint64 &bytes)
 {
-    TwDuplicateCandidates candidates = prepareDuplicateCandidates(paths);
+    TwDuplicateCandidates candidates = prepareDuplicateCandidates(paths, settings);
     return fileDuplicateCandidates(candidates, count, bytes);
 }
 
-TwDuplicateCandidates TwCatalogContainer::prepareDuplicateCandidates(const QStringList &paths)
+TwDuplicateCandidates TwCatalogContainer::prepareDuplicateCandidates(
+    const QStringList &paths, const ScanSettings &settings)
 {
-    return TwDuplicateCandidates::prepare(paths);
+    return TwDuplicateCandidates::prepare(paths, settings.imageContents());
 }
 
 QStringList TwCatalogContainer::fileDuplicateCandidates(
@@ -64,12 +65,13 @@ QStringList TwCatalogContainer::fileDuplicateCandidates(
     return std::move(candidates.loneImages);
 }
 
-bool TwCatalogContainer::addSimilarPhoto(TwPhotoItem *photo)
+bool TwCatalogContainer::addSimilarPhoto(
+    TwPhotoItem *photo, const ScanSettings &settings, const CancelToken &cancel)
 {
     for (TwFileItemGroup *group : qAsConst(m_groups)) {
-        if (stopRequested.load())
+        if (cancel.isCancelled())
             break;
-        if (group->addSimilarPhoto(photo)) {
+        if (group->addSimilarPhoto(photo, settings, cancel)) {
             ++m_duplicateCount;
             m_duplicateBytes += photo->fileSize();
             return true;
@@ -79,10 +81,10 @@ bool TwCatalogContainer::addSimilarPhoto(TwPhotoItem *photo)
     return false;
 }
 
-void TwCatalogContainer::applySelectionRule(int rule)
+void TwCatalogContainer::applySelectionRule(int rule, const ScanSettings &settings)
 {
     for (TwFileItemGroup *group : qAsConst(m_groups))
-        group->applySelectionRule(rule);
+        group->applySelectionRule(rule, settings);
     recount();
 }
 
@@ -99,11 +101,22 @@ void TwCatalogContainer::removeSmallGroups()
     m_groups = kept;
 }
 
-void TwCatalogContainer::removeChecked(QObject *receiver)
+bool TwCatalogContainer::removeChecked(TwFileItemGroup::RemovalMethod method,
+    const QString &targetFolder, const TwFileItemGroup::RemovalProgress &progress)
 {
-    for (TwFileItemGroup *group : qAsConst(m_groups))
-        group->removeChecked(receiver);
+    int handled = 0;
+    bool finished = true;
+    for (TwFileItemGroup *group : qAsConst(m_groups)) {
+        const int before = handled;
+        finished = group->removeChecked(method, targetFolder, [&](int done) {
+            handled = before + done;
+            return !progress || progress(handled);
+        });
+        if (!finished)
+            break;
+    }
     recount();
+    return finished;
 }
 
 void TwCatalogContainer::recount()

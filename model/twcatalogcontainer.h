@@ -7,9 +7,11 @@
 #include <QVector>
 
 #include "model/twduplicatecandidates.h"
+#include "model/twfileitemgroup.h"
 
+class CancelToken;
+class ScanSettings;
 class TwCatalog;
-class TwFileItemGroup;
 class TwPhotoItem;
 
 // All groups of one category, with the category's duplicate totals and the
@@ -30,22 +32,29 @@ public:
     // Groups the files of `paths` that have equal content. Returns the image
     // files that have no exact copy; `count` and `bytes` receive the files
     // added beyond each group's first member.
-    QStringList buildDuplicateGroups(const QStringList &paths, int &count, qint64 &bytes);
+    QStringList buildDuplicateGroups(
+        const QStringList &paths, const ScanSettings &settings, int &count, qint64 &bytes);
 
     // The same in two steps: the reading, which needs no lock, and the filing
     // into this container, which takes the items out of `candidates`.
-    static TwDuplicateCandidates prepareDuplicateCandidates(const QStringList &paths);
+    static TwDuplicateCandidates prepareDuplicateCandidates(
+        const QStringList &paths, const ScanSettings &settings);
     QStringList fileDuplicateCandidates(
         TwDuplicateCandidates &candidates, int &count, qint64 &bytes);
 
     // Takes ownership of `photo`: into the first group, in creation order,
     // that holds a like image (true), or into a new group of its own (false).
-    bool addSimilarPhoto(TwPhotoItem *photo);
+    // Once `cancel` is set no group is compared any more.
+    bool addSimilarPhoto(
+        TwPhotoItem *photo, const ScanSettings &settings, const CancelToken &cancel);
 
-    void applySelectionRule(int rule);
+    void applySelectionRule(int rule, const ScanSettings &settings);
     // Destroys the groups of fewer than two items.
     void removeSmallGroups();
-    void removeChecked(QObject *receiver);
+    // Removes the checked files of every group (see TwFileItemGroup); `done`
+    // counts over all groups. False when `progress` stopped the run.
+    bool removeChecked(TwFileItemGroup::RemovalMethod method, const QString &targetFolder,
+        const TwFileItemGroup::RemovalProgress &progress);
 
     int checkedCount(bool refresh);
     qint64 checkedBytes(bool refresh);

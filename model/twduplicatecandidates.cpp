@@ -190,7 +190,8 @@ void confirmClass(QVector<Entry> &entries, const QVector<int> &members)
 
 } // namespace
 
-TwDuplicateCandidates TwDuplicateCandidates::prepare(const QStringList &paths)
+TwDuplicateCandidates TwDuplicateCandidates::prepare(
+    const QStringList &paths, TwGrayHistogram::Contents headContents)
 {
     QVector<Entry> entries;
     entries.reserve(paths.size());
@@ -243,8 +244,8 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(const QStringList &paths)
                 // The first copy heads the group and meets the similar images;
                 // the other copies are never compared, so decoding them would
                 // only be thrown away.
-                const auto contents = set.empty() ? TwGrayHistogram::Contents::SizeAndHistogram
-                                                  : TwGrayHistogram::Contents::SizeOnly;
+                const auto contents
+                    = set.empty() ? headContents : TwGrayHistogram::Contents::SizeOnly;
                 item = std::make_unique<TwPhotoItem>(entry.path, false, contents);
             } else
                 item = std::make_unique<TwFileItem>(entry.path, false);

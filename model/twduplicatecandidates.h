@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include "imaging/twgrayhistogram.h"
 #include "model/twfileitem.h"
 
 // The exact-copy sets found in one list of same-size files, read and
@@ -20,8 +21,10 @@ public:
 
     // Reads the files. Files first share a fingerprint (three 1 KiB windows,
     // or the whole of a small file); only files that do are then compared in
-    // full, so equal windows alone never make two files copies.
-    static TwDuplicateCandidates prepare(const QStringList &paths);
+    // full, so equal windows alone never make two files copies. The first
+    // image of every set loads `headContents`; the other copies only their size.
+    static TwDuplicateCandidates prepare(
+        const QStringList &paths, TwGrayHistogram::Contents headContents);
 
     // Sets of two or more files with equal content, in ascending key order;
     // every item's match key is its set's key.

@@ -6,15 +6,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMetaMethod>
 #include <QStandardPaths>
 
 #include <opencv2/core.hpp>
 
+#include "model/canceltoken.h"
+#include "model/scansettings.h"
 #include "model/twfileitem.h"
 #include "model/twphotoitem.h"
-#include "model/twstoprequest.h"
-#include "preferences/twpreferences.h"
 #include "preferences/twselectionpreferences.h"
 
 namespace {
@@ -200,29 +199,17 @@ void TwFileItemGroup::clampCounters()
     }
 }
 
-bool TwFileItemGroup::removeChecked(QObject *receiver)
+bool TwFileItemGroup::removeChecked(
+    RemovalMethod method, const QString &targetFolder, const RemovalProgress &progress)
 {
-    const TwGenernalPreferences *general = TwPreferences::instance()->general();
-    const QString targetFolder = general->moveToFolderPath();
-    const QFlags<TwGenernalPreferences::TwRemovalMethodFlag> method(general->removalMethod());
-
-    if (receiver) {
-        const QMetaObject *meta = receiver->metaObject();
-        const int slot = meta->indexOfMethod("onItemFileDeleted(int)");
-        if (slot >= 0) {
-            connect(this, QMetaMethod::fromSignal(&TwFileItemGroup::deleteItemFile), receiver,
-                meta->method(slot), Qt::UniqueConnection);
-        } else {
-            qDebug() << Q_FUNC_INFO << "receiver has no onItemFileDeleted(int)";
-        }
-    }
-
     const QStringList keys = m_itemsByKey.keys();
     QStringList emptied;
-    for (int i = 0; i < keys.size() && !stopDeletion.load(); ++i) {
+    int handled = 0;
+    bool carryOn = true;
+    for (int i = 0; i < keys.size() && carryOn; ++i) {
         const QString &key = keys.at(i);
         ItemList items = m_itemsByKey.value(key);
-        for (int j = items.size() - 1; j >= 0 && !stopDeletion.load(); --j) {
+        for (int j = items.size() - 1; j >= 0 && carryOn; --j) {
             TwFileItem *item = items.at(j);
             if (!item->isChecked())
                 continue;
@@ -234,6 +221,9 @@ bool TwFileItemGroup::removeChecked(QObject *receiver)
                 delete item;
             }
             emit deleteItemFile(0);
+            ++handled;
+            if (progress && !progress(handled))
+                carryOn = false;
         }
         if (items.isEmpty())
             emptied.append(key);
@@ -243,11 +233,11 @@ bool TwFileItemGroup::removeChecked(QObject *receiver)
     for (const QString &key : qAsConst(emptied))
         m_itemsByKey.remove(key);
     clampCounters();
-    return true;
+    return carryOn;
 }
 
-bool TwFileItemGroup::dealWithFile(const QString &path,
-    QFlags<TwGenernalPreferences::TwRemovalMethodFlag> method, const QString &targetFolder)
+bool TwFileItemGroup::dealWithFile(
+    const QString &path, RemovalMethod method, const QString &targetFolder)
 {
     bool removed = false;
     try {
@@ -296,16 +286,17 @@ QString TwFileItemGroup::uniqueTargetPath(const QString &candidate, const QStrin
     return path;
 }
 
-bool TwFileItemGroup::addSimilarPhoto(TwPhotoItem *photo)
+bool TwFileItemGroup::addSimilarPhoto(
+    TwPhotoItem *photo, const ScanSettings &settings, const CancelToken &cancel)
 {
     if (!photo || m_itemsByKey.isEmpty())
         return false;
     bool matched = false;
     // The first head that matches decides; later keys could not change the outcome.
     for (auto it = m_itemsByKey.cbegin(); it != m_itemsByKey.cend() && !matched; ++it) {
-        if (stopRequested.load())
+        if (cancel.isCancelled())
             break;
-        matched = isSimilarPhoto(it.value(), photo);
+        matched = isSimilarPhoto(it.value(), photo, settings);
     }
     if (!matched)
         return false;
@@ -314,7 +305,8 @@ bool TwFileItemGroup::addSimilarPhoto(TwPhotoItem *photo)
     return true;
 }
 
-bool TwFileItemGroup::isSimilarPhoto(const ItemList &items, TwFileItem *photo) const
+bool TwFileItemGroup::isSimilarPhoto(
+    const ItemList &items, TwFileItem *photo, const ScanSettings &settings) const
 {
     if (!photo || !photo->isPhoto() || items.isEmpty())
         return false;
@@ -327,10 +319,7 @@ bool TwFileItemGroup::isSimilarPhoto(const ItemList &items, TwFileItem *photo) c
     if (qAbs(pixelArea(image) - pixelArea(head)) > MaximumPixelDifference)
         return false;
 
-    const TwGenernalPreferences *general = TwPreferences::instance()->general();
-    const double imageSimilarity = general->imageSimilarity();
-    const double featureSimilarity = general->featureSimilarity();
-    if (!image->histogram().similarToHistogram(head->histogram(), imageSimilarity))
+    if (!image->histogram().similarToHistogram(head->histogram(), settings.imageSimilarity))
         return false;
 
     const cv::Mat imageDescriptors = image->histogram().getORBImageDesc();
@@ -339,10 +328,11 @@ bool TwFileItemGroup::isSimilarPhoto(const ItemList &items, TwFileItem *photo) c
     const cv::Mat headDescriptors = head->histogram().getORBImageDesc();
     if (headDescriptors.empty())
         return false;
-    return image->histogram().similarToORB(imageDescriptors, headDescriptors, featureSimilarity);
+    return image->histogram().similarToORB(
+        imageDescriptors, headDescriptors, settings.featureSimilarity);
 }
 
-void TwFileItemGroup::selectBy(Comparison comparison, SelectionScope scope, bool flag)
+void TwFileItemGroup::selectBy(const Comparison &comparison, SelectionScope scope, bool flag)
 {
     m_checkedCount = 0;
     m_checkedBytes = 0;
@@ -373,7 +363,7 @@ void TwFileItemGroup::selectBy(Comparison comparison, SelectionScope scope, bool
     emit markDuplicateChanged();
 }
 
-void TwFileItemGroup::applySelectionRule(int rule)
+void TwFileItemGroup::applySelectionRule(int rule, const ScanSettings &settings)
 {
     switch (rule) {
     case TwSelectionPreferences::SelectNewest:
@@ -386,7 +376,7 @@ void TwFileItemGroup::applySelectionRule(int rule)
         selectBy(byNameLength, ExactDuplicates, true);
         break;
     case TwSelectionPreferences::SelectByPriority:
-        selectBy(byPriority, ExactDuplicates, true);
+        selectBy(byPriority(settings.priorities), ExactDuplicates, true);
         break;
     case TwSelectionPreferences::SelectHighResolution:
         selectBy(byResolution, ExactDuplicates, true);
@@ -429,13 +419,14 @@ bool TwFileItemGroup::byNameLength(const TwFileItem *keeper, const TwFileItem *c
     return flag ? candidateLength < keeperLength : candidateLength > keeperLength;
 }
 
-bool TwFileItemGroup::byPriority(const TwFileItem *keeper, const TwFileItem *candidate, bool flag)
+TwFileItemGroup::Comparison TwFileItemGroup::byPriority(const QMap<QString, int> &priorities)
 {
-    if (!flag)
-        return false;
-    const TwSelectionPreferences *selection = TwPreferences::instance()->selection();
-    return selection->priorityForPath(candidate->absolutePath())
-        < selection->priorityForPath(keeper->absolutePath());
+    return [priorities](const TwFileItem *keeper, const TwFileItem *candidate, bool flag) {
+        if (!flag)
+            return false;
+        return TwSelectionPreferences::priorityForPath(priorities, candidate->absolutePath())
+            < TwSelectionPreferences::priorityForPath(priorities, keeper->absolutePath());
+    };
 }
 
 bool TwFileItemGroup::bySize(const TwFileItem *keeper, const TwFileItem *candidate, bool flag)

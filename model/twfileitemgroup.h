@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QFlags>
 #include <QList>
 #include <QMap>
@@ -9,6 +11,8 @@
 
 #include "preferences/twgenernalpreferences.h"
 
+class CancelToken;
+class ScanSettings;
 class TwFileItem;
 class TwPhotoItem;
 
@@ -26,7 +30,14 @@ public:
     enum SelectionScope { AllItems = 0, ExactDuplicates = 1, FirstOfEachKey = 2 };
 
     // Answers whether `candidate` replaces `keeper` as the item kept.
-    using Comparison = bool (*)(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
+    using Comparison
+        = std::function<bool(const TwFileItem *keeper, const TwFileItem *candidate, bool flag)>;
+
+    using RemovalMethod = QFlags<TwGenernalPreferences::TwRemovalMethodFlag>;
+    // Told after every checked file that a removal run handled, removed or
+    // not, with the number handled so far in the run; answering false ends
+    // the run before the next file.
+    using RemovalProgress = std::function<bool(int done)>;
 
     explicit TwFileItemGroup(TwFileItem *firstItem, QObject *parent = nullptr);
     ~TwFileItemGroup() override;
@@ -52,26 +63,35 @@ public:
     QString groupName() const { return m_groupName; }
     void setName(const QString &name) { m_groupName = name; }
 
-    // Removes the checked files by the removal method of the preferences,
-    // emitting deleteItemFile(0) to `receiver`'s onItemFileDeleted(int) for
+    // Removes the checked files by `method` (into `targetFolder` for
+    // MoveToFolder), telling `progress` and emitting deleteItemFile(0) for
     // every checked file handled. Files that could not be removed stay.
-    bool removeChecked(QObject *receiver);
-    static bool dealWithFile(const QString &path,
-        QFlags<TwGenernalPreferences::TwRemovalMethodFlag> method, const QString &targetFolder);
+    // False when `progress` ended the run early.
+    bool removeChecked(
+        RemovalMethod method, const QString &targetFolder, const RemovalProgress &progress);
+    static bool dealWithFile(
+        const QString &path, RemovalMethod method, const QString &targetFolder);
     // The first of `candidate`, `baseName`_n.<rest> (n = `n`, n + 1, ...)
     // that does not exist; <rest> is everything after the base name.
     static QString uniqueTargetPath(const QString &candidate, const QString &baseName, int n);
 
-    bool addSimilarPhoto(TwPhotoItem *photo);
-    bool isSimilarPhoto(const ItemList &items, TwFileItem *photo) const;
+    // Compares `photo` with the head of every key by the thresholds of
+    // `settings`, until one matches or `cancel` is set.
+    bool addSimilarPhoto(
+        TwPhotoItem *photo, const ScanSettings &settings, const CancelToken &cancel);
+    bool isSimilarPhoto(
+        const ItemList &items, TwFileItem *photo, const ScanSettings &settings) const;
 
-    void selectBy(Comparison comparison, SelectionScope scope, bool flag);
-    void applySelectionRule(int rule);
+    void selectBy(const Comparison &comparison, SelectionScope scope, bool flag);
+    // Rule numbers of TwSelectionPreferences; the priority rule looks the
+    // folders up in `settings`.
+    void applySelectionRule(int rule, const ScanSettings &settings);
     void deselectAll();
 
     static bool byCreatedTime(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
     static bool byNameLength(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
-    static bool byPriority(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
+    // By the folder priorities in `priorities` (folder path to priority).
+    static Comparison byPriority(const QMap<QString, int> &priorities);
     static bool bySize(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
     static bool byResolution(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);
 

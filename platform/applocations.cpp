@@ -28,6 +28,8 @@ QString userFolder(QStandardPaths::StandardLocation base)
 
 QString AppLocations::dataFolder(const QString &name)
 {
+    if (isInstalledLayout())
+        return userFolder(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + name;
     const QString local = applicationFolder() + QLatin1Char('/') + name;
     // An existing writable folder beside the executable wins even when the
     // application folder itself is read-only (an administrator prepared it).
@@ -40,6 +42,8 @@ QString AppLocations::dataFolder(const QString &name)
 
 QString AppLocations::configFolder()
 {
+    if (isInstalledLayout())
+        return userFolder(QStandardPaths::GenericConfigLocation);
     return chooseFolder(applicationFolder(), userFolder(QStandardPaths::GenericConfigLocation));
 }
 
@@ -47,9 +51,19 @@ QString AppLocations::configFile(const QString &fileName)
 {
     const QString local = applicationFolder() + QLatin1Char('/') + fileName;
     const QFileInfo info(local);
-    if (info.isFile() && info.isWritable())
+    if (!isInstalledLayout() && info.isFile() && info.isWritable())
         return local;
     return configFolder() + QLatin1Char('/') + fileName;
+}
+
+bool AppLocations::isInstalledLayout()
+{
+    // The administrator can write into /usr/bin, but a log or preferences
+    // file left there belongs to no package and outlives the program. Every
+    // install of ours lays out the desktop entry, a build folder never does.
+    const QString entry = applicationFolder() + QStringLiteral("/../share/applications/")
+        + QLatin1String(Product::DesktopId) + QStringLiteral(".desktop");
+    return QFileInfo(entry).isFile();
 }
 
 QString AppLocations::applicationFolder()

@@ -5,7 +5,8 @@
 // Where the program keeps the files it writes (log folder, preferences file).
 // They belong next to the executable, but an installed program's folder is
 // usually read-only; then the user's standard locations are used instead,
-// with the same names and formats.
+// with the same names and formats. A program installed into a system layout
+// always uses the user's locations.
 class AppLocations {
 public:
     // Folder `name` under the application folder when that can be written,
@@ -19,6 +20,10 @@ public:
     // configFolder() + "/" + fileName, except that a writable file of that
     // name already next to the executable keeps being used.
     static QString configFile(const QString &fileName);
+
+    // True when the application folder is the bin folder of an installed
+    // layout: our desktop entry sits in the share/applications folder beside it.
+    static bool isInstalledLayout();
 
     // The folder that holds the executable, or the override set below.
     static QString applicationFolder();

@@ -9,5 +9,7 @@ constexpr const char *Organisation = "Orvane";
 // The name the desktop's power management shows for our inhibitor.
 constexpr const char *ShortName = "Twinscan";
 constexpr const char *AccentColor = "#3b99fc";
+// The desktop entry, metainfo and icon theme name of the installed program.
+constexpr const char *DesktopId = "com.orvane.Twinscan";
 
 } // namespace Product

@@ -12,6 +12,8 @@
 #include <unistd.h>
 #endif
 
+#include "platform/nativepath.h"
+
 namespace {
 
 #ifndef Q_OS_WIN
@@ -34,7 +36,7 @@ int openDescriptor(const QString &path)
 {
     // O_NONBLOCK only for the open itself: it is what keeps a FIFO without a
     // writer from blocking here. Interrupted opens are retried.
-    const QByteArray name = RegularFile::encodeName(path);
+    const QByteArray name = NativePath::encode(path);
     int fd = -1;
     do
         fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -71,11 +73,6 @@ bool clearNonBlocking(int fd, const QString &path)
 #endif
 
 } // namespace
-
-QByteArray RegularFile::encodeName(const QString &path)
-{
-    return QFile::encodeName(path);
-}
 
 bool RegularFile::open(QFile &file, const QString &path)
 {

@@ -17,6 +17,4 @@ public:
     // file name afterwards.
     static bool open(QFile &file, const QString &path);
 
-    // The bytes handed to the operating system for `path`.
-    static QByteArray encodeName(const QString &path);
 };

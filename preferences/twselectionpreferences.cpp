@@ -67,14 +67,20 @@ bool TwSelectionPreferences::isPriorityUsed(int value) const
 
 int TwSelectionPreferences::priorityForPath(const QString &path) const
 {
-    if (m_priorities.isEmpty() || path.isEmpty())
+    return priorityForPath(m_priorities, path);
+}
+
+int TwSelectionPreferences::priorityForPath(
+    const QMap<QString, int> &priorities, const QString &path)
+{
+    if (priorities.isEmpty() || path.isEmpty())
         return -1;
     QFileInfo info(path);
     // Keys come from the folder picker: absolute, forward slashes, no trailing slash.
     QString candidate = QDir::cleanPath(QDir::fromNativeSeparators(info.absoluteFilePath()));
     while (QFileInfo(candidate).isDir()) {
-        const auto found = m_priorities.constFind(candidate);
-        if (found != m_priorities.cend())
+        const auto found = priorities.constFind(candidate);
+        if (found != priorities.cend())
             return found.value();
         const QDir dir(candidate);
         if (dir.isRoot())

@@ -47,6 +47,9 @@ public:
     // The priority of the nearest listed folder among `path` and its
     // ancestors that exist as directories; -1 when none is listed.
     int priorityForPath(const QString &path) const;
+    // The same lookup in a copy of the priorities, for code that must not
+    // reach the store (a scan running on pool threads).
+    static int priorityForPath(const QMap<QString, int> &priorities, const QString &path);
     void removePriorityFolder(const QString &path) { m_priorities.remove(path); }
     void setPriority(const QString &path, int value) { m_priorities.insert(path, value); }
 

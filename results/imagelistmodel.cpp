@@ -11,6 +11,7 @@
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
 #include "model/twphotoitem.h"
+#include "preferences/twpreferences.h"
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
 
@@ -386,9 +387,11 @@ int ImageListModel::applySelection(const QString &groupName, SmartAction action)
         TwFileItemGroup::Comparison comparison;
         bool flag;
     };
-    static const Rule rules[] = {
+    const Rule rules[] = {
         { SmartAction::SmartSelect, TwFileItemGroup::byNameLength, true },
-        { SmartAction::ByPriority, TwFileItemGroup::byPriority, true },
+        { SmartAction::ByPriority,
+            TwFileItemGroup::byPriority(TwPreferences::instance()->selection()->priorities()),
+            true },
         { SmartAction::Newest, TwFileItemGroup::byCreatedTime, true },
         { SmartAction::Oldest, TwFileItemGroup::byCreatedTime, false },
         { SmartAction::Largest, TwFileItemGroup::bySize, true },

@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include "engine/twsearchresult.h"
-#include "model/twstoprequest.h"
 #include "platform/product.h"
 #include "preferences/twgenernalpreferences.h"
 #include "preferences/twpreferences.h"
@@ -40,10 +39,15 @@ bool RemovalController::removeMarked()
     if (count <= 0)
         return false;
 
-    stopDeletion = false;
     m_deletedCount = 0;
     openProgress(count);
-    m_result->removeCheckedItems(this);
+    const TwGenernalPreferences *general = TwPreferences::instance()->general();
+    // Cancel is seen here, between two files: answering false ends the run.
+    m_result->removeCheckedItems(
+        general->removalMethod(), general->moveToFolderPath(), [this](int) {
+            onItemFileDeleted(0);
+            return !(m_progress && m_progress->wasCanceled());
+        });
     return true;
 }
 
@@ -76,8 +80,6 @@ void RemovalController::onItemFileDeleted(int)
         return;
     m_progress->setValue(m_deletedCount);
     emit progressed(m_deletedCount);
-    if (m_progress && m_progress->wasCanceled())
-        stopDeletion = true;
 }
 
 void RemovalController::onItemDeletedComplated()

@@ -27,7 +27,7 @@ signals:
     void progressed(int handled);
 
 public slots:
-    // Called by each group for every marked file it handles.
+    // One more marked file handled by the running removal.
     void onItemFileDeleted(int complate);
     void onItemDeletedComplated();
 

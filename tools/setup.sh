@@ -13,6 +13,7 @@ TW_PACKAGES=(
     libopencv-features2d-dev libopencv-flann-dev
     libbenchmark-dev
     xvfb xauth fonts-dejavu-core dbus
+    desktop-file-utils appstream dpkg-dev file jq groff-base
 )
 
 tw_install_packages() {

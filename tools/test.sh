@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: every test
-# in a normal build, then the engine-side tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# in a normal build, the install and the Debian package made from that build,
+# then the engine-side tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 tw_install_packages
@@ -9,6 +10,7 @@ export QT_QPA_PLATFORM=offscreen
 
 tw_build "$TW_BUILD" -DTW_WERROR=ON
 (cd "$TW_BUILD" && ctest --output-on-failure -j"$(nproc)")
+bash "$TW_ROOT/tools/check-install.sh" "$TW_BUILD"
 
 # The sanitizer build skips the windows: the engine, model and imaging code is
 # where threads and raw image data meet.

@@ -152,7 +152,8 @@ int CliRunner::run(
         stopped = userStop;
         loop.quit();
     });
-    if (!engine.BeginScanCatalogue(folders)) {
+    if (!engine.BeginScanCatalogue(
+            folders, ScanSettings::fromPreferences(*TwPreferences::instance()))) {
         err << "twinscan-cli: the scan could not start\n";
         err.flush();
         return Failure;

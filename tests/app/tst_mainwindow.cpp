@@ -150,7 +150,7 @@ bool TestMainWindow::waitForEnd(MainWindow *window)
         },
         60000);
     // The process thread has handed over and the pool is idle again.
-    return ended && QThreadPool::globalInstance()->waitForDone(60000);
+    return ended && window->engine()->threadPool()->waitForDone(60000);
 }
 
 void TestMainWindow::startsIdleWithInitialTexts()
@@ -659,7 +659,7 @@ void TestMainWindow::closingDuringScanWaitsForTasks()
     QCOMPARE(window->scanState(), MainWindow::Scanning);
     QVERIFY(window->close());
     // Nothing of the scan runs on after the window closed.
-    QCOMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
+    QCOMPARE(window->engine()->threadPool()->activeThreadCount(), 0);
     QVERIFY(!window->progressDialog());
     window.reset();
     // Queued reports of the stopped scan must find nothing to act on.
@@ -674,7 +674,7 @@ void TestMainWindow::closingDuringScanWaitsForTasks()
             || second->scanState() != MainWindow::Scanning,
         60000);
     QVERIFY(second->close());
-    QCOMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
+    QCOMPARE(second->engine()->threadPool()->activeThreadCount(), 0);
     second.reset();
 }
 

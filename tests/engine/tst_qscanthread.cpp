@@ -6,11 +6,18 @@
 
 #include "engine/qscanresult.h"
 #include "engine/qscanthread.h"
-#include "model/twstoprequest.h"
+#include "model/canceltoken.h"
+#include "model/scansettings.h"
 #include "tests/engine/enginetestsupport.h"
 #include "tests/support/temptree.h"
 
 namespace {
+
+// The rules a scan started now would take from the shared store.
+ScanSettings storedSettings()
+{
+    return ScanSettings::fromPreferences(*TwPreferences::instance());
+}
 
 struct WalkOutcome {
     QStringList collected;
@@ -24,9 +31,11 @@ struct WalkOutcome {
 WalkOutcome walk(QScanResult &result, const QString &root, int taskLimit = 1000)
 {
     WalkOutcome outcome;
+    const ScanSettings settings = storedSettings();
+    const auto cancel = std::make_shared<CancelToken>();
     QStringList queue { root };
     while (!queue.isEmpty() && outcome.tasks < taskLimit) {
-        QScanThread task(queue.takeFirst(), &result);
+        QScanThread task(queue.takeFirst(), &result, settings, cancel);
         task.setAutoDelete(false);
         QObject::connect(&task, &QScanThread::addNewThread, [&](const QString &path) {
             outcome.announced.append(path);
@@ -57,11 +66,7 @@ class TestQScanThread : public QObject {
 
 private slots:
     void initTestCase() { TestPreferences::setUp(); }
-    void init()
-    {
-        TestPreferences::reset();
-        stopRequested = false;
-    }
+    void init() { TestPreferences::reset(); }
 
     void hiddenEntries_data();
     void hiddenEntries();
@@ -188,7 +193,8 @@ void TestQScanThread::unreadableFolderAndFile()
     QVERIFY(QFile::setPermissions(file, QFileDevice::Permissions()));
 
     QScanResult result;
-    QScanThread task(tree.path("closed"), &result);
+    QScanThread task(
+        tree.path("closed"), &result, storedSettings(), std::make_shared<CancelToken>());
     task.setAutoDelete(false);
     QSignalSpy announced(&task, &QScanThread::addNewThread);
     QSignalSpy collected(&task, &QScanThread::addItemFile);
@@ -255,7 +261,7 @@ void TestQScanThread::stopEndsListingBeforeNextEntry()
                          QByteArray::number(i))
                      .isEmpty());
     QScanResult result;
-    QScanThread task(tree.root(), &result);
+    QScanThread task(tree.root(), &result, storedSettings(), std::make_shared<CancelToken>());
     task.setAutoDelete(false);
     int seen = 0;
     connect(&task, &QScanThread::addItemFile, &task, [&](qlonglong, const QString &) {
@@ -276,7 +282,7 @@ void TestQScanThread::stopBeforeStartCollectsNothing()
     QVERIFY(!tree.writeFile("a.txt", "a").isEmpty());
     QVERIFY(!tree.writeFile("sub/b.txt", "b").isEmpty());
     QScanResult result;
-    QScanThread task(tree.root(), &result);
+    QScanThread task(tree.root(), &result, storedSettings(), std::make_shared<CancelToken>());
     task.setAutoDelete(false);
     task.stopThread();
     QSignalSpy collected(&task, &QScanThread::addItemFile);
@@ -292,7 +298,7 @@ void TestQScanThread::emptyFolderOnlyFinishes()
 {
     TempTree tree;
     QScanResult result;
-    QScanThread task(tree.root(), &result);
+    QScanThread task(tree.root(), &result, storedSettings(), std::make_shared<CancelToken>());
     task.setAutoDelete(false);
     QSignalSpy announced(&task, &QScanThread::addNewThread);
     QSignalSpy collected(&task, &QScanThread::addItemFile);

@@ -5,7 +5,8 @@
 #include "engine/qsearchthread.h"
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
-#include "model/twstoprequest.h"
+#include "model/canceltoken.h"
+#include "model/scansettings.h"
 #include "tests/engine/enginetestsupport.h"
 #include "tests/support/temptree.h"
 
@@ -14,7 +15,6 @@ class TestQSearchThread : public QObject {
 
 private slots:
     void initTestCase() { TestPreferences::setUp(); }
-    void init() { stopRequested = false; }
 
     void slices_data();
     void slices();
@@ -78,7 +78,8 @@ void TestQSearchThread::slicedRunHandlesEveryGroupOnce()
     const QVector<QPair<int, int>> slices = ScanEngine::taskSlices(groups);
     QVector<int> handled;
     for (const QPair<int, int> &slice : slices) {
-        QSearchThread task(&scan, &search, slice.first, slice.second, true);
+        QSearchThread task(&scan, &search, slice.first, slice.second, true, ScanSettings(),
+            std::make_shared<CancelToken>());
         task.setAutoDelete(false);
         QSignalSpy progress(&task, &QSearchThread::addItemFile);
         QSignalSpy finished(&task, &QSearchThread::finished);
@@ -111,7 +112,7 @@ void TestQSearchThread::uniqueImageGoesToSimilarPass()
     QCOMPARE(scan.sameSizeGroups().size(), 1);
 
     TwSearchResult search;
-    QSearchThread task(&scan, &search, 0, 1, true);
+    QSearchThread task(&scan, &search, 0, 1, true, ScanSettings(), std::make_shared<CancelToken>());
     task.setAutoDelete(false);
     QSignalSpy progress(&task, &QSearchThread::addItemFile);
     task.run();
@@ -129,7 +130,8 @@ void TestQSearchThread::similarPassCountsEveryImage()
         images.append(tree.writeFile(QStringLiteral("p%1.png").arg(i), drawnPng(quint32(10 + i))));
     scan.appendSingleImages(images);
     TwSearchResult search;
-    QSearchThread task(&scan, &search, 0, 3, false);
+    QSearchThread task(
+        &scan, &search, 0, 3, false, ScanSettings(), std::make_shared<CancelToken>());
     task.setAutoDelete(false);
     QSignalSpy progress(&task, &QSearchThread::addItemFile);
     QSignalSpy finished(&task, &QSearchThread::finished);
@@ -151,7 +153,9 @@ void TestQSearchThread::stopEndsBeforeNextGroup()
     }
     scan.removeDiffSizeItem(TwGenernalPreferences::ScanByFileContent);
     TwSearchResult search;
-    QSearchThread task(&scan, &search, 0, 5, true);
+    // The scan's token: stopping one task stops every task that shares it.
+    const auto cancel = std::make_shared<CancelToken>();
+    QSearchThread task(&scan, &search, 0, 5, true, ScanSettings(), cancel);
     task.setAutoDelete(false);
     connect(&task, &QSearchThread::addItemFile, &task, [&task](int) { task.stopThread(); });
     QSignalSpy progress(&task, &QSearchThread::addItemFile);
@@ -159,7 +163,7 @@ void TestQSearchThread::stopEndsBeforeNextGroup()
     task.run();
     QCOMPARE(progress.count(), 1);
     QCOMPARE(finished.count(), 1);
-    QVERIFY(stopRequested.load());
+    QVERIFY(cancel->isCancelled());
     QCOMPARE(search.numberOfDuplicateFiles(), qint64(1));
 }
 

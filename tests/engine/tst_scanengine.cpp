@@ -1,4 +1,5 @@
 #include <QDirIterator>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QThreadPool>
@@ -16,7 +17,7 @@
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
 #include "model/twphotoitem.h"
-#include "model/twstoprequest.h"
+#include "model/scansettings.h"
 #include "tests/engine/enginetestsupport.h"
 #include "tests/support/temptree.h"
 
@@ -176,7 +177,7 @@ struct Run {
 // Everything queued has been delivered and nothing runs any more.
 void settle(ScanEngine &engine)
 {
-    QThreadPool::globalInstance()->waitForDone(-1);
+    engine.threadPool()->waitForDone(-1);
     QTRY_VERIFY_WITH_TIMEOUT(!engine.isRunning(), Timeout);
     QCoreApplication::processEvents();
 }
@@ -239,7 +240,7 @@ void TestScanEngine::wholePipelineMatchesBruteForce()
     ScanEngine engine;
     engine.setSimilarPassEnabled(false);
     Run run(engine);
-    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }, ScanSettings()));
     QVERIFY(run.scanEnded.wait(Timeout));
     QCOMPARE(run.started.count(), 1);
     QCOMPARE(run.scanEnded.first().at(0).toBool(), false);
@@ -270,7 +271,7 @@ void TestScanEngine::progressAddsUpToCandidates()
 
     ScanEngine engine;
     Run run(engine);
-    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }, ScanSettings()));
     QVERIFY(run.scanEnded.wait(Timeout));
     QVERIFY(run.visited(ScanEngine::SearchingSimilar));
     QVERIFY(!run.progress.isEmpty());
@@ -286,13 +287,13 @@ void TestScanEngine::emptyFoldersEndWithoutResults()
     QVERIFY(tree.makeDir("a/b"));
     ScanEngine engine;
     Run run(engine);
-    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }, ScanSettings()));
     QVERIFY(run.scanEnded.wait(Timeout));
     QCOMPARE(run.scanEnded.first().at(0).toBool(), false);
     QCOMPARE(run.scanEnded.first().at(1).toBool(), false);
     QVERIFY(run.visited(ScanEngine::SearchingSimilar));
     QCOMPARE(engine.phase(), ScanEngine::Finished);
-    QVERIFY(!engine.BeginScanCatalogue({}));
+    QVERIFY(!engine.BeginScanCatalogue({}, ScanSettings()));
 }
 
 void TestScanEngine::stopDuringWalk()
@@ -305,7 +306,7 @@ void TestScanEngine::stopDuringWalk()
     ScanEngine engine;
     Run run(engine);
     connect(&engine, &ScanEngine::filesFound, &engine, [&engine] { engine.stop(); });
-    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }, ScanSettings()));
     QVERIFY(run.scanEnded.wait(Timeout));
     settle(engine);
     QCOMPARE(run.started.count(), 1);
@@ -326,7 +327,7 @@ void TestScanEngine::stopDuringDuplicatePass()
     ScanEngine engine;
     Run run(engine);
     connect(&engine, &ScanEngine::progressChanged, &engine, [&engine] { engine.stop(); });
-    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }, ScanSettings()));
     QVERIFY(run.scanEnded.wait(Timeout));
     settle(engine);
     QCOMPARE(run.started.count(), 1);
@@ -352,7 +353,7 @@ void TestScanEngine::stopDuringSimilarPass()
         if (engine.phase() == ScanEngine::SearchingSimilar)
             engine.stop();
     });
-    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }, ScanSettings()));
     QVERIFY(run.scanEnded.wait(Timeout));
     settle(engine);
     QVERIFY(run.visited(ScanEngine::SearchingSimilar));
@@ -375,7 +376,7 @@ void TestScanEngine::stopAfterTheEndChangesNothing()
         if (phase == ScanEngine::Processing)
             engine.stop();
     });
-    QVERIFY(engine.BeginScanCatalogue({ tree.root() }));
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }, ScanSettings()));
     QVERIFY(run.scanEnded.wait(Timeout));
     settle(engine);
     QCOMPARE(run.started.count(), 1);
@@ -417,20 +418,27 @@ void TestScanEngine::queuedTasksAreDiscarded()
     QSemaphore release;
     QAtomicInt runs = 0, deleted = 0;
     pool.start(new Blocker(&release));
+    // A failed check below must not leave the pool waiting for the blocker forever.
+    const auto unblock = qScopeGuard([&] {
+        release.release();
+        pool.waitForDone();
+    });
     for (int i = 0; i < 5; ++i)
         pool.start(new Counter(&runs, &deleted));
 
     TwSearchResult result;
-    processThread stage(&result);
-    stage.setThreadPool(&pool);
-    QSignalSpy started(&stage, &processThread::processStart);
-    QSignalSpy ended(&stage, &processThread::processEnd);
+    processThread stage(&result, &pool);
+    // Counted on this thread, and polled rather than waited for: a spy's
+    // wait() misses a signal that came before it started waiting.
+    int started = 0, ended = 0;
+    connect(&stage, &processThread::processStart, this, [&started] { ++started; });
+    connect(&stage, &processThread::processEnd, this, [&ended] { ++ended; });
     stage.start();
     // processStart goes out once the queue is emptied; only then may the
     // running task finish.
-    QVERIFY(started.wait(Timeout));
+    QTRY_COMPARE_WITH_TIMEOUT(started, 1, Timeout);
     release.release();
-    QVERIFY(ended.count() == 1 || ended.wait(Timeout));
+    QTRY_COMPARE_WITH_TIMEOUT(ended, 1, Timeout);
     QVERIFY(stage.wait(Timeout));
     QCOMPARE(runs.loadAcquire(), 0);
     QCOMPARE(deleted.loadAcquire(), 5);
@@ -442,11 +450,12 @@ void TestScanEngine::destroyingMidPassIsSafe()
     fillTree(tree, 3);
     auto engine = std::make_unique<ScanEngine>();
     QSignalSpy progress(engine.get(), &ScanEngine::progressChanged);
-    QVERIFY(engine->BeginScanCatalogue({ tree.root() }));
+    QVERIFY(engine->BeginScanCatalogue({ tree.root() }, ScanSettings()));
     QVERIFY(progress.wait(Timeout));
     QVERIFY(engine->isRunning());
     engine.reset();
-    // Nothing of the scan is left running against freed objects.
+    // Nothing of the scan is left running against freed objects, and no part
+    // of it ever ran on the process-wide pool.
     QCOMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
     QCoreApplication::processEvents();
 }
@@ -461,9 +470,9 @@ void TestScanEngine::secondScanStartsClean()
     ScanEngine engine;
     engine.setSimilarPassEnabled(false);
     Run run(engine);
-    QVERIFY(engine.BeginScanCatalogue({ first.root() }));
+    QVERIFY(engine.BeginScanCatalogue({ first.root() }, ScanSettings()));
     QVERIFY(run.scanEnded.wait(Timeout));
-    QVERIFY(engine.BeginScanCatalogue({ second.root() }));
+    QVERIFY(engine.BeginScanCatalogue({ second.root() }, ScanSettings()));
     QVERIFY(run.scanEnded.wait(Timeout));
     QCOMPARE(run.started.count(), 2);
     QCOMPARE(engineGroups(*engine.searchResult()),

@@ -3,6 +3,8 @@
 #include <QtTest>
 
 #include "engine/twsearchresult.h"
+#include "model/canceltoken.h"
+#include "model/scansettings.h"
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
@@ -11,6 +13,9 @@
 #include "tests/support/temptree.h"
 
 namespace {
+
+// A scan at the defaults of a new store.
+const ScanSettings defaultSettings;
 
 // Each group as its sorted paths, with the key they share, in a stable order.
 QStringList describeGroups(const TwSearchResult &result)
@@ -70,7 +75,7 @@ void TestTwSearchResult::identicalFilesAddToTotals()
     QSignalSpy count(&result, &TwSearchResult::numberOfDuplicateFilesChanged);
     QSignalSpy bytes(&result, &TwSearchResult::bytesOfDuplicateFilesChanged);
     QSignalSpy scanned(&result, &TwSearchResult::numberOfFileScannedChanged);
-    QVERIFY(result.addSameSizeGroup(paths).isEmpty());
+    QVERIFY(result.addSameSizeGroup(paths, defaultSettings).isEmpty());
     QCOMPARE(result.numberOfDuplicateFiles(), qint64(3));
     QCOMPARE(result.bytesOfDuplicateFiles(), qint64(3) * content.size());
     QCOMPARE(result.numberOfFileScanned(), qint64(4));
@@ -92,7 +97,7 @@ void TestTwSearchResult::differentImagesComeBack()
     TwSearchResult result;
     QSignalSpy count(&result, &TwSearchResult::numberOfDuplicateFilesChanged);
     QSignalSpy scanned(&result, &TwSearchResult::numberOfFileScannedChanged);
-    QStringList back = result.addSameSizeGroup(paths);
+    QStringList back = result.addSameSizeGroup(paths, defaultSettings);
     back.sort();
     QCOMPARE(back, paths);
     // Every total is announced on every call, changed or not.
@@ -106,7 +111,7 @@ void TestTwSearchResult::emptyGroupChangesNothing()
 {
     TwSearchResult result;
     QSignalSpy scanned(&result, &TwSearchResult::numberOfFileScannedChanged);
-    QVERIFY(result.addSameSizeGroup({}).isEmpty());
+    QVERIFY(result.addSameSizeGroup({}, defaultSettings).isEmpty());
     QCOMPARE(scanned.count(), 0);
     QVERIFY(result.containers().isEmpty());
 }
@@ -124,7 +129,7 @@ void TestTwSearchResult::nearMissesNeverGroup()
         paths.append(tree.writeFile(QStringLiteral("trap%1.bin").arg(offset), trap));
     }
     TwSearchResult result;
-    result.addSameSizeGroup(paths);
+    result.addSameSizeGroup(paths, defaultSettings);
     const QStringList groups = describeGroups(result);
     QCOMPARE(groups.size(), 1);
     QVERIFY(groups.first().contains("orig.bin"));
@@ -150,7 +155,8 @@ void TestTwSearchResult::lockedAndUnlockedHashingAgree()
     TwSearchResult outside, under;
     under.setHashOutsideLock(false);
     for (const QStringList &bucket : buckets) {
-        QCOMPARE(outside.addSameSizeGroup(bucket), under.addSameSizeGroup(bucket));
+        QCOMPARE(outside.addSameSizeGroup(bucket, defaultSettings),
+            under.addSameSizeGroup(bucket, defaultSettings));
     }
     QCOMPARE(describeGroups(outside), describeGroups(under));
     QCOMPARE(outside.numberOfDuplicateFiles(), under.numberOfDuplicateFiles());
@@ -171,8 +177,8 @@ void TestTwSearchResult::concurrentGroups()
         buckets.append(bucket);
     }
     TwSearchResult result;
-    QtConcurrent::blockingMap(
-        buckets, [&result](const QStringList &bucket) { result.addSameSizeGroup(bucket); });
+    QtConcurrent::blockingMap(buckets,
+        [&result](const QStringList &bucket) { result.addSameSizeGroup(bucket, defaultSettings); });
     QCOMPARE(result.numberOfDuplicateFiles(), qint64(128));
     QCOMPARE(result.numberOfFileScanned(), qint64(192));
     QCOMPARE(describeGroups(result).size(), 64);
@@ -183,7 +189,8 @@ void TestTwSearchResult::lonelySimilarImageOnlyCounted()
     TempTree tree;
     TwSearchResult result;
     QSignalSpy count(&result, &TwSearchResult::numberOfDuplicateFilesChanged);
-    QVERIFY(result.addSimilarImage(new TwPhotoItem(tree.writeFile("one.png", drawnPng(4)), false)));
+    QVERIFY(result.addSimilarImage(new TwPhotoItem(tree.writeFile("one.png", drawnPng(4)), false),
+        defaultSettings, CancelToken()));
     QCOMPARE(result.numberOfFileScanned(), qint64(1));
     QCOMPARE(result.numberOfDuplicateFiles(), qint64(0));
     QCOMPARE(count.count(), 0);
@@ -194,9 +201,11 @@ void TestTwSearchResult::pruningKeepsContainersThatHadDuplicates()
     TempTree tree;
     const QByteArray doc = randomBytes(9, 5000);
     TwSearchResult result;
-    result.addSameSizeGroup({ tree.writeFile("a.txt", doc), tree.writeFile("b.txt", doc) });
+    result.addSameSizeGroup(
+        { tree.writeFile("a.txt", doc), tree.writeFile("b.txt", doc) }, defaultSettings);
     result.addSameSizeGroup({ tree.writeFile("x.zip", randomBytes(1, 64)),
-        tree.writeFile("y.zip", randomBytes(2, 64)) });
+                                tree.writeFile("y.zip", randomBytes(2, 64)) },
+        defaultSettings);
     QCOMPARE(result.containers().keys(), (QStringList { "Archives", "Documents" }));
     result.removeEmptyGroups();
     QCOMPARE(result.containers().keys(), QStringList { "Documents" });

@@ -11,7 +11,6 @@
 
 #include "imaging/twgrayhistogram.h"
 #include "imaging/twimagedecoder.h"
-#include "preferences/twpreferences.h"
 #include "tests/imaging/testimages.h"
 #include "tests/support/temptree.h"
 
@@ -42,7 +41,6 @@ class TestTwGrayHistogram : public QObject {
 
 private slots:
     void initTestCase();
-    void init();
 
     void loadsSizeAndPath_data();
     void loadsSizeAndPath();
@@ -59,7 +57,7 @@ private slots:
     void uniformImageHasNoDescriptors();
     void unreadableFilesNeverMatch_data();
     void unreadableFilesNeverMatch();
-    void fullSimilaritySwitchesAnalysisOff();
+    void sizeOnlyIsNeverSimilar();
 
     void descriptorsAreCachedAndShared();
     void descriptorsEqualTwoStepOrb();
@@ -91,7 +89,6 @@ void TestTwGrayHistogram::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY(m_tree.isValid());
-    TwPreferences::setFilePath(m_tree.path("preferences.cfg"));
 
     const cv::Mat original = TestImages::scene(11, cv::Size(1200, 900), 20);
     const QByteArray originalJpeg = TestImages::encode(original, ".jpg");
@@ -117,14 +114,6 @@ void TestTwGrayHistogram::initTestCase()
     for (const QString &path : { m_original, m_copy, m_resized, m_unrelated, m_sameHue, m_uniform,
              m_big, m_rotated, m_tall, m_nonAscii, m_notImage, m_emptyFile })
         QVERIFY(!path.isEmpty());
-}
-
-void TestTwGrayHistogram::init()
-{
-    TwPreferences::instance()->general()->setImageSimilarity(
-        TwGenernalPreferences::DefaultImageSimilarity);
-    TwPreferences::instance()->general()->setFeatureSimilarity(
-        TwGenernalPreferences::DefaultFeatureSimilarity);
 }
 
 void TestTwGrayHistogram::loadsSizeAndPath_data()
@@ -300,11 +289,11 @@ void TestTwGrayHistogram::unreadableFilesNeverMatch()
     QVERIFY(broken.getORBImageDesc().empty());
 }
 
-void TestTwGrayHistogram::fullSimilaritySwitchesAnalysisOff()
+// What a scan with similar-image analysis off makes of its images.
+void TestTwGrayHistogram::sizeOnlyIsNeverSimilar()
 {
-    TwPreferences::instance()->general()->setImageSimilarity(1.0f);
-    const TwGrayHistogram off(m_original);
-    const TwGrayHistogram offCopy(m_copy);
+    const TwGrayHistogram off(m_original, TwGrayHistogram::Contents::SizeOnly);
+    const TwGrayHistogram offCopy(m_copy, TwGrayHistogram::Contents::SizeOnly);
     QCOMPARE(off.imagePath(), m_original);
     QCOMPARE(off.imageWidth(), 1200);
     QCOMPARE(off.imageHeight(), 900);
@@ -312,7 +301,6 @@ void TestTwGrayHistogram::fullSimilaritySwitchesAnalysisOff()
     QVERIFY(!off.similarToHistogram(offCopy, 0.0));
     QVERIFY(!off.similarToHistogram(off, 0.0));
 
-    TwPreferences::instance()->general()->setImageSimilarity(0.99f);
     const TwGrayHistogram on(m_original);
     QVERIFY(!on.histogram().empty());
     QVERIFY(!on.similarToHistogram(off, 0.0));

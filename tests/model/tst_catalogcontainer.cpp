@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "model/scansettings.h"
 #include "model/twcatalog.h"
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
@@ -19,6 +20,9 @@
 #include "tests/support/testdata.h"
 
 namespace {
+
+// A scan at the defaults of a new store.
+const ScanSettings defaultSettings;
 
 QStringList memberPaths(const TwFileItemGroup *group)
 {
@@ -224,7 +228,7 @@ void TestCatalogContainer::containerNames()
     const QString d = m_tree.writeFile("names/d.exe", patterned(4000, 8));
     int count = 0;
     qint64 bytes = 0;
-    QVERIFY(packages.buildDuplicateGroups({ a, b, c, d }, count, bytes).isEmpty());
+    QVERIFY(packages.buildDuplicateGroups({ a, b, c, d }, defaultSettings, count, bytes).isEmpty());
     QCOMPARE(count, 2);
     QCOMPARE(bytes, qint64(8000));
     QCOMPARE(packages.groups().size(), 2);
@@ -264,14 +268,14 @@ void TestCatalogContainer::nearMissesAreNeverCopies()
     TwCatalogContainer container(nullptr);
     int count = -1;
     qint64 bytes = -1;
-    container.buildDuplicateGroups(paths, count, bytes);
+    container.buildDuplicateGroups(paths, defaultSettings, count, bytes);
     QCOMPARE(count, 0);
     QCOMPARE(bytes, qint64(0));
     QVERIFY(container.groups().isEmpty());
 
     // A true copy of the original is still found, and only it.
     const QString copy = m_tree.writeFile(folder + "copy.bin", original);
-    container.buildDuplicateGroups(paths + QStringList(copy), count, bytes);
+    container.buildDuplicateGroups(paths + QStringList(copy), defaultSettings, count, bytes);
     QCOMPARE(count, 1);
     QCOMPARE(bytes, qint64(size));
     QCOMPARE(container.groups().size(), 1);
@@ -293,7 +297,7 @@ void TestCatalogContainer::windowCollisionSplitsIntoContentClasses()
     TwCatalogContainer container(nullptr);
     int count = 0;
     qint64 bytes = 0;
-    container.buildDuplicateGroups({ a1, b1, lone, a2, b2 }, count, bytes);
+    container.buildDuplicateGroups({ a1, b1, lone, a2, b2 }, defaultSettings, count, bytes);
     QCOMPARE(count, 2);
     QCOMPARE(bytes, qint64(140000));
     QCOMPARE(container.groups().size(), 2);
@@ -333,7 +337,7 @@ void TestCatalogContainer::sizesDifferButWindowsMatch()
     TwCatalogContainer container(nullptr);
     int count = 0;
     qint64 bytes = 0;
-    container.buildDuplicateGroups({ a, b }, count, bytes);
+    container.buildDuplicateGroups({ a, b }, defaultSettings, count, bytes);
     QCOMPARE(count, 0);
 }
 
@@ -354,7 +358,7 @@ void TestCatalogContainer::manyLargeLookalikes()
     TwCatalogContainer container(nullptr);
     int count = 0;
     qint64 bytes = 0;
-    container.buildDuplicateGroups(paths, count, bytes);
+    container.buildDuplicateGroups(paths, defaultSettings, count, bytes);
     QCOMPARE(container.groups().size(), 2);
     // Every file but the first of each content is a duplicate.
     QCOMPARE(count, paths.size() - 2);
@@ -386,10 +390,11 @@ void TestCatalogContainer::buildGroupsCopiesAndLoneImage()
     const QString x2 = m_tree.writeFile("images/x2.jpg", "same bytes");
     int count = 0;
     qint64 bytes = 0;
-    container.buildDuplicateGroups({ x1, x2 }, count, bytes);
+    container.buildDuplicateGroups({ x1, x2 }, defaultSettings, count, bytes);
     QCOMPARE(container.groups().size(), 1);
 
-    const QStringList unique = container.buildDuplicateGroups({ a, lone, b }, count, bytes);
+    const QStringList unique
+        = container.buildDuplicateGroups({ a, lone, b }, defaultSettings, count, bytes);
     QCOMPARE(unique, QStringList({ lone }));
     QCOMPARE(count, 1);
     QCOMPARE(bytes, QFileInfo(b).size());
@@ -412,7 +417,7 @@ void TestCatalogContainer::buildGroupsCopiesAndLoneImage()
     const QString photoCopy = m_tree.path("images/photo copy.jpg");
     QVERIFY(image.save(photo, "JPEG"));
     QVERIFY(QFile::copy(photo, photoCopy));
-    container.buildDuplicateGroups({ photo, photoCopy }, count, bytes);
+    container.buildDuplicateGroups({ photo, photoCopy }, defaultSettings, count, bytes);
     QCOMPARE(container.groups().size(), 3);
     const TwFileItemGroup *photos = container.groups().at(2);
     const auto *photoHead = static_cast<const TwPhotoItem *>(photos->firstItem());
@@ -431,7 +436,8 @@ void TestCatalogContainer::allDifferentFilesMakeNoGroup()
     TwCatalogContainer container(nullptr);
     int count = 7;
     qint64 bytes = 7;
-    QStringList unique = container.buildDuplicateGroups({ doc, png, jpg }, count, bytes);
+    QStringList unique
+        = container.buildDuplicateGroups({ doc, png, jpg }, defaultSettings, count, bytes);
     unique.sort();
     QStringList expected({ png, jpg });
     expected.sort();
@@ -448,7 +454,7 @@ void TestCatalogContainer::unreadableFilesNeverGroup()
     int count = 0;
     qint64 bytes = 0;
     const QStringList unique = container.buildDuplicateGroups(
-        { m_tree.path("gone/a.png"), m_tree.path("gone/b.png") }, count, bytes);
+        { m_tree.path("gone/a.png"), m_tree.path("gone/b.png") }, defaultSettings, count, bytes);
     QCOMPARE(unique.size(), 2);
     QCOMPARE(count, 0);
 }
@@ -475,7 +481,7 @@ void TestCatalogContainer::pipeInPlaceOfACopyBlocksNothing()
     int count = 0;
     qint64 bytes = 0;
     QVERIFY(Fifo::finishesWithin(std::chrono::seconds(5), { pipe }, [&] {
-        lone = container.buildDuplicateGroups({ a, pipe, b, c }, count, bytes);
+        lone = container.buildDuplicateGroups({ a, pipe, b, c }, ScanSettings(), count, bytes);
     }));
     QCOMPARE(container.groups().size(), 1);
     QCOMPARE(memberPaths(container.groups().first()), QStringList({ a, b, c }));
@@ -496,7 +502,7 @@ void TestCatalogContainer::samePathTwiceIsNotACopy()
     TwCatalogContainer container(nullptr);
     int count = 0;
     qint64 bytes = 0;
-    container.buildDuplicateGroups({ path, path }, count, bytes);
+    container.buildDuplicateGroups({ path, path }, defaultSettings, count, bytes);
     QCOMPARE(count, 0);
     QVERIFY(container.groups().isEmpty());
 }
@@ -510,7 +516,7 @@ void TestCatalogContainer::preparedAndFiledInTwoSteps()
     const QString d = m_tree.writeFile("twostep/d.doc", flipped(content, 70000));
 
     TwDuplicateCandidates candidates
-        = TwCatalogContainer::prepareDuplicateCandidates({ a, b, c, d });
+        = TwCatalogContainer::prepareDuplicateCandidates({ a, b, c, d }, defaultSettings);
     QCOMPARE(int(candidates.copySets.size()), 1);
     QCOMPARE(int(candidates.copySets.front().size()), 3);
 
@@ -537,7 +543,7 @@ void TestCatalogContainer::groupNumbersAreNotReused()
         for (int j = 0; j < copies; ++j)
             paths << m_tree.writeFile(
                 QStringLiteral("numbers/%1_%2.bin").arg(i).arg(j), patterned(500, 100 + i));
-        container.buildDuplicateGroups(paths, count, bytes);
+        container.buildDuplicateGroups(paths, defaultSettings, count, bytes);
     }
     QCOMPARE(container.groups().size(), 3);
     // Shrink groups 1 and 3 below two members; pruning keeps only group 2.
@@ -551,8 +557,8 @@ void TestCatalogContainer::groupNumbersAreNotReused()
     QCOMPARE(container.groups().first()->allItemCount(), 3);
     // The next group takes the new length as its number, repeating "2".
     container.buildDuplicateGroups(
-        { m_tree.writeFile("numbers/n1.bin", "n"), m_tree.writeFile("numbers/n2.bin", "n") }, count,
-        bytes);
+        { m_tree.writeFile("numbers/n1.bin", "n"), m_tree.writeFile("numbers/n2.bin", "n") },
+        defaultSettings, count, bytes);
     QCOMPARE(container.groups().last()->groupName(), QStringLiteral("Others_2"));
 }
 
@@ -565,7 +571,7 @@ void TestCatalogContainer::countersFollowSelection()
     TwCatalogContainer container(TwCatalog::catalogForFile(paths.first()));
     int count = 0;
     qint64 bytes = 0;
-    container.buildDuplicateGroups(paths, count, bytes);
+    container.buildDuplicateGroups(paths, defaultSettings, count, bytes);
     QCOMPARE(container.checkedCount(true), 0);
     QVERIFY(!container.countsDirty());
 
@@ -577,7 +583,7 @@ void TestCatalogContainer::countersFollowSelection()
     QCOMPARE(container.checkedCount(true), 2);
     QCOMPARE(container.checkedBytes(false), qint64(4000));
 
-    container.applySelectionRule(2);
+    container.applySelectionRule(2, defaultSettings);
     QVERIFY(!container.countsDirty());
     QCOMPARE(container.checkedCount(false), 2);
 }

@@ -7,25 +7,23 @@
 
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
-#include "model/twstoprequest.h"
-#include "preferences/twpreferences.h"
 #include "tests/support/temptree.h"
 
-// Stands in for the results window: counts the progress signals and cancels
-// the run after a given number of them, as the progress dialog's Cancel does.
-class DeletionReceiver : public QObject {
-    Q_OBJECT
-
-public:
+// Stands in for the results window's progress dialog: counts the reports and
+// ends the run after a given number of them, as the dialog's Cancel does.
+struct DeletionProgress {
     int calls = 0;
     int stopAfter = -1;
+    // Reports whose running count was not one more than the one before.
+    int miscounted = 0;
 
-public slots:
-    void onItemFileDeleted(int value)
+    TwFileItemGroup::RemovalProgress callback()
     {
-        QCOMPARE(value, 0);
-        if (++calls == stopAfter)
-            stopDeletion = true;
+        return [this](int done) {
+            if (done != ++calls)
+                ++miscounted;
+            return calls != stopAfter;
+        };
     }
 };
 
@@ -57,8 +55,14 @@ private:
     // A group of `count` copies named copy0.. under `folder`; the first
     // `checked` items (in group order) are checked.
     std::unique_ptr<TwFileItemGroup> copies(const QString &folder, int count, int checked);
-    TwGenernalPreferences *general() { return TwPreferences::instance()->general(); }
+    bool removeChecked(TwFileItemGroup *group, DeletionProgress &progress)
+    {
+        return group->removeChecked(m_method, m_targetFolder, progress.callback());
+    }
     QStringList trashedFiles() const;
+
+    TwFileItemGroup::RemovalMethod m_method;
+    QString m_targetFolder;
 
     std::unique_ptr<TempTree> m_home;
     std::unique_ptr<TempTree> m_tree;
@@ -72,21 +76,18 @@ void TestFileRemoval::initTestCase()
     QVERIFY(m_home->isValid());
     qputenv("HOME", QFile::encodeName(m_home->root()));
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_home->path("share")));
-    TwPreferences::setFilePath(m_home->path("preferences.cfg"));
 }
 
 void TestFileRemoval::init()
 {
     m_tree = std::make_unique<TempTree>();
     QVERIFY(m_tree->isValid());
-    stopDeletion = false;
-    general()->setRemovalMethod(TwGenernalPreferences::MoveToTrash);
-    general()->setMoveToFolderPath(QString());
+    m_method = TwGenernalPreferences::MoveToTrash;
+    m_targetFolder.clear();
 }
 
 void TestFileRemoval::cleanup()
 {
-    stopDeletion = false;
     m_tree.reset();
 }
 
@@ -254,9 +255,10 @@ void TestFileRemoval::removeCheckedRemovesOnlyChecked()
     const QList<TwFileItem *> before = group->items();
     const QString survivor = before.at(2)->filePath();
 
-    DeletionReceiver receiver;
-    QVERIFY(group->removeChecked(&receiver));
-    QCOMPARE(receiver.calls, 2);
+    DeletionProgress progress;
+    QVERIFY(removeChecked(group.get(), progress));
+    QCOMPARE(progress.calls, 2);
+    QCOMPARE(progress.miscounted, 0);
     QCOMPARE(group->allItemCount(), 1);
     QCOMPARE(group->firstItem()->filePath(), survivor);
     QCOMPARE(group->checkedCount(), 0);
@@ -270,26 +272,26 @@ void TestFileRemoval::removeCheckedWithNothingChecked()
 {
     auto group = copies("none", 3, 0);
     QSignalSpy spy(group.get(), &TwFileItemGroup::deleteItemFile);
-    DeletionReceiver receiver;
-    group->removeChecked(&receiver);
+    DeletionProgress progress;
+    removeChecked(group.get(), progress);
     QCOMPARE(spy.count(), 0);
-    QCOMPARE(receiver.calls, 0);
+    QCOMPARE(progress.calls, 0);
     QCOMPARE(group->allItemCount(), 3);
     QCOMPARE(group->checkedCount(), 0);
 }
 
 void TestFileRemoval::failedRemovalStaysChecked()
 {
-    general()->setRemovalMethod(TwGenernalPreferences::MoveToFolder);
-    general()->setMoveToFolderPath(m_tree->path("does/not/exist"));
+    m_method = TwGenernalPreferences::MoveToFolder;
+    m_targetFolder = m_tree->path("does/not/exist");
     auto group = copies("fails", 3, 2);
-    DeletionReceiver receiver;
+    DeletionProgress progress;
     for (int i = 0; i < 2; ++i)
         QTest::ignoreMessage(
             QtInfoMsg, QRegularExpression(QStringLiteral("^dealWithFile:Delete file is failed")));
-    group->removeChecked(&receiver);
+    removeChecked(group.get(), progress);
     // Every checked file is reported, but nothing was removed or uncounted.
-    QCOMPARE(receiver.calls, 2);
+    QCOMPARE(progress.calls, 2);
     QCOMPARE(group->allItemCount(), 3);
     QCOMPARE(group->checkedCount(), 2);
     QCOMPARE(group->checkedBytes(), qint64(200));
@@ -299,12 +301,12 @@ void TestFileRemoval::failedRemovalStaysChecked()
 
 void TestFileRemoval::cancelStopsAfterThirdFile()
 {
-    general()->setRemovalMethod(TwGenernalPreferences::RemovePermanently);
+    m_method = TwGenernalPreferences::RemovePermanently;
     auto group = copies("ten", 10, 10);
-    DeletionReceiver receiver;
-    receiver.stopAfter = 3;
-    group->removeChecked(&receiver);
-    QCOMPARE(receiver.calls, 3);
+    DeletionProgress progress;
+    progress.stopAfter = 3;
+    QVERIFY(!removeChecked(group.get(), progress));
+    QCOMPARE(progress.calls, 3);
     QCOMPARE(group->allItemCount(), 7);
     QCOMPARE(group->checkedCount(), 7);
     QCOMPARE(group->checkedBytes(), qint64(700));
@@ -320,14 +322,17 @@ void TestFileRemoval::cancelStopsAfterThirdFile()
 
 void TestFileRemoval::secondRunDoesNotConnectTwice()
 {
-    general()->setRemovalMethod(TwGenernalPreferences::RemovePermanently);
+    m_method = TwGenernalPreferences::RemovePermanently;
     auto group = copies("twice", 4, 1);
-    DeletionReceiver receiver;
-    group->removeChecked(&receiver);
-    QCOMPARE(receiver.calls, 1);
+    QSignalSpy spy(group.get(), &TwFileItemGroup::deleteItemFile);
+    DeletionProgress first;
+    removeChecked(group.get(), first);
+    QCOMPARE(first.calls, 1);
     group->items().first()->setChecked(true);
-    group->removeChecked(&receiver);
-    QCOMPARE(receiver.calls, 2);
+    DeletionProgress second;
+    removeChecked(group.get(), second);
+    QCOMPARE(second.calls, 1);
+    QCOMPARE(spy.count(), 2);
     QCOMPARE(group->allItemCount(), 2);
 }
 

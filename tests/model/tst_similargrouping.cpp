@@ -6,12 +6,12 @@
 
 #include <memory>
 
+#include "model/canceltoken.h"
+#include "model/scansettings.h"
 #include "model/twcatalog.h"
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitemgroup.h"
 #include "model/twphotoitem.h"
-#include "model/twstoprequest.h"
-#include "preferences/twpreferences.h"
 #include "tests/support/temptree.h"
 
 namespace {
@@ -73,8 +73,14 @@ private slots:
 
 private:
     QString save(const QImage &image, const QString &name);
-    TwPhotoItem *offer(const QString &path) { return new TwPhotoItem(path, false); }
-    TwGenernalPreferences *general() { return TwPreferences::instance()->general(); }
+    // An image as the similar-image pass of a scan by m_settings makes it.
+    TwPhotoItem *offer(const QString &path)
+    {
+        return new TwPhotoItem(path, false, m_settings.imageContents());
+    }
+
+    ScanSettings m_settings;
+    std::unique_ptr<CancelToken> m_cancel;
 
     std::unique_ptr<TempTree> m_tree;
     QImage m_world;
@@ -90,17 +96,14 @@ void TestSimilarGrouping::init()
 {
     m_tree = std::make_unique<TempTree>();
     QVERIFY(m_tree->isValid());
-    TwPreferences::setFilePath(m_tree->path("preferences.cfg"));
-    general()->setImageSimilarity(0.75f);
-    general()->setFeatureSimilarity(0.45f);
-    stopRequested = false;
+    m_settings = ScanSettings();
+    m_settings.imageSimilarity = double(0.75f);
+    m_settings.featureSimilarity = double(0.45f);
+    m_cancel = std::make_unique<CancelToken>();
 }
 
 void TestSimilarGrouping::cleanup()
 {
-    stopRequested = false;
-    general()->setImageSimilarity(0.75f);
-    general()->setFeatureSimilarity(0.45f);
     m_tree.reset();
 }
 
@@ -115,7 +118,7 @@ void TestSimilarGrouping::firstImageOpensGroup()
 {
     const QString path = save(m_world.copy(0, 0, 600, 600), "first.png");
     TwCatalogContainer container(TwCatalog::catalogForFile(path));
-    QVERIFY(!container.addSimilarPhoto(offer(path)));
+    QVERIFY(!container.addSimilarPhoto(offer(path), m_settings, *m_cancel));
     QCOMPARE(container.groups().size(), 1);
     QCOMPARE(container.groups().first()->groupName(), QStringLiteral("Images_1"));
     QCOMPARE(container.groups().first()->allItemCount(), 1);
@@ -135,8 +138,8 @@ void TestSimilarGrouping::likeImageJoinsEarliestGroup()
     int count = 0;
     qint64 bytes = 0;
     // Two separate exact-copy groups of the same picture.
-    container.buildDuplicateGroups(copies.mid(0, 2), count, bytes);
-    container.buildDuplicateGroups(copies.mid(2, 2), count, bytes);
+    container.buildDuplicateGroups(copies.mid(0, 2), m_settings, count, bytes);
+    container.buildDuplicateGroups(copies.mid(2, 2), m_settings, count, bytes);
     QCOMPARE(container.groups().size(), 2);
 
     // A slightly different rendition of the same picture (another file).
@@ -144,7 +147,7 @@ void TestSimilarGrouping::likeImageJoinsEarliestGroup()
     QPainter(&variant).fillRect(0, 0, 20, 20, Qt::black);
     const QString similar = save(variant, "variant.png");
     TwPhotoItem *photo = offer(similar);
-    QVERIFY(container.addSimilarPhoto(photo));
+    QVERIFY(container.addSimilarPhoto(photo, m_settings, *m_cancel));
     QCOMPARE(container.groups().at(0)->allItemCount(), 3);
     QCOMPARE(container.groups().at(0)->keyCount(), 2);
     QCOMPARE(container.groups().at(1)->allItemCount(), 2);
@@ -159,12 +162,12 @@ void TestSimilarGrouping::onlyTheHeadOfAKeyAttracts()
 {
     const QString a = save(m_world.copy(0, 0, 600, 600), "head/a.png");
     TwCatalogContainer container(TwCatalog::catalogForFile(a));
-    QVERIFY(!container.addSimilarPhoto(offer(a)));
+    QVERIFY(!container.addSimilarPhoto(offer(a), m_settings, *m_cancel));
     const QString b = save(m_world.copy(0, 0, 600, 600), "head/b.png");
-    QVERIFY(container.addSimilarPhoto(offer(b)));
+    QVERIFY(container.addSimilarPhoto(offer(b), m_settings, *m_cancel));
     // b joined (and released its data): a third copy still finds the head a.
     const QString c = save(m_world.copy(0, 0, 600, 600), "head/c.png");
-    QVERIFY(container.addSimilarPhoto(offer(c)));
+    QVERIFY(container.addSimilarPhoto(offer(c), m_settings, *m_cancel));
     QCOMPARE(container.groups().size(), 1);
     QCOMPARE(container.groups().first()->keyCount(), 3);
 }
@@ -174,7 +177,7 @@ void TestSimilarGrouping::chainDoesNotExtendGroup()
     // A and B share half their area, B and C share half, A and C nothing.
     // Their colours all pass; half an overlap gives about half the features
     // matched, unrelated crops of this drawing about a third.
-    general()->setFeatureSimilarity(0.42f);
+    m_settings.featureSimilarity = double(0.42f);
     const QString a = save(m_world.copy(0, 0, 600, 600), "chain/a.png");
     const QString b = save(m_world.copy(300, 0, 600, 600), "chain/b.png");
     const QString c = save(m_world.copy(600, 0, 600, 600), "chain/c.png");
@@ -184,16 +187,17 @@ void TestSimilarGrouping::chainDoesNotExtendGroup()
         TwFileItemGroup probe(offer(a));
         std::unique_ptr<TwPhotoItem> probeB(offer(b));
         std::unique_ptr<TwPhotoItem> probeC(offer(c));
-        QVERIFY(probe.isSimilarPhoto(probe.itemsByKey().first(), probeB.get()));
-        QVERIFY(!probe.isSimilarPhoto(probe.itemsByKey().first(), probeC.get()));
+        QVERIFY(probe.isSimilarPhoto(probe.itemsByKey().first(), probeB.get(), m_settings));
+        QVERIFY(!probe.isSimilarPhoto(probe.itemsByKey().first(), probeC.get(), m_settings));
         TwFileItemGroup probeFromB(probeB.release());
-        QVERIFY(probeFromB.isSimilarPhoto(probeFromB.itemsByKey().first(), probeC.get()));
+        QVERIFY(
+            probeFromB.isSimilarPhoto(probeFromB.itemsByKey().first(), probeC.get(), m_settings));
     }
 
     TwCatalogContainer container(TwCatalog::catalogForFile(a));
-    QVERIFY(!container.addSimilarPhoto(offer(a)));
-    QVERIFY(container.addSimilarPhoto(offer(b)));
-    QVERIFY(!container.addSimilarPhoto(offer(c)));
+    QVERIFY(!container.addSimilarPhoto(offer(a), m_settings, *m_cancel));
+    QVERIFY(container.addSimilarPhoto(offer(b), m_settings, *m_cancel));
+    QVERIFY(!container.addSimilarPhoto(offer(c), m_settings, *m_cancel));
     QCOMPARE(container.groups().size(), 2);
     QCOMPARE(container.groups().at(0)->allItemCount(), 2);
     QCOMPARE(container.groups().at(1)->allItemCount(), 1);
@@ -205,7 +209,7 @@ void TestSimilarGrouping::pixelCountFilterBound()
     // The same drawing on canvases whose pixel counts differ by exactly
     // 4,000,000 and by 4,000,001; the colour test is loosened so that only
     // the pixel count can tell the two cases apart.
-    general()->setImageSimilarity(0.05f);
+    m_settings.imageSimilarity = double(0.05f);
     const QImage drawing = m_world.copy(0, 0, 999, 1000);
     auto onCanvas = [&](int width, int height) {
         QImage canvas(width, height, QImage::Format_RGB32);
@@ -220,17 +224,17 @@ void TestSimilarGrouping::pixelCountFilterBound()
     TwFileItemGroup within(offer(head1000));
     std::unique_ptr<TwPhotoItem> candidate(offer(tall));
     QCOMPARE(candidate->imageWidth() * candidate->imageHeight(), 5000000);
-    QVERIFY(within.isSimilarPhoto(within.itemsByKey().first(), candidate.get()));
+    QVERIFY(within.isSimilarPhoto(within.itemsByKey().first(), candidate.get(), m_settings));
 
     TwFileItemGroup beyond(offer(head999));
     QCOMPARE(static_cast<TwPhotoItem *>(beyond.firstItem())->imageWidth()
             * static_cast<TwPhotoItem *>(beyond.firstItem())->imageHeight(),
         999999);
-    QVERIFY(!beyond.isSimilarPhoto(beyond.itemsByKey().first(), candidate.get()));
+    QVERIFY(!beyond.isSimilarPhoto(beyond.itemsByKey().first(), candidate.get(), m_settings));
     // The reverse direction is filtered the same way.
     TwFileItemGroup reverse(candidate.release());
     std::unique_ptr<TwPhotoItem> small(offer(head999));
-    QVERIFY(!reverse.isSimilarPhoto(reverse.itemsByKey().first(), small.get()));
+    QVERIFY(!reverse.isSimilarPhoto(reverse.itemsByKey().first(), small.get(), m_settings));
 }
 
 void TestSimilarGrouping::featurelessImagesNeverJoin()
@@ -240,8 +244,8 @@ void TestSimilarGrouping::featurelessImagesNeverJoin()
     const QString a = save(plain, "plain/a.png");
     const QString b = save(plain, "plain/b.png");
     TwCatalogContainer container(TwCatalog::catalogForFile(a));
-    QVERIFY(!container.addSimilarPhoto(offer(a)));
-    QVERIFY(!container.addSimilarPhoto(offer(b)));
+    QVERIFY(!container.addSimilarPhoto(offer(a), m_settings, *m_cancel));
+    QVERIFY(!container.addSimilarPhoto(offer(b), m_settings, *m_cancel));
     QCOMPARE(container.groups().size(), 2);
     QCOMPARE(container.duplicateCount(), 0);
 }
@@ -253,23 +257,23 @@ void TestSimilarGrouping::stopMakesEveryImageItsOwnGroup()
     for (int i = 0; i < 3; ++i)
         paths << save(picture, QStringLiteral("stop/s%1.png").arg(i));
     TwCatalogContainer container(TwCatalog::catalogForFile(paths.first()));
-    QVERIFY(!container.addSimilarPhoto(offer(paths.at(0))));
-    stopRequested = true;
-    QVERIFY(!container.addSimilarPhoto(offer(paths.at(1))));
-    QVERIFY(!container.addSimilarPhoto(offer(paths.at(2))));
+    QVERIFY(!container.addSimilarPhoto(offer(paths.at(0)), m_settings, *m_cancel));
+    m_cancel->cancel();
+    QVERIFY(!container.addSimilarPhoto(offer(paths.at(1)), m_settings, *m_cancel));
+    QVERIFY(!container.addSimilarPhoto(offer(paths.at(2)), m_settings, *m_cancel));
     QCOMPARE(container.groups().size(), 3);
     QCOMPARE(container.groups().at(2)->groupName(), QStringLiteral("Images_3"));
     for (const TwFileItemGroup *group : container.groups())
         QCOMPARE(group->allItemCount(), 1);
 
-    // The same images do group once the flag is clear again.
-    stopRequested = false;
-    QVERIFY(container.addSimilarPhoto(offer(paths.at(1))));
+    // The same images do group in the next scan, which has a token of its own.
+    m_cancel = std::make_unique<CancelToken>();
+    QVERIFY(container.addSimilarPhoto(offer(paths.at(1)), m_settings, *m_cancel));
 }
 
 void TestSimilarGrouping::fullImageSimilarityTurnsAnalysisOff()
 {
-    general()->setImageSimilarity(1.0f);
+    m_settings.imageSimilarity = 1.0;
     const QImage picture = m_world.copy(0, 0, 600, 600);
     const QString a = save(picture, "off/a.png");
     const QString b = save(picture, "off/b.png");
@@ -278,8 +282,8 @@ void TestSimilarGrouping::fullImageSimilarityTurnsAnalysisOff()
     // The size is still known, but no histogram is built.
     QCOMPARE(first->imageWidth(), 600);
     QVERIFY(first->histogram().histogram().empty());
-    QVERIFY(!container.addSimilarPhoto(first));
-    QVERIFY(!container.addSimilarPhoto(offer(b)));
+    QVERIFY(!container.addSimilarPhoto(first, m_settings, *m_cancel));
+    QVERIFY(!container.addSimilarPhoto(offer(b), m_settings, *m_cancel));
     QCOMPARE(container.groups().size(), 2);
 }
 
@@ -289,14 +293,14 @@ void TestSimilarGrouping::nonImagesAreNeverSimilar()
     const QString copy = save(m_world.copy(0, 0, 300, 300), "n/b.png");
     TwFileItemGroup group(offer(png));
     TwFileItem plain(copy, false);
-    QVERIFY(!group.isSimilarPhoto(group.itemsByKey().first(), &plain));
+    QVERIFY(!group.isSimilarPhoto(group.itemsByKey().first(), &plain, m_settings));
     std::unique_ptr<TwPhotoItem> image(offer(copy));
-    QVERIFY(!group.isSimilarPhoto(TwFileItemGroup::ItemList(), image.get()));
+    QVERIFY(!group.isSimilarPhoto(TwFileItemGroup::ItemList(), image.get(), m_settings));
 
     // A plain file at the head of a key never attracts an image.
     TwFileItemGroup plainHead(new TwFileItem(png, false));
     std::unique_ptr<TwPhotoItem> photo(offer(copy));
-    QVERIFY(!plainHead.addSimilarPhoto(photo.get()));
+    QVERIFY(!plainHead.addSimilarPhoto(photo.get(), m_settings, *m_cancel));
     QCOMPARE(plainHead.allItemCount(), 1);
 }
 

@@ -5,10 +5,10 @@
 
 #include <memory>
 
+#include "model/scansettings.h"
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
 #include "model/twphotoitem.h"
-#include "preferences/twpreferences.h"
 #include "tests/support/temptree.h"
 
 namespace {
@@ -67,6 +67,8 @@ private:
 
     std::unique_ptr<TempTree> m_tree;
     QDateTime m_lastCreated;
+    // Where the priority rule looks folders up.
+    ScanSettings m_settings;
 };
 
 void TestSmartSelection::initTestCase()
@@ -78,13 +80,11 @@ void TestSmartSelection::init()
 {
     m_tree = std::make_unique<TempTree>();
     QVERIFY(m_tree->isValid());
-    TwPreferences::setFilePath(m_tree->path("preferences.cfg"));
-    TwPreferences::instance()->selection()->setPriorities({});
+    m_settings = ScanSettings();
 }
 
 void TestSmartSelection::cleanup()
 {
-    TwPreferences::instance()->selection()->setPriorities({});
     m_tree.reset();
 }
 
@@ -143,13 +143,13 @@ void TestSmartSelection::creationRules()
     auto group = oneKeyGroup({ oldest, newest, middle });
     QSignalSpy changed(group.get(), &TwFileItemGroup::markDuplicateChanged);
 
-    group->applySelectionRule(0); // keep the earliest created
+    group->applySelectionRule(0, m_settings); // keep the earliest created
     QCOMPARE(uncheckedNames(*group), QStringList({ "middle.txt" }));
     QCOMPARE(group->checkedCount(), 2);
     QCOMPARE(group->checkedBytes(), qint64(600));
     QCOMPARE(changed.count(), 1);
 
-    group->applySelectionRule(1); // keep the latest created
+    group->applySelectionRule(1, m_settings); // keep the latest created
     QCOMPARE(uncheckedNames(*group), QStringList({ "newest.txt" }));
     QCOMPARE(group->checkedCount(), 2);
     QCOMPARE(changed.count(), 2);
@@ -161,7 +161,7 @@ void TestSmartSelection::creationRules()
         QDateTime::currentDateTime().addYears(1), QFileDevice::FileModificationTime));
     touched.close();
     if (QFileInfo(middle).birthTime().isValid()) {
-        group->applySelectionRule(1);
+        group->applySelectionRule(1, m_settings);
         QCOMPARE(uncheckedNames(*group), QStringList({ "newest.txt" }));
     }
 }
@@ -173,11 +173,11 @@ void TestSmartSelection::equalCreationTimeTies()
     auto group = oneKeyGroup({ path, path });
     const QList<TwFileItem *> items = group->items();
 
-    group->applySelectionRule(1); // inclusive: the later visited takes over
+    group->applySelectionRule(1, m_settings); // inclusive: the later visited takes over
     QVERIFY(items.at(0)->isChecked());
     QVERIFY(!items.at(1)->isChecked());
 
-    group->applySelectionRule(0); // strict: the first visited stays
+    group->applySelectionRule(0, m_settings); // strict: the first visited stays
     QVERIFY(!items.at(0)->isChecked());
     QVERIFY(items.at(1)->isChecked());
     QCOMPARE(group->checkedCount(), 1);
@@ -205,11 +205,12 @@ void TestSmartSelection::priorityWithoutFoldersKeepsFirst()
     const QString a = m_tree->writeFile("A/x.bin", "x");
     const QString b = m_tree->writeFile("B/x.bin", "x");
     auto group = oneKeyGroup({ a, b });
-    group->applySelectionRule(3);
+    group->applySelectionRule(3, m_settings);
     QVERIFY(!group->items().at(0)->isChecked());
     QVERIFY(group->items().at(1)->isChecked());
     // The flag-false form never replaces the keeper.
-    group->selectBy(TwFileItemGroup::byPriority, TwFileItemGroup::AllItems, false);
+    group->selectBy(
+        TwFileItemGroup::byPriority(m_settings.priorities), TwFileItemGroup::AllItems, false);
     QVERIFY(!group->items().at(0)->isChecked());
 }
 
@@ -218,19 +219,18 @@ void TestSmartSelection::priorityKeepsLeastPreferredForRemoval()
     const QString inA = m_tree->writeFile("A/deep/x.bin", "x");
     const QString inB = m_tree->writeFile("B/x.bin", "x");
     const QString elsewhere = m_tree->writeFile("C/x.bin", "x");
-    TwSelectionPreferences *selection = TwPreferences::instance()->selection();
-    selection->setPriority(m_tree->path("A"), 5);
-    selection->setPriority(m_tree->path("B"), 2);
+    m_settings.priorities.insert(m_tree->path("A"), 5);
+    m_settings.priorities.insert(m_tree->path("B"), 2);
 
     auto listed = oneKeyGroup({ inA, inB });
-    listed->applySelectionRule(3);
+    listed->applySelectionRule(3, m_settings);
     QCOMPARE(checkedNames(*listed).size(), 1);
     QVERIFY(listed->items().at(0)->isChecked()); // A, via its ancestor
     QVERIFY(!listed->items().at(1)->isChecked());
 
     // A file outside every listed folder (-1) is kept before any listed one.
     auto mixed = oneKeyGroup({ inB, elsewhere, inA });
-    mixed->applySelectionRule(3);
+    mixed->applySelectionRule(3, m_settings);
     QVERIFY(mixed->items().at(0)->isChecked());
     QVERIFY(!mixed->items().at(1)->isChecked());
     QVERIFY(mixed->items().at(2)->isChecked());
@@ -244,18 +244,18 @@ void TestSmartSelection::resolutionRules()
     QVERIFY(!small.isEmpty() && !large.isEmpty() && !sameAsSmall.isEmpty());
     auto group = oneKeyGroup({ large, small, sameAsSmall }, true);
 
-    group->applySelectionRule(4); // keep the smallest area, strict
+    group->applySelectionRule(4, m_settings); // keep the smallest area, strict
     QCOMPARE(uncheckedNames(*group), QStringList({ "small.png" }));
     QCOMPARE(group->checkedCount(), 2);
 
-    group->applySelectionRule(5); // keep the largest area, inclusive
+    group->applySelectionRule(5, m_settings); // keep the largest area, inclusive
     QCOMPARE(uncheckedNames(*group), QStringList({ "large.png" }));
 
     // Inclusive ties: of two equal areas the later visited is kept.
     auto tie = oneKeyGroup({ small, sameAsSmall }, true);
-    tie->applySelectionRule(5);
+    tie->applySelectionRule(5, m_settings);
     QCOMPARE(uncheckedNames(*tie), QStringList({ "same.png" }));
-    tie->applySelectionRule(4);
+    tie->applySelectionRule(4, m_settings);
     QCOMPARE(uncheckedNames(*tie), QStringList({ "small.png" }));
 }
 
@@ -266,7 +266,7 @@ void TestSmartSelection::resolutionOnDocumentsKeepsFirst()
     const QString c = m_tree->writeFile("d/c.pdf", "doc");
     for (int rule : { 4, 5 }) {
         auto group = oneKeyGroup({ a, b, c });
-        group->applySelectionRule(rule);
+        group->applySelectionRule(rule, m_settings);
         QCOMPARE(uncheckedNames(*group), QStringList({ "a.pdf" }));
         QCOMPARE(group->checkedCount(), 2);
     }
@@ -276,7 +276,7 @@ void TestSmartSelection::resolutionOnDocumentsKeepsFirst()
     auto *photo = new TwPhotoItem(image, false);
     photo->setMatchKey(group.firstItem()->matchKey());
     group.addItem(photo);
-    group.applySelectionRule(5);
+    group.applySelectionRule(5, m_settings);
     QCOMPARE(uncheckedNames(group), QStringList({ "a.pdf" }));
 }
 
@@ -288,12 +288,12 @@ void TestSmartSelection::sizeRulesAndTies()
     const QString tinyToo = m_tree->writeFile("s/tiny2.bin", QByteArray(100, 'u'));
     auto group = oneKeyGroup({ mid, big, tiny, tinyToo });
 
-    group->applySelectionRule(6); // keep the smallest; strict, so the first tiny one
+    group->applySelectionRule(6, m_settings); // keep the smallest; strict, so the first tiny one
     QCOMPARE(uncheckedNames(*group), QStringList({ "tiny.bin" }));
     QCOMPARE(group->checkedCount(), 3);
     QCOMPARE(group->checkedBytes(), qint64(600));
 
-    group->applySelectionRule(7); // keep the largest
+    group->applySelectionRule(7, m_settings); // keep the largest
     QCOMPARE(uncheckedNames(*group), QStringList({ "big.bin" }));
     QCOMPARE(group->checkedBytes(), qint64(400));
 
@@ -315,7 +315,7 @@ void TestSmartSelection::exactDuplicatesKeepsOneFileOfWholeGroup()
         group.addItem(new TwFileItem(paths.at(i), true));
     QCOMPARE(group.keyCount(), 2);
 
-    group.applySelectionRule(2);
+    group.applySelectionRule(2, m_settings);
     // The shortest base name of the whole group is the only one kept.
     QCOMPARE(uncheckedNames(group), QStringList({ "s2.txt" }));
     QCOMPARE(group.checkedCount(), 4);
@@ -335,7 +335,7 @@ void TestSmartSelection::exactDuplicatesSkipsSingleKeys()
     group.itemCheckedChanged(true, 3);
 
     QSignalSpy changed(&group, &TwFileItemGroup::markDuplicateChanged);
-    group.applySelectionRule(2);
+    group.applySelectionRule(2, m_settings);
     QCOMPARE(changed.count(), 1);
     // Nothing visited: marks stay, counters restart from zero.
     QVERIFY(group.items().at(0)->isChecked());
@@ -387,7 +387,7 @@ void TestSmartSelection::selectionReplacesEarlierMarks()
     auto group = oneKeyGroup({ a, b });
     for (TwFileItem *item : group->items())
         item->setChecked(true);
-    group->applySelectionRule(2);
+    group->applySelectionRule(2, m_settings);
     QCOMPARE(uncheckedNames(*group), QStringList({ "b.txt" }));
     QCOMPARE(group->checkedCount(), 1);
     QCOMPARE(group->checkedBytes(), qint64(1));
@@ -398,7 +398,7 @@ void TestSmartSelection::deselectAllEmitsNothing()
     const QString a = m_tree->writeFile("g/a.txt", "q");
     const QString b = m_tree->writeFile("g/bb.txt", "q");
     auto group = oneKeyGroup({ a, b });
-    group->applySelectionRule(2);
+    group->applySelectionRule(2, m_settings);
     QCOMPARE(group->checkedCount(), 1);
     QSignalSpy changed(group.get(), &TwFileItemGroup::markDuplicateChanged);
     group->deselectAll();
@@ -414,8 +414,8 @@ void TestSmartSelection::unknownRuleDoesNothing()
     const QString b = m_tree->writeFile("u/b.txt", "q");
     auto group = oneKeyGroup({ a, b });
     QSignalSpy changed(group.get(), &TwFileItemGroup::markDuplicateChanged);
-    group->applySelectionRule(8);
-    group->applySelectionRule(-1);
+    group->applySelectionRule(8, m_settings);
+    group->applySelectionRule(-1, m_settings);
     QCOMPARE(changed.count(), 0);
     QVERIFY(checkedNames(*group).isEmpty());
 }

@@ -18,6 +18,7 @@ private slots:
     void uncreatableApplicationFolderFallsBack();
     void readOnlyApplicationFolderFallsBack();
     void existingWritableEntriesBesideReadOnlyExecutableStay();
+    void installedLayoutUsesUserFoldersEvenWhenWritable();
     void writableProbeLeavesNothingBehind();
     void overrideCanBeCleared();
 };
@@ -97,6 +98,38 @@ void TestAppLocations::existingWritableEntriesBesideReadOnlyExecutableStay()
     QCOMPARE(AppLocations::configFile(QStringLiteral("preferences.cfg")),
         bin + QStringLiteral("/preferences.cfg"));
     QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestAppLocations::installedLayoutUsesUserFoldersEvenWhenWritable()
+{
+    TempTree tree;
+    QVERIFY(!tree.writeFile(QStringLiteral("usr/share/applications/com.orvane.Twinscan.desktop"),
+                     "[Desktop Entry]\n")
+                 .isEmpty());
+    QVERIFY(!tree.writeFile(QStringLiteral("usr/bin/preferences.cfg"), "cfg").isEmpty());
+    QVERIFY(tree.makeDir(QStringLiteral("usr/bin/Log")));
+    const QString bin = tree.path(QStringLiteral("usr/bin"));
+    // As /usr/bin is for the administrator: writable, and both entries already there.
+    QVERIFY(AppLocations::isWritableFolder(bin));
+    AppLocations::setApplicationFolderOverride(bin);
+
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/Orvane/Orvane Twinscan");
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Orvane/Orvane Twinscan");
+    QVERIFY(AppLocations::isInstalledLayout());
+    QCOMPARE(AppLocations::dataFolder(QStringLiteral("Log")), data + QStringLiteral("/Log"));
+    QCOMPARE(AppLocations::configFolder(), config);
+    QCOMPARE(AppLocations::configFile(QStringLiteral("preferences.cfg")),
+        config + QStringLiteral("/preferences.cfg"));
+
+    // Another program's entry beside the folder does not make it ours.
+    QVERIFY(!tree.writeFile(QStringLiteral("opt/share/applications/other.desktop"), "x").isEmpty());
+    QVERIFY(tree.makeDir(QStringLiteral("opt/bin")));
+    AppLocations::setApplicationFolderOverride(tree.path(QStringLiteral("opt/bin")));
+    QVERIFY(!AppLocations::isInstalledLayout());
+    QCOMPARE(
+        AppLocations::dataFolder(QStringLiteral("Log")), tree.path(QStringLiteral("opt/bin/Log")));
 }
 
 void TestAppLocations::writableProbeLeavesNothingBehind()

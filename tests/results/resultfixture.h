@@ -116,7 +116,8 @@ inline std::unique_ptr<ScanEngine> scan(const QString &folder)
 {
     auto engine = std::make_unique<ScanEngine>();
     QSignalSpy ended(engine.get(), &ScanEngine::scanEnded);
-    if (!engine->BeginScanCatalogue({ folder }))
+    if (!engine->BeginScanCatalogue(
+            { folder }, ScanSettings::fromPreferences(*TwPreferences::instance())))
         return nullptr;
     if (ended.isEmpty() && !ended.wait(120000))
         return nullptr;

@@ -261,7 +261,7 @@ void TestImageListModel::hidingDropsFilesAndReportsWhatIsLeft()
              QStringLiteral("c/keep.doc") })
         paths << tree.writeFile(name, content);
     TwSearchResult result;
-    QVERIFY(result.addSameSizeGroup(paths).isEmpty());
+    QVERIFY(result.addSameSizeGroup(paths, ScanSettings()).isEmpty());
 
     ImageListModel groups(&result);
     ImageListModel files(&result);
@@ -293,7 +293,7 @@ void TestImageListModel::applySelectionCountsByScope()
              QStringLiteral("y/photo copy.txt") })
         paths << tree.writeFile(name, content);
     TwSearchResult result;
-    result.addSameSizeGroup(paths);
+    result.addSameSizeGroup(paths, ScanSettings());
 
     ImageListModel groups(&result);
     groups.loadAndSortGroups(QStringLiteral("Documents"), 0, ResultMode::Ordinary);

@@ -439,9 +439,12 @@ void TestResultForm::chartSlicesShareTheDuplicateVolume()
     const QByteArray document = ResultFixture::bytes('q', 3000);
     const QByteArray music = ResultFixture::bytes('m', 9000);
     result.addSameSizeGroup(
-        { tree.writeFile("a/letter.doc", document), tree.writeFile("b/letter.doc", document) });
-    result.addSameSizeGroup({ tree.writeFile("a/tune.mp3", music),
-        tree.writeFile("b/tune.mp3", music), tree.writeFile("c/tune.mp3", music) });
+        { tree.writeFile("a/letter.doc", document), tree.writeFile("b/letter.doc", document) },
+        ScanSettings());
+    result.addSameSizeGroup(
+        { tree.writeFile("a/tune.mp3", music), tree.writeFile("b/tune.mp3", music),
+            tree.writeFile("c/tune.mp3", music) },
+        ScanSettings());
     QCOMPARE(result.bytesOfDuplicateFiles(), qint64(3000 + 18000));
 
     ResultForm form(&result);
@@ -461,10 +464,11 @@ void TestResultForm::chartSlicesShareTheDuplicateVolume()
     // A quarter of the volume is a slice of 25.
     TwSearchResult quarter;
     quarter.addSameSizeGroup(
-        { tree.writeFile("q/one.doc", document), tree.writeFile("r/one.doc", document) });
+        { tree.writeFile("q/one.doc", document), tree.writeFile("r/one.doc", document) },
+        ScanSettings());
     const QByteArray three = ResultFixture::bytes('t', 9000);
     quarter.addSameSizeGroup(
-        { tree.writeFile("q/two.zip", three), tree.writeFile("r/two.zip", three) });
+        { tree.writeFile("q/two.zip", three), tree.writeFile("r/two.zip", three) }, ScanSettings());
     ResultForm quarterForm(&quarter);
     auto *pie = qobject_cast<QPieSeries *>(
         child<QChartView>(&quarterForm, "chartView")->chart()->series().first());

@@ -139,7 +139,8 @@ ScanEngine *scanLibrary(ScreenshotContext &context)
     auto *engine = new ScanEngine;
     bool ended = false;
     QObject::connect(engine, &ScanEngine::scanEnded, engine, [&ended] { ended = true; });
-    engine->BeginScanCatalogue({ context.root() + QStringLiteral("/Library") });
+    engine->BeginScanCatalogue({ context.root() + QStringLiteral("/Library") },
+        ScanSettings::fromPreferences(*TwPreferences::instance()));
     ScreenshotContext::waitUntil([&ended] { return ended; }, 120000);
     return engine;
 }
