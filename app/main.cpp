@@ -1,6 +1,9 @@
 #include <QApplication>
 
+#include "app/log/loghandler.h"
+#include "app/log/startupdiagnostics.h"
 #include "app/mainwindow.h"
+#include "app/qupdateprompt.h"
 #include "platform/crashhandler.h"
 #include "platform/product.h"
 #include "resources/twresources.h"
@@ -12,12 +15,17 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QString::fromLatin1(Product::DesktopId));
     CrashHandler::install();
     initTwResources();
+    // The process's own services start here, not in a window: a window built
+    // by a test or the screenshot tool must not log to files or go online.
+    installLogHandler(QStringLiteral("Log"), 100);
+    StartupDiagnostics::run();
 
     int exitCode = 0;
     {
         // The window goes before the application object does.
         MainWindow window;
         window.show();
+        QUpdatePrompt::checkUpdate(&window);
         exitCode = application.exec();
     }
     return exitCode;

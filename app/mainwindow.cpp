@@ -1,81 +1,37 @@
 #include "app/mainwindow.h"
 
-#include <algorithm>
-
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QDebug>
-#include <QDesktopServices>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
-#include <QFileIconProvider>
-#include <QFileInfo>
+#include <QDebug>
+#include <QDir>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
-#include <QListView>
 #include <QMenu>
-#include <QMessageBox>
-#include <QMimeData>
-#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTimer>
 
-#include "app/log/loghandler.h"
-#include "app/log/startupdiagnostics.h"
+#include "app/folderstrip.h"
 #include "app/qabout.h"
-#include "app/qupdateprompt.h"
+#include "app/scanprogresspage.h"
 #include "engine/qscanresult.h"
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
 #include "preferences/dialog/twpreferencesdialog.h"
-#include "preferences/twignorelistpreferences.h"
+#include "platform/product.h"
 #include "preferences/twpreferences.h"
 #include "results/resultform.h"
-#include "update/qnetworkprocess.h"
-#include "widgets/clistviewdelegate.h"
-#include "widgets/crotatelabel.h"
+#include "widgets/desktopprompts.h"
 
 namespace {
-
-// The desktop's own folder icon when its theme has one that stays sharp at the
-// strip's 80 px; the toolkit's small built-in fallback would look blurred, so
-// our own picture stands in for it.
-QIcon folderIcon(const QString &path)
-{
-    const QIcon system = QFileIconProvider().icon(QFileInfo(path));
-    const QList<QSize> sizes = system.availableSizes();
-    const bool sharp = !system.isNull() && !system.name().isEmpty()
-        && (sizes.isEmpty() || std::any_of(sizes.cbegin(), sizes.cend(), [](const QSize &size) {
-               return size.width() >= 64;
-           }));
-    return sharp ? system : QIcon(QStringLiteral(":/resource/folder.png"));
-}
-
-const char *const ProductName = "Orvane Twinscan";
-const char *const InfoTitle = "info";
-const char *const IgnoredText = "The folder has been ignored.";
-const char *const AlreadyAddedText = "The folder has been added.";
-const char *const FilesScannedText = "Files Scanned";
-
-// The folder strip shows three folders of 100 pixels each inside its frame;
-// its left edge moves so that one, two or three folders sit centred.
-constexpr int StripPitch = 100;
-constexpr int StripVisible = 3;
-
-MainWindow::Notifier s_notifier;
-MainWindow::FolderPicker s_folderPicker;
-MainWindow::UrlOpener s_urlOpener;
-bool s_startupServices = true;
 
 const char *const WindowStyle = R"(
 QMainWindow, QWidget#centralWidget { background:#f5f8fc; }
@@ -151,28 +107,13 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
 {
     buildForm();
-    if (s_startupServices) {
-        installLogHandler(QStringLiteral("Log"), 100);
-        StartupDiagnostics::run();
-    }
 
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     statusBar()->setSizeGripEnabled(false);
 
     m_engine = std::make_unique<ScanEngine>();
-    m_pathDelegate = new CListViewDelegate(this);
-    m_pathModel = new QStandardItemModel(this);
-    listview_path->setModel(m_pathModel);
-    listview_path->setItemDelegate(m_pathDelegate);
-    placeFolderStrip();
-    connect(m_pathDelegate, &CListViewDelegate::deleteItem, this, &MainWindow::deleteSelectPath);
-    connect(listview_path->selectionModel(), &QItemSelectionModel::currentChanged, this,
-        &MainWindow::setPushButtonEnable);
-    connect(listview_path->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-        &MainWindow::setPushButtonEnable);
-    connect(
-        listview_path, &QListView::indexesMoved, this, &MainWindow::on_listview_path_indexesMoved);
+    connect(m_folderStrip, &FolderStrip::foldersChanged, this, &MainWindow::updateFolderView);
 
     ScanEngine *engine = m_engine.get();
     connect(engine, &ScanEngine::numberOfDuplicateFilesChanged, this,
@@ -192,15 +133,10 @@ MainWindow::MainWindow(QWidget *parent)
     connect(btn_scan, &QPushButton::clicked, this, &MainWindow::on_btn_scan_clicked);
     connect(btn_add, &QPushButton::clicked, this, &MainWindow::on_btn_add_clicked);
     connect(btn_set, &QPushButton::clicked, this, &MainWindow::on_btn_set_clicked);
-    connect(btn_pre, &QPushButton::clicked, this, &MainWindow::on_btn_pre_clicked);
-    connect(btn_next, &QPushButton::clicked, this, &MainWindow::on_btn_next_clicked);
 
     stackedWidget->setCurrentIndex(0);
     setScanState(Idle);
     updateFolderView();
-
-    if (s_startupServices)
-        startStartupServices();
     setTitle();
     setAcceptDrops(true);
 }
@@ -217,35 +153,6 @@ MainWindow::~MainWindow()
     delete m_sysMenu;
     m_sysMenu = nullptr;
     TwPreferences::destroyInstance();
-}
-
-void MainWindow::setNotifier(Notifier notifier)
-{
-    s_notifier = std::move(notifier);
-}
-
-void MainWindow::setFolderPicker(FolderPicker picker)
-{
-    s_folderPicker = std::move(picker);
-}
-
-void MainWindow::setUrlOpener(UrlOpener opener)
-{
-    s_urlOpener = std::move(opener);
-}
-
-void MainWindow::setStartupServicesEnabled(bool enabled)
-{
-    s_startupServices = enabled;
-}
-
-void MainWindow::notify(const QString &title, const QString &text)
-{
-    if (s_notifier) {
-        s_notifier(title, text);
-        return;
-    }
-    QMessageBox::information(QApplication::activeWindow(), title, text);
 }
 
 TwSearchResult *MainWindow::searchResult() const
@@ -280,7 +187,7 @@ void MainWindow::buildForm()
     makePicture(header, "lab_logo", QStringLiteral(":/resource/twinscan32.png"), QPoint(22, 14));
     auto *title
         = makeLabel(header, "lab_title", QRect(64, 10, 300, 22), Qt::AlignLeft | Qt::AlignVCenter);
-    title->setText(QString::fromLatin1(ProductName));
+    title->setText(QString::fromLatin1(Product::Name));
     auto *subtitle = makeLabel(
         header, "lab_subtitle", QRect(64, 31, 320, 18), Qt::AlignLeft | Qt::AlignVCenter);
     subtitle->setText(tr("Find and remove duplicate files and similar images"));
@@ -294,87 +201,12 @@ void MainWindow::buildForm()
     stackedWidget->setGeometry(0, 60, 600, 262);
 
     // Page 0: the folders to scan.
-    auto *page = new QWidget;
-    page->setObjectName(QStringLiteral("page"));
-    lab_imgDrag = makePicture(
-        page, "lab_imgDrag", QStringLiteral(":/resource/drag_hint.png"), QPoint(110, 30));
-    frame_strip = new QFrame(page);
-    frame_strip->setObjectName(QStringLiteral("frame_strip"));
-    frame_strip->setGeometry(100, 36, 400, 140);
-    listview_path = new QListView(frame_strip);
-    listview_path->setObjectName(QStringLiteral("listview_path"));
-    listview_path->setGeometry(150, 0, StripPitch * StripVisible, 140);
-    listview_path->setViewMode(QListView::IconMode);
-    listview_path->setIconSize(QSize(80, 80));
-    listview_path->setGridSize(QSize(StripPitch, 130));
-    listview_path->setSpacing(5);
-    listview_path->setFlow(QListView::LeftToRight);
-    listview_path->setWrapping(false);
-    listview_path->setMovement(QListView::Static);
-    listview_path->setResizeMode(QListView::Adjust);
-    listview_path->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    listview_path->setDragDropMode(QAbstractItemView::NoDragDrop);
-    listview_path->setDragEnabled(false);
-    listview_path->setSelectionMode(QAbstractItemView::NoSelection);
-    listview_path->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    listview_path->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    listview_path->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
-    listview_path->setFocusPolicy(Qt::NoFocus);
-    listview_path->setMouseTracking(true);
-    listview_path->viewport()->setAttribute(Qt::WA_Hover);
-    listview_path->setTextElideMode(Qt::ElideMiddle);
-    listview_path->setWordWrap(false);
-    lab_number = makeLabel(page, "lab_number", QRect(100, 186, 400, 24));
-    lab_number->setText(tr("0 folders added"));
-    btn_pre = makeImageButton(page, "btn_pre", QRect(108, 76, 30, 30));
-    btn_pre->setIcon(QIcon(QStringLiteral(":/resource/arrow_left.png")));
-    btn_pre->setToolTip(tr("Previous folder"));
-    btn_next = makeImageButton(page, "btn_next", QRect(462, 76, 30, 30));
-    btn_next->setIcon(QIcon(QStringLiteral(":/resource/arrow_right.png")));
-    btn_next->setToolTip(tr("Next folder"));
-    stackedWidget->addWidget(page);
+    m_folderStrip = new FolderStrip;
+    stackedWidget->addWidget(m_folderStrip);
 
     // Page 1: the running figures.
-    auto *page_2 = new QWidget;
-    page_2->setObjectName(QStringLiteral("page_2"));
-    lab_ringDone = makePicture(
-        page_2, "lab_ringDone", QStringLiteral(":/resource/scan_ring_done.png"), QPoint(64, 54));
-    lab_ringDone->hide();
-    lag_imgAnimation = new CRotateLabel(page_2);
-    lag_imgAnimation->setObjectName(QStringLiteral("lag_imgAnimation"));
-    lag_imgAnimation->setGeometry(64, 54, 150, 150);
-    lag_imgAnimation->setPixmap(QPixmap(QStringLiteral(":/resource/scan_ring.png")));
-    lab_fileNumber = makeLabel(page_2, "lab_fileNumber", QRect(64, 100, 150, 36));
-    lab_fileNumber->setText(QStringLiteral("0"));
-    auto *fileCaption = makeLabel(page_2, "lab_fileCaption", QRect(64, 134, 150, 20));
-    fileCaption->setText(tr("Files Found"));
-    lab_progress = makeLabel(
-        page_2, "lab_progress", QRect(256, 52, 286, 24), Qt::AlignLeft | Qt::AlignVCenter);
-    lab_progress->setText(QStringLiteral("Files Scanned  0.00%"));
-    bar_progress = new QProgressBar(page_2);
-    bar_progress->setObjectName(QStringLiteral("bar_progress"));
-    bar_progress->setGeometry(256, 82, 286, 6);
-    bar_progress->setRange(0, 1000);
-    bar_progress->setValue(0);
-    bar_progress->setTextVisible(false);
-
-    auto makeCard = [page_2](const QRect &geometry, const QString &caption, const char *valueName) {
-        auto *card = new QFrame(page_2);
-        card->setProperty("class", QStringLiteral("card"));
-        card->setGeometry(geometry);
-        auto *captionLabel = makeLabel(
-            card, "", QRect(14, 14, geometry.width() - 24, 18), Qt::AlignLeft | Qt::AlignVCenter);
-        captionLabel->setProperty("class", QStringLiteral("caption"));
-        captionLabel->setText(caption);
-        auto *value = makeLabel(card, valueName, QRect(14, 38, geometry.width() - 20, 40),
-            Qt::AlignLeft | Qt::AlignVCenter);
-        return value;
-    };
-    lab_findNumber = makeCard(QRect(256, 108, 139, 92), tr("Duplicates Found"), "lab_findNumber");
-    lab_findNumber->setText(QStringLiteral("0"));
-    lab_findSize = makeCard(QRect(403, 108, 139, 92), tr("Found"), "lab_findSize");
-    lab_findSize->setText(QStringLiteral("0M"));
-    stackedWidget->addWidget(page_2);
+    m_progressPage = new ScanProgressPage;
+    stackedWidget->addWidget(m_progressPage);
 
     // Page 2: nothing was found.
     auto *page_3 = new QWidget;
@@ -417,143 +249,74 @@ void MainWindow::buildSystemMenu()
     m_preferencesDialog = new TwPreferencesDialog(this);
 }
 
-void MainWindow::startStartupServices()
-{
-    QNetWorkProcess *update = QNetWorkProcess::instance(this);
-    QUpdatePrompt::install(update, this);
-    update->checkUpdate();
-}
-
 void MainWindow::setTitle()
 {
-    setWindowTitle(QStringLiteral("%1").arg(QString::fromLatin1(ProductName)));
+    setWindowTitle(QStringLiteral("%1").arg(QString::fromLatin1(Product::Name)));
 }
 
 void MainWindow::setScanState(ScanState state)
 {
     m_scanState = state;
+    m_folderStrip->setEditable(state == Idle);
     switch (state) {
     case Idle:
         btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_scan.png")));
-        btn_scan->setEnabled(!m_folderList.isEmpty());
+        btn_scan->setEnabled(m_folderStrip->count() > 0);
         btn_add->setIcon(QIcon(QStringLiteral(":/resource/button_plus.png")));
         btn_add->setEnabled(true);
-        lag_imgAnimation->stopRotation();
+        m_progressPage->stopAnimation();
         break;
     case Scanning:
         btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_stop.png")));
         btn_scan->setEnabled(true);
         btn_add->setIcon(QIcon(QStringLiteral(":/resource/button_plus.png")));
         btn_add->setEnabled(false);
-        lag_imgAnimation->startRotation();
-        lab_ringDone->hide();
-        lab_progress->setText(QStringLiteral("%1 0%").arg(QLatin1String(FilesScannedText)));
-        bar_progress->setValue(0);
-        m_filesFound = 0;
-        lab_fileNumber->setText(QStringLiteral("0"));
-        lab_findSize->setText(QStringLiteral("0M"));
-        lab_findNumber->setText(QStringLiteral("0"));
+        m_progressPage->start();
         break;
     case ResultsReady:
         btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_showresults.png")));
         btn_scan->setEnabled(true);
         btn_add->setIcon(QIcon(QStringLiteral(":/resource/btn_newScan.png")));
         btn_add->setEnabled(true);
-        lag_imgAnimation->stopRotation();
-        lab_ringDone->show();
-        bar_progress->setValue(bar_progress->maximum());
+        m_progressPage->finish();
         break;
     case NoResults:
         btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_scan.png")));
         btn_scan->setEnabled(false);
         btn_add->setIcon(QIcon(QStringLiteral(":/resource/btn_newScan.png")));
         btn_add->setEnabled(true);
-        lag_imgAnimation->stopRotation();
+        m_progressPage->stopAnimation();
         break;
     }
 }
 
+QStringList MainWindow::folderList() const
+{
+    return m_folderStrip->folders();
+}
+
 bool MainWindow::isFolderAdded(const QString &path) const
 {
-    const QStringList ancestors = ScanEngine::ancestorPaths(path);
-    for (const QString &ancestor : ancestors) {
-        if (m_folderList.contains(ancestor))
-            return true;
-    }
-    return m_folderList.contains(path);
+    return m_folderStrip->isFolderAdded(path);
 }
 
-bool MainWindow::appendFolder(const QString &rawPath)
+bool MainWindow::appendFolder(const QString &path)
 {
-    // Dropped folders arrive with a trailing separator; the ignore list and
-    // the ancestor walk compare clean paths.
-    const QString path = QDir::cleanPath(rawPath);
-    if (path.isEmpty())
-        return false;
-    const QVector<QString> ignored = TwPreferences::instance()->ignoreList()->ignorePaths();
-    if (ignored.contains(path)) {
-        notify(QString::fromLatin1(InfoTitle), tr(IgnoredText));
-        return false;
-    }
-    if (isFolderAdded(path)) {
-        notify(QString::fromLatin1(InfoTitle), tr(AlreadyAddedText));
-        return false;
-    }
-
-    m_folderList.append(path);
-    QString name = QFileInfo(path).fileName();
-    if (name.isEmpty())
-        name = path; // a drive or the file-system root
-    auto *item = new QStandardItem(folderIcon(path), name);
-    item->setToolTip(QDir::toNativeSeparators(path));
-    item->setData(path, Qt::UserRole);
-    m_pathModel->appendRow(item);
-    placeFolderStrip();
-    listview_path->setCurrentIndex(m_pathModel->index(m_pathModel->rowCount() - 1, 0));
-    updateFolderView();
-    return true;
-}
-
-void MainWindow::placeFolderStrip()
-{
-    const int count = m_pathModel ? m_pathModel->rowCount() : 0;
-    const int x = count <= 1 ? 150 : count == 2 ? 100 : 50;
-    listview_path->move(x, listview_path->y());
-    listview_path->setSelectionMode(
-        count > StripVisible ? QAbstractItemView::SingleSelection : QAbstractItemView::NoSelection);
+    return m_folderStrip->appendFolder(path);
 }
 
 void MainWindow::updateFolderView()
 {
-    const int count = m_folderList.size();
-    placeFolderStrip();
-    if (count > 0) {
+    if (m_folderStrip->count() > 0)
         btn_scan->setEnabled(
             m_scanState == Idle || m_scanState == Scanning || m_scanState == ResultsReady);
-        lab_imgDrag->hide();
-        frame_strip->show();
-        lab_number->setText(QStringLiteral("%1 %2").arg(count).arg(tr("folders added")));
-        lab_number->show();
-        const bool paging = count >= 4;
-        btn_pre->setVisible(paging);
-        btn_next->setVisible(paging);
-        setPushButtonEnable();
-    } else {
-        lab_imgDrag->show();
-        frame_strip->hide();
-        lab_number->hide();
-        btn_pre->hide();
-        btn_next->hide();
+    else
         btn_scan->setEnabled(false);
-    }
 }
 
 void MainWindow::setPushButtonEnable()
 {
-    const int rows = m_pathModel->rowCount();
-    const int current = qMax(0, listview_path->currentIndex().row());
-    btn_next->setEnabled(rows > 0 && current < rows - 1);
-    btn_pre->setEnabled(current > 0);
+    m_folderStrip->updatePaging();
 }
 
 void MainWindow::on_listview_path_indexesMoved(const QModelIndexList &)
@@ -563,35 +326,17 @@ void MainWindow::on_listview_path_indexesMoved(const QModelIndexList &)
 
 void MainWindow::on_btn_next_clicked()
 {
-    const int row = listview_path->currentIndex().row();
-    if (row + 1 < m_pathModel->rowCount()) {
-        const QModelIndex next = m_pathModel->index(row + 1, 0);
-        listview_path->setCurrentIndex(next);
-        listview_path->scrollTo(next);
-    }
-    setPushButtonEnable();
+    m_folderStrip->showNext();
 }
 
 void MainWindow::on_btn_pre_clicked()
 {
-    const int row = listview_path->currentIndex().row();
-    if (row > 0) {
-        const QModelIndex previous = m_pathModel->index(row - 1, 0);
-        listview_path->setCurrentIndex(previous);
-        listview_path->scrollTo(previous);
-    }
-    setPushButtonEnable();
+    m_folderStrip->showPrevious();
 }
 
 void MainWindow::deleteSelectPath(const QModelIndex &index)
 {
-    if (m_scanState != Idle || !index.isValid() || index.model() != m_pathModel)
-        return;
-    const int row = index.row();
-    m_pathModel->removeRow(row);
-    if (row >= 0 && row < m_folderList.size())
-        m_folderList.removeAt(row);
-    updateFolderView();
+    m_folderStrip->removeFolder(index);
 }
 
 void MainWindow::on_btn_add_clicked()
@@ -601,19 +346,13 @@ void MainWindow::on_btn_add_clicked()
         stackedWidget->setCurrentIndex(0);
         setScanState(Idle);
         statusBar()->clearMessage();
-        m_folderList.clear();
-        m_pathModel->clear();
-        updateFolderView();
+        m_folderStrip->clear();
         return;
     }
     if (m_scanState != Idle)
         return;
-    QString folder;
-    if (s_folderPicker)
-        folder = s_folderPicker(this);
-    else
-        folder = QFileDialog::getExistingDirectory(
-            this, tr("Select Folder"), QStringLiteral("/"), QFileDialog::ShowDirsOnly);
+    const QString folder
+        = DesktopPrompts::chooseFolder(this, tr("Select Folder"), QStringLiteral("/"));
     if (!folder.isEmpty())
         appendFolder(folder);
 }
@@ -623,19 +362,21 @@ void MainWindow::on_btn_set_clicked() { }
 void MainWindow::on_btn_scan_clicked()
 {
     switch (m_scanState) {
-    case Idle:
+    case Idle: {
         scanStartTime = QTime::currentTime();
-        if (m_folderList.isEmpty())
+        const QStringList folders = m_folderStrip->folders();
+        if (folders.isEmpty())
             return;
         // The scan keeps this copy: preferences changed meanwhile count from the next scan.
         if (!m_engine->BeginScanCatalogue(
-                m_folderList, ScanSettings::fromPreferences(*TwPreferences::instance()))) {
+                folders, ScanSettings::fromPreferences(*TwPreferences::instance()))) {
             qWarning() << Q_FUNC_INFO << "the scan did not start";
             return;
         }
         stackedWidget->setCurrentIndex(1);
         setScanState(Scanning);
         break;
+    }
     case Scanning:
         m_engine->stop();
         emit stopTask();
@@ -650,12 +391,7 @@ void MainWindow::on_btn_scan_clicked()
 
 void MainWindow::onAddScanFile(qlonglong fileCount, const QString &path)
 {
-    // Walk tasks report from several threads and their queued reports can
-    // overtake each other: the figure only ever grows within a scan.
-    if (fileCount > m_filesFound) {
-        m_filesFound = fileCount;
-        lab_fileNumber->setText(QString::number(fileCount));
-    }
+    m_progressPage->setFilesFound(fileCount);
     if (m_scanState == Scanning && !path.isEmpty()) {
         const QFontMetrics metrics(statusBar()->font());
         statusBar()->showMessage(
@@ -666,22 +402,18 @@ void MainWindow::onAddScanFile(qlonglong fileCount, const QString &path)
 void MainWindow::onSearchProgress(int sum, double total)
 {
     // The similar-image pass counts images that the candidate total does not
-    // include, and an empty scan has no total: keep the figure in 0..100.
-    double percent = total > 0 ? sum / total * 100.0 : 0.0;
-    percent = qBound(0.0, percent, 100.0);
-    lab_progress->setText(
-        QStringLiteral("%1 %2%").arg(QLatin1String(FilesScannedText)).arg(percent, 0, 'f', 2));
-    bar_progress->setValue(int(percent * 10));
+    // include, and an empty scan has no total.
+    m_progressPage->setProgress(total > 0 ? sum / total * 100.0 : 0.0);
 }
 
 void MainWindow::numberOfDuplicateFilesChanged(qlonglong newValue)
 {
-    lab_findNumber->setText(QString::number(newValue));
+    m_progressPage->setDuplicates(newValue);
 }
 
 void MainWindow::bytesOfDuplicateFilesChanged(qlonglong newValue)
 {
-    lab_findSize->setText(TwSearchResult::sizeText(newValue));
+    m_progressPage->setDuplicateBytes(newValue);
 }
 
 void MainWindow::numberOfFileScannedChanged(qlonglong) { }
@@ -829,7 +561,7 @@ QUrl MainWindow::webPage(MenuEntry entry)
         return QUrl();
     }
     const QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
-        QStringLiteral("Orvane"), QStringLiteral("Orvane Twinscan"));
+        QString::fromLatin1(Product::Organisation), QString::fromLatin1(Product::Name));
     const QString configured = settings.value(QLatin1String(key)).toString().trimmed();
     const QUrl url(configured.isEmpty() ? QString::fromLatin1(fallback) : configured);
     return url.isValid() ? url : QUrl(QString::fromLatin1(fallback));
@@ -838,71 +570,29 @@ QUrl MainWindow::webPage(MenuEntry entry)
 void MainWindow::openWebPage(MenuEntry entry)
 {
     const QUrl url = webPage(entry);
-    const bool opened = s_urlOpener ? s_urlOpener(url) : QDesktopServices::openUrl(url);
-    if (!opened)
+    if (!DesktopPrompts::openUrl(url))
         qWarning() << Q_FUNC_INFO << "cannot open" << url.toString();
-}
-
-QStringList MainWindow::localFolders(const QList<QUrl> &urls)
-{
-    QStringList folders;
-    for (const QUrl &url : urls) {
-        if (!url.isLocalFile())
-            continue;
-        const QString path = url.toLocalFile();
-        if (QFileInfo(path).isDir())
-            folders.append(path);
-    }
-    return folders;
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (m_scanState == Idle && event->mimeData()->hasUrls()
-        && !localFolders(event->mimeData()->urls()).isEmpty()) {
-        event->setDropAction(Qt::LinkAction);
-        event->accept();
-        setDropHighlight(true);
-        return;
-    }
-    event->ignore();
-}
-
-void MainWindow::dragLeaveEvent(QDragLeaveEvent *event)
-{
-    setDropHighlight(false);
-    QMainWindow::dragLeaveEvent(event);
-}
-
-void MainWindow::setDropHighlight(bool on)
-{
-    lab_imgDrag->setPixmap(QPixmap(on ? QStringLiteral(":/resource/drag_hint_active.png")
-                                      : QStringLiteral(":/resource/drag_hint.png")));
+    m_folderStrip->dragEnter(event);
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (m_scanState == Idle && event->mimeData()->hasUrls()
-        && !localFolders(event->mimeData()->urls()).isEmpty()) {
-        event->setDropAction(Qt::LinkAction);
-        event->accept();
-        return;
-    }
-    event->ignore();
+    m_folderStrip->dragMove(event);
+}
+
+void MainWindow::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    m_folderStrip->dragLeave();
+    QMainWindow::dragLeaveEvent(event);
 }
 
 void MainWindow::dropEvent(QDropEvent *event)
 {
-    setDropHighlight(false);
-    if (m_scanState != Idle || !event->mimeData()->hasUrls()) {
-        event->ignore();
-        return;
-    }
-    const QStringList folders = localFolders(event->mimeData()->urls());
-    for (const QString &folder : folders)
-        appendFolder(folder);
-    event->setDropAction(Qt::LinkAction);
-    event->accept();
+    m_folderStrip->drop(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 
 #include <QMainWindow>
@@ -10,18 +9,13 @@
 #include <QTime>
 #include <QUrl>
 
-class CListViewDelegate;
-class CRotateLabel;
-class QFrame;
-class QLabel;
-class QListView;
+class FolderStrip;
 class QMenu;
-class QProgressBar;
 class QProgressDialog;
 class QPushButton;
 class QStackedWidget;
-class QStandardItemModel;
 class ResultForm;
+class ScanProgressPage;
 class ScanEngine;
 class TwPreferencesDialog;
 class TwSearchResult;
@@ -38,21 +32,8 @@ public:
     // Entries of the system menu, kept in each action's data.
     enum MenuEntry { UserGuide = 1, ProductFaq = 2, Support = 3, About = 4, Setting = 9 };
 
-    using Notifier = std::function<void(const QString &title, const QString &text)>;
-    using FolderPicker = std::function<QString(QWidget *parent)>;
-    using UrlOpener = std::function<bool(const QUrl &url)>;
-
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
-
-    // The information boxes, the folder dialog and the browser go through
-    // these, so that tests and the screenshot tool can answer them.
-    static void setNotifier(Notifier notifier);
-    static void setFolderPicker(FolderPicker picker);
-    static void setUrlOpener(UrlOpener opener);
-    // Off: no log handler, no start-up diagnostics and no update check, for
-    // tests and the screenshot tool. Read by the constructor.
-    static void setStartupServicesEnabled(bool enabled);
 
     // Web pages of the system menu: the native settings store may override
     // the built-in addresses ("user_guide_url", "faq_url", "support_url").
@@ -61,7 +42,7 @@ public:
     // Adds a folder unless it is ignored or already covered; true when added.
     bool appendFolder(const QString &path);
     bool isFolderAdded(const QString &path) const;
-    QStringList folderList() const { return m_folderList; }
+    QStringList folderList() const;
     ScanState scanState() const { return m_scanState; }
     ScanEngine *engine() const { return m_engine.get(); }
     TwSearchResult *searchResult() const;
@@ -104,44 +85,24 @@ protected:
 private:
     void buildForm();
     void buildSystemMenu();
-    void startStartupServices();
     void setScanState(ScanState state);
     void updateFolderView();
-    void placeFolderStrip();
-    void setDropHighlight(bool on);
     void openResultWindow();
     void openPreferences();
     void openAbout();
     void openWebPage(MenuEntry entry);
-    static void notify(const QString &title, const QString &text);
-    static QStringList localFolders(const QList<QUrl> &urls);
 
     // Form
     QPushButton *btn_scan = nullptr;
     QPushButton *btn_add = nullptr;
     QPushButton *btn_set = nullptr;
     QStackedWidget *stackedWidget = nullptr;
-    QLabel *lab_imgDrag = nullptr;
-    QFrame *frame_strip = nullptr;
-    QListView *listview_path = nullptr;
-    QLabel *lab_number = nullptr;
-    QPushButton *btn_pre = nullptr;
-    QPushButton *btn_next = nullptr;
-    QLabel *lab_ringDone = nullptr;
-    CRotateLabel *lag_imgAnimation = nullptr;
-    QLabel *lab_fileNumber = nullptr;
-    QLabel *lab_progress = nullptr;
-    QProgressBar *bar_progress = nullptr;
-    QLabel *lab_findNumber = nullptr;
-    QLabel *lab_findSize = nullptr;
+    FolderStrip *m_folderStrip = nullptr;
+    ScanProgressPage *m_progressPage = nullptr;
 
-    QStringList m_folderList;
     ScanState m_scanState = Idle;
     QTime scanStartTime;
-    qlonglong m_filesFound = 0;
     std::unique_ptr<ScanEngine> m_engine;
-    QStandardItemModel *m_pathModel = nullptr;
-    CListViewDelegate *m_pathDelegate = nullptr;
     QPointer<QProgressDialog> m_progressDialog;
     QMenu *m_sysMenu = nullptr;
     TwPreferencesDialog *m_preferencesDialog = nullptr;

@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QGraphicsDropShadowEffect>
 #include <QLabel>
 #include <QPixmap>
@@ -11,10 +10,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "platform/product.h"
+#include "widgets/desktopprompts.h"
 #include "widgets/flatui.h"
 
 namespace {
-const char *const Accent = "#3b99fc";
+const char *const Accent = Product::AccentColor;
 const char *const AccentHover = "#5aaafd";
 const char *const AccentPressed = "#2a83e0";
 }
@@ -43,7 +44,7 @@ QAbout::QAbout(QWidget *parent, Qt::WindowFlags flags)
         m_icon->setPixmap(icon.scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     m_icon->setFixedHeight(104);
 
-    m_name = new QLabel(QString::fromLatin1(ProductName), this);
+    m_name = new QLabel(QString::fromLatin1(Product::Name), this);
     m_name->setObjectName(QStringLiteral("lab_name"));
     m_name->setAlignment(Qt::AlignCenter);
 
@@ -102,7 +103,7 @@ QAbout::QAbout(QWidget *parent, Qt::WindowFlags flags)
 QString QAbout::productUrl()
 {
     const QSettings settings(QSettings::NativeFormat, QSettings::UserScope,
-        QStringLiteral("Orvane"), QStringLiteral("Orvane Twinscan"));
+        QString::fromLatin1(Product::Organisation), QString::fromLatin1(Product::Name));
     const QString url = settings.value(QStringLiteral("product_url")).toString().trimmed();
     return url.isEmpty() ? QString::fromLatin1(DefaultProductUrl) : url;
 }
@@ -114,13 +115,14 @@ QString QAbout::versionText()
 
 QString QAbout::noticeText()
 {
-    return QStringLiteral("Copyright \u00a9 %1 Orvane. All rights reserved.")
-        .arg(QDate::currentDate().year());
+    return QStringLiteral("Copyright \u00a9 %1 %2. All rights reserved.")
+        .arg(QDate::currentDate().year())
+        .arg(QString::fromLatin1(Product::Organisation));
 }
 
 void QAbout::on_btn_moreInfo_clicked()
 {
     const QUrl url(productUrl());
-    if (!QDesktopServices::openUrl(url))
+    if (!DesktopPrompts::openUrl(url))
         qWarning() << Q_FUNC_INFO << "cannot open" << url.toString();
 }

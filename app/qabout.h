@@ -11,7 +11,6 @@ class QPushButton;
 class QAbout : public QDialog {
     Q_OBJECT
 public:
-    static constexpr const char *ProductName = "Orvane Twinscan";
     static constexpr const char *DefaultProductUrl = "https://www.orvane.com/twinscan/";
 
     explicit QAbout(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());

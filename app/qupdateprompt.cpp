@@ -1,12 +1,12 @@
 #include "app/qupdateprompt.h"
 
-#include <QDesktopServices>
 #include <QMessageBox>
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
 
 #include "update/qnetworkprocess.h"
+#include "widgets/desktopprompts.h"
 
 void QUpdatePrompt::install(QNetWorkProcess *process, QWidget *parent)
 {
@@ -15,7 +15,7 @@ void QUpdatePrompt::install(QNetWorkProcess *process, QWidget *parent)
     // The window may be gone when a late reply arrives; then the box has no parent.
     QPointer<QWidget> owner(parent);
     process->setAsker([owner](const QString &title, const QString &text) {
-        const QMessageBox::StandardButton button = QMessageBox::question(owner, title, text,
+        const QMessageBox::StandardButton button = DesktopPrompts::question(owner, title, text,
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Ignore, QMessageBox::Yes);
         switch (button) {
         case QMessageBox::Yes:
@@ -26,5 +26,12 @@ void QUpdatePrompt::install(QNetWorkProcess *process, QWidget *parent)
             return QNetWorkProcess::AnswerNo;
         }
     });
-    process->setUrlOpener([](const QUrl &url) { return QDesktopServices::openUrl(url); });
+    process->setUrlOpener([](const QUrl &url) { return DesktopPrompts::openUrl(url); });
+}
+
+void QUpdatePrompt::checkUpdate(QWidget *parent)
+{
+    QNetWorkProcess *update = QNetWorkProcess::instance(parent);
+    install(update, parent);
+    update->checkUpdate();
 }

@@ -17,7 +17,7 @@
 
 namespace {
 
-const QString allCategory = QStringLiteral("All");
+const QString allCategoryKey = QStringLiteral("All");
 const QString imagesCategory = QStringLiteral("Images");
 
 // Calls fn(list) for each content key's file list, in key order.
@@ -44,6 +44,11 @@ ImageListModel::ImageListModel(TwSearchResult *result, QObject *parent)
         return true;
     }();
     Q_UNUSED(registered)
+}
+
+QString ImageListModel::allCategory()
+{
+    return allCategoryKey;
 }
 
 ImageListModel::~ImageListModel()
@@ -102,20 +107,20 @@ void ImageListModel::clearRows()
     m_files.clear();
 }
 
-bool ImageListModel::groupListed(const TwFileItemGroup *group, const QString &category, int mode,
-    int *markedCount, int *fileCount)
+bool ImageListModel::groupListed(const TwFileItemGroup *group, const QString &category,
+    ResultMode mode, int *markedCount, int *fileCount)
 {
     if (!group)
         return false;
     int marked = 0;
     int files = 0;
     if (category == imagesCategory) {
-        if (mode == 1) {
+        if (mode == ResultMode::DuplicateImages) {
             if (group->duplicateItemCount() <= 0)
                 return false;
             marked = group->checkedDuplicateCount();
             files = group->duplicateItemCount();
-        } else if (mode == 2) {
+        } else if (mode == ResultMode::SimilarImages) {
             if (!group->hasSeveralKeys())
                 return false;
             marked = group->checkedHeadCount();
@@ -169,7 +174,7 @@ QBaseItem *ImageListModel::makeFileRow(TwFileItem *file)
     return row;
 }
 
-void ImageListModel::loadGroups(const QString &category, int mode)
+void ImageListModel::loadGroups(const QString &category, ResultMode mode)
 {
     clearRows();
     m_mode = mode;
@@ -181,7 +186,7 @@ void ImageListModel::loadGroups(const QString &category, int mode)
         if (QGroupItem *row = makeGroupRow(group, marked, files))
             m_groups.append(row);
     };
-    if (category == allCategory) {
+    if (category == allCategoryKey) {
         for (TwCatalogContainer *container : containers) {
             for (TwFileItemGroup *group : container->groups())
                 append(group, group->checkedCount(), group->allItemCount());
@@ -230,7 +235,7 @@ void ImageListModel::sortRows(const GroupSortKey &key)
         [&key](const QGroupItem *a, const QGroupItem *b) { return lessThan(a, b, key); });
 }
 
-int ImageListModel::loadAndSortGroups(const QString &category, int column, int mode)
+int ImageListModel::loadAndSortGroups(const QString &category, int column, ResultMode mode)
 {
     beginResetModel();
     loadGroups(category, mode);
@@ -240,7 +245,7 @@ int ImageListModel::loadAndSortGroups(const QString &category, int column, int m
 }
 
 int ImageListModel::filterGroups(
-    const QString &text, const QString &category, bool descending, int column, int mode)
+    const QString &text, const QString &category, bool descending, int column, ResultMode mode)
 {
     beginResetModel();
     loadGroups(category, mode);
@@ -258,14 +263,14 @@ int ImageListModel::filterGroups(
     return m_groups.size();
 }
 
-void ImageListModel::sortGroups(int column, bool descending, int mode)
+void ImageListModel::sortGroups(int column, bool descending, ResultMode mode)
 {
     beginResetModel();
     sortRows(GroupSortKey { column, mode, descending });
     endResetModel();
 }
 
-void ImageListModel::loadMembers(const QString &groupName, const QString &category, int mode)
+void ImageListModel::loadMembers(const QString &groupName, const QString &category, ResultMode mode)
 {
     beginResetModel();
     m_groupName = groupName;
@@ -274,7 +279,7 @@ void ImageListModel::loadMembers(const QString &groupName, const QString &catego
     m_category = category;
     if (TwFileItemGroup *group = groupByName(groupName)) {
         forEachKeyList(group, [this, mode](const auto &list) {
-            if (mode == 0) {
+            if (mode == ResultMode::Ordinary) {
                 // The first copy of each content goes last, its twins to the front.
                 for (int i = 0; i < list.size(); ++i) {
                     QBaseItem *row = makeFileRow(list.at(i));
@@ -283,12 +288,12 @@ void ImageListModel::loadMembers(const QString &groupName, const QString &catego
                     else
                         m_files.prepend(row);
                 }
-            } else if (mode == 1) {
+            } else if (mode == ResultMode::DuplicateImages) {
                 if (list.size() >= 2) {
                     for (TwFileItem *file : list)
                         m_files.append(makeFileRow(file));
                 }
-            } else if (mode == 2) {
+            } else if (mode == ResultMode::SimilarImages) {
                 if (!list.isEmpty())
                     m_files.append(makeFileRow(list.first()));
             }
@@ -302,7 +307,7 @@ TwFileItemGroup *ImageListModel::groupByName(const QString &name) const
     if (name.isEmpty() || !m_result)
         return nullptr;
     const auto containers = m_result->containers();
-    if (m_category == allCategory) {
+    if (m_category == allCategoryKey) {
         for (TwCatalogContainer *container : containers) {
             for (TwFileItemGroup *group : container->groups()) {
                 if (group->groupName() == name)
@@ -327,13 +332,14 @@ TwFileItem *ImageListModel::fileByPathId(const QString &groupName, const QString
     if (!group)
         return nullptr;
     TwFileItem *found = nullptr;
-    const int mode = m_mode;
+    const ResultMode mode = m_mode;
     forEachKeyList(group, [&](const auto &list) {
         if (found)
             return;
-        if (mode == 1 && list.size() < 2)
+        if (mode == ResultMode::DuplicateImages && list.size() < 2)
             return;
-        const int count = mode == 2 ? qMin(1, int(list.size())) : int(list.size());
+        const int count
+            = mode == ResultMode::SimilarImages ? qMin(1, int(list.size())) : int(list.size());
         for (int i = 0; i < count; ++i) {
             if (list.at(i)->pathId() == pathId) {
                 found = list.at(i);
@@ -368,55 +374,47 @@ void ImageListModel::refreshChecks()
     }
 }
 
-int ImageListModel::applySelection(const QString &groupName, int action)
+int ImageListModel::applySelection(const QString &groupName, SmartAction action)
 {
     TwFileItemGroup *group = groupByName(groupName);
     if (!group)
         return 0;
-    const auto scope = m_mode == 1 ? TwFileItemGroup::ExactDuplicates
-        : m_mode == 2              ? TwFileItemGroup::FirstOfEachKey
-                                   : TwFileItemGroup::AllItems;
-    switch (action) {
-    case 1:
-        group->selectBy(TwFileItemGroup::byNameLength, scope, true);
-        break;
-    case 2:
-        group->selectBy(
+    // What each menu entry keeps: the comparison decides which file stays
+    // unmarked. The automatic selection's rules always work on exact copies;
+    // here the scope follows what the list shows.
+    struct Rule {
+        SmartAction action;
+        TwFileItemGroup::Comparison comparison;
+        bool flag;
+    };
+    const Rule rules[] = {
+        { SmartAction::SmartSelect, TwFileItemGroup::byNameLength, true },
+        { SmartAction::ByPriority,
             TwFileItemGroup::byPriority(TwPreferences::instance()->selection()->priorities()),
-            scope, true);
-        break;
-    case 3:
-        group->selectBy(TwFileItemGroup::byCreatedTime, scope, true);
-        break;
-    case 4:
-        group->selectBy(TwFileItemGroup::byCreatedTime, scope, false);
-        break;
-    case 5:
-        group->selectBy(TwFileItemGroup::bySize, scope, true);
-        break;
-    case 6:
-        group->selectBy(TwFileItemGroup::bySize, scope, false);
-        break;
-    case 7:
-        group->selectBy(TwFileItemGroup::byResolution, scope, true);
-        break;
-    case 8:
-        group->selectBy(TwFileItemGroup::byResolution, scope, false);
-        break;
-    case 9:
+            true },
+        { SmartAction::Newest, TwFileItemGroup::byCreatedTime, true },
+        { SmartAction::Oldest, TwFileItemGroup::byCreatedTime, false },
+        { SmartAction::Largest, TwFileItemGroup::bySize, true },
+        { SmartAction::Smallest, TwFileItemGroup::bySize, false },
+        { SmartAction::HighestResolution, TwFileItemGroup::byResolution, true },
+        { SmartAction::LowestResolution, TwFileItemGroup::byResolution, false },
+    };
+    const auto scope = m_mode == ResultMode::DuplicateImages ? TwFileItemGroup::ExactDuplicates
+        : m_mode == ResultMode::SimilarImages                ? TwFileItemGroup::FirstOfEachKey
+                                                             : TwFileItemGroup::AllItems;
+    if (action == SmartAction::Deselect)
         group->deselectAll();
-        break;
-    default:
-        break;
+    for (const Rule &rule : rules) {
+        if (rule.action == action)
+            group->selectBy(rule.comparison, scope, rule.flag);
     }
     switch (m_mode) {
-    case 0:
+    case ResultMode::Ordinary:
         return group->checkedCount();
-    case 1:
+    case ResultMode::DuplicateImages:
         return group->checkedDuplicateCount();
-    case 2:
+    case ResultMode::SimilarImages:
         return group->checkedHeadCount();
-    default:
-        return 0;
     }
+    return 0;
 }

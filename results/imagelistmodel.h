@@ -5,6 +5,9 @@
 #include <QString>
 #include <QVector>
 
+#include "results/resultmode.h"
+#include "results/smartaction.h"
+
 class QBaseItem;
 class QGroupItem;
 class TwFileItem;
@@ -15,7 +18,7 @@ class TwSearchResult;
 // 2 Count, 3 Type). The mode travels along but does not change the order.
 struct GroupSortKey {
     int column = 0;
-    int mode = 0;
+    ResultMode mode = ResultMode::Ordinary;
     bool descending = false;
 };
 
@@ -28,11 +31,14 @@ public:
     enum Kind { GroupRows = 1, FileRows = 2 };
 
     explicit ImageListModel(TwSearchResult *result, QObject *parent = nullptr);
+
+    // The category key that lists the groups of every category.
+    static QString allCategory();
     ~ImageListModel() override;
 
     void setKind(int kind);
     int kind() const { return m_kind; }
-    int resultMode() const { return m_mode; }
+    ResultMode resultMode() const { return m_mode; }
     QString category() const { return m_category; }
     QString groupName() const { return m_groupName; }
 
@@ -44,24 +50,24 @@ public:
     QBaseItem *fileAt(int row) const;
 
     void clearRows();
-    void loadGroups(const QString &category, int mode);
-    int loadAndSortGroups(const QString &category, int column, int mode);
+    void loadGroups(const QString &category, ResultMode mode);
+    int loadAndSortGroups(const QString &category, int column, ResultMode mode);
     int filterGroups(
-        const QString &text, const QString &category, bool descending, int column, int mode);
-    void sortGroups(int column, bool descending, int mode);
-    void loadMembers(const QString &groupName, const QString &category, int mode);
+        const QString &text, const QString &category, bool descending, int column, ResultMode mode);
+    void sortGroups(int column, bool descending, ResultMode mode);
+    void loadMembers(const QString &groupName, const QString &category, ResultMode mode);
 
     TwFileItemGroup *groupByName(const QString &name) const;
     TwFileItem *fileByPathId(const QString &groupName, const QString &pathId) const;
     int hideFile(const QString &groupName, const QString &pathId);
     void setFileChecked(const QString &groupName, const QString &pathId, bool checked);
     void refreshChecks();
-    int applySelection(const QString &groupName, int action);
+    int applySelection(const QString &groupName, SmartAction action);
 
     // True when a comes before b under key.
     static bool lessThan(const QGroupItem *a, const QGroupItem *b, const GroupSortKey &key);
     // Whether a group of a category is listed in a result mode, with its counts.
-    static bool groupListed(const TwFileItemGroup *group, const QString &category, int mode,
+    static bool groupListed(const TwFileItemGroup *group, const QString &category, ResultMode mode,
         int *markedCount = nullptr, int *fileCount = nullptr);
 
 private:
@@ -73,7 +79,7 @@ private:
     int m_kind = GroupRows;
     QVector<QGroupItem *> m_groups;
     QList<QBaseItem *> m_files;
-    int m_mode = 0;
+    ResultMode m_mode = ResultMode::Ordinary;
     QString m_category;
     QString m_groupName;
 };

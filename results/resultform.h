@@ -2,35 +2,33 @@
 
 #include <QItemSelection>
 #include <QModelIndexList>
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
-class QButtonGroup;
-class QComboBox;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QProgressDialog;
-class QPushButton;
-class QSlider;
-class QSplitter;
-class QStackedWidget;
-class QStandardItemModel;
-class QTableView;
-namespace QtCharts {
-class QChartView;
-}
+#include "results/resultmode.h"
+#include "results/smartaction.h"
 
+class CategoryBar;
+class FilePresentationPane;
+class GroupListPane;
 class ImageListModel;
 class ImageListView;
+class OverviewChart;
+class QFrame;
 class QGroupItem;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QStackedWidget;
+class QStandardItemModel;
+class RemovalController;
+class SmartSelectMenu;
 class TwSearchResult;
 
-// The window in which the user works through the outcome of a scan: the
-// overview chart, the groups of each category, their files in three
-// presentations, marks, the smart-select menu and the removal of marked files.
+// The window in which the user works through the outcome of a scan. It holds
+// the two models and ties its panes together: the category bar, the overview
+// chart, the group list, the file presentations, the smart-select menu, the
+// status line and the removal of marked files.
 class ResultForm : public QWidget {
     Q_OBJECT
 public:
@@ -38,17 +36,17 @@ public:
     ~ResultForm() override;
 
     QString currentCategory() const { return m_category; }
-    int resultMode() const { return m_resultMode; }
+    ResultMode resultMode() const { return m_resultMode; }
     // What the two numbers of a group row mean, for a point of the group
     // list's viewport over them; empty elsewhere.
     QString countsToolTipAt(const QPoint &viewportPos) const;
     ImageListModel *groupsModel() const { return m_groupsModel; }
     ImageListModel *filesModel() const { return m_filesModel; }
-    QStandardItemModel *tableModel() const { return m_tableModel; }
-    QMenu *smartMenu() const { return m_smartMenu; }
+    QStandardItemModel *tableModel() const;
+    QMenu *smartMenu() const;
 
-    // Runs the smart-select rule of the menu entry with this number (1..9).
-    void runSmartAction(int number);
+    // Re-marks the selected groups by one entry of the smart-select menu.
+    void runSmartAction(SmartAction action);
 
 signals:
     void closeWindows();
@@ -97,68 +95,43 @@ public slots:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildWidgetTree();
-    void connectSignals();
+    QWidget *buildStatusLine();
+    void connectPanes();
     void switchCategory(const QString &category);
-    void switchResultMode(int mode);
+    void switchResultMode(ResultMode mode);
     void reloadGroups();
     void afterLoad(int rows);
     void fillTable();
     void updateStatus(bool recount);
     void hideFileAt(int row, bool refillTable);
     void openFolderOf(const QString &path);
+    void updateMenuEntries();
     QModelIndex currentGroupIndex() const;
     QGroupItem *currentGroupRow() const;
-    int fileMode() const;
+    ResultMode fileMode() const;
     bool previewShowing() const;
 
     TwSearchResult *m_result;
     ImageListModel *m_groupsModel = nullptr;
     ImageListModel *m_filesModel = nullptr;
-    QStandardItemModel *m_tableModel = nullptr;
-    QMenu *m_smartMenu = nullptr;
-    QButtonGroup *m_categoryGroup = nullptr;
+    SmartSelectMenu *m_smartMenu = nullptr;
+    RemovalController *m_removal = nullptr;
     QString m_category;
-    int m_resultMode = 0;
-    int m_deletedCount = 0;
-    QPointer<QProgressDialog> m_progress;
+    ResultMode m_resultMode = ResultMode::Ordinary;
     QModelIndexList m_selectedGroups;
     int m_sortToggle = 0;
 
-    QPushButton *btnClose = nullptr;
-    QPushButton *btn_over = nullptr;
-    QWidget *widget_4 = nullptr;
-    QPushButton *btn_all = nullptr;
-    QPushButton *btn_document = nullptr;
-    QPushButton *btn_image = nullptr;
-    QPushButton *btn_music = nullptr;
-    QPushButton *btn_videos = nullptr;
-    QPushButton *btn_archives = nullptr;
-    QPushButton *btn_packages = nullptr;
-    QPushButton *btn_others = nullptr;
+    CategoryBar *m_categoryBar = nullptr;
     QStackedWidget *stackview_main = nullptr;
     QFrame *frame = nullptr;
-    QSplitter *splitter = nullptr;
-    QFrame *frame_top_img = nullptr;
-    QPushButton *btn_duplicate = nullptr;
-    QPushButton *pushButton_4 = nullptr;
+    GroupListPane *m_groupList = nullptr;
+    FilePresentationPane *m_files = nullptr;
+    OverviewChart *m_overview = nullptr;
     ImageListView *listView = nullptr;
-    QLineEdit *lineEdit = nullptr;
-    QComboBox *comboBox = nullptr;
-    QPushButton *btnMenu = nullptr;
-    QSlider *horizontalSlider = nullptr;
-    QPushButton *btn_right_grid = nullptr;
-    QPushButton *btn_right_flow = nullptr;
-    QPushButton *btn_right_list = nullptr;
-    QStackedWidget *stackedWidget = nullptr;
     ImageListView *listImageView = nullptr;
-    QSplitter *splitter_2 = nullptr;
-    QLabel *labImage = nullptr;
-    QTableView *tableView = nullptr;
-    QtCharts::QChartView *chartView = nullptr;
     QLabel *lab_select = nullptr;
     QLabel *lab_size = nullptr;
     QPushButton *btn_delete = nullptr;

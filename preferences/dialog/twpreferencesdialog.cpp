@@ -93,20 +93,6 @@ void TwPreferencesDialog::loadFromStore()
     m_general->setCheckUpdatesAtStart(QNetWorkProcess::checkAtStart());
 }
 
-void TwPreferencesDialog::setErrorReporter(const TwPreferencesPage::ErrorReporter &reporter)
-{
-    m_general->setErrorReporter(reporter);
-    m_ignoreList->setErrorReporter(reporter);
-    m_selection->setErrorReporter(reporter);
-}
-
-void TwPreferencesDialog::setFolderPicker(const TwPreferencesPage::FolderPicker &picker)
-{
-    m_general->setFolderPicker(picker);
-    m_ignoreList->setFolderPicker(picker);
-    m_selection->setFolderPicker(picker);
-}
-
 void TwPreferencesDialog::on_btnOK_clicked()
 {
     if (!m_general->validate())

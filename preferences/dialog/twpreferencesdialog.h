@@ -2,8 +2,6 @@
 
 #include <QDialog>
 
-#include "preferences/dialog/twpreferencespage.h"
-
 class QPushButton;
 class QTabWidget;
 class TwGeneralWidget;
@@ -26,10 +24,6 @@ public:
 
     // Shows the store's current values on the pages; call before each showing.
     void loadFromStore();
-
-    // Replaces the message box and the folder pickers of every page.
-    void setErrorReporter(const TwPreferencesPage::ErrorReporter &reporter);
-    void setFolderPicker(const TwPreferencesPage::FolderPicker &picker);
 
     TwGeneralWidget *generalWidget() const { return m_general; }
     TwIgnoreListWidget *ignoreListWidget() const { return m_ignoreList; }

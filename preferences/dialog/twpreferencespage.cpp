@@ -1,15 +1,14 @@
 #include "preferences/dialog/twpreferencespage.h"
 
-#include <QDesktopServices>
-#include <QFileDialog>
 #include <QFont>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 
+#include "platform/product.h"
+#include "widgets/desktopprompts.h"
 #include "widgets/flatui.h"
 
 namespace {
@@ -31,42 +30,24 @@ TwPreferencesPage::TwPreferencesPage(QWidget *parent)
     setStyleSheet(pageStyleSheet());
 }
 
-void TwPreferencesPage::setErrorReporter(ErrorReporter reporter)
-{
-    m_errorReporter = std::move(reporter);
-}
-
-void TwPreferencesPage::setFolderPicker(FolderPicker picker)
-{
-    m_folderPicker = std::move(picker);
-}
-
-void TwPreferencesPage::setUrlOpener(UrlOpener opener)
-{
-    m_urlOpener = std::move(opener);
-}
-
 void TwPreferencesPage::showError(const QString &text)
 {
-    if (m_errorReporter) {
-        m_errorReporter(this, text);
-        return;
-    }
-    QMessageBox::critical(this, tr("Error"), text, QMessageBox::Ok);
+    DesktopPrompts::error(this, text);
 }
 
 QString TwPreferencesPage::chooseFolder(const QString &caption, const QString &start)
 {
-    if (m_folderPicker)
-        return m_folderPicker(this, caption, start);
-    return QFileDialog::getExistingDirectory(this, caption, start, QFileDialog::ShowDirsOnly);
+    return DesktopPrompts::chooseFolder(this, caption, start);
 }
 
 bool TwPreferencesPage::openUrl(const QUrl &url)
 {
-    if (m_urlOpener)
-        return m_urlOpener(url);
-    return QDesktopServices::openUrl(url);
+    return DesktopPrompts::openUrl(url);
+}
+
+const char *TwPreferencesPage::accentColor()
+{
+    return Product::AccentColor;
 }
 
 QLabel *TwPreferencesPage::sectionLabel(const QString &text)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -13,25 +11,14 @@ class QPushButton;
 class QSlider;
 
 // What the three preference pages share: the font, the flat look, the error
-// message and the folder picker. The message and the pickers can be replaced,
-// so the pages can be driven without a person at the screen.
+// message and the folder picker (both through the desktop prompts).
 class TwPreferencesPage : public QWidget {
     Q_OBJECT
 
 public:
-    using ErrorReporter = std::function<void(QWidget *parent, const QString &text)>;
-    using FolderPicker
-        = std::function<QString(QWidget *parent, const QString &caption, const QString &start)>;
-    using UrlOpener = std::function<bool(const QUrl &url)>;
-
     explicit TwPreferencesPage(QWidget *parent = nullptr);
 
-    // Empty functions restore the interactive defaults.
-    void setErrorReporter(ErrorReporter reporter);
-    void setFolderPicker(FolderPicker picker);
-    void setUrlOpener(UrlOpener opener);
-
-    static const char *accentColor() { return "#3b99fc"; }
+    static const char *accentColor();
     static void stylePrimaryButton(QPushButton *button);
     static void styleSecondaryButton(QPushButton *button);
     static void styleIconButton(QPushButton *button);
@@ -49,9 +36,4 @@ protected:
     QString chooseFolder(const QString &caption, const QString &start);
     bool openUrl(const QUrl &url);
     QLabel *sectionLabel(const QString &text);
-
-private:
-    ErrorReporter m_errorReporter;
-    FolderPicker m_folderPicker;
-    UrlOpener m_urlOpener;
 };

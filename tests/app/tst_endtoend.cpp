@@ -29,8 +29,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/log/loghandler.h"
+#include "app/log/startupdiagnostics.h"
 #include "app/mainwindow.h"
 #include "app/qabout.h"
+#include "app/qupdateprompt.h"
 #include "engine/twsearchresult.h"
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
@@ -44,6 +47,7 @@
 #include "tests/support/cannedhttpserver.h"
 #include "tests/support/temptree.h"
 #include "update/qnetworkprocess.h"
+#include "widgets/desktopprompts.h"
 
 namespace {
 
@@ -185,8 +189,15 @@ void TestEndToEnd::initTestCase()
     QVERIFY(preferences.save());
     TwPreferences::destroyInstance();
 
-    MainWindow::setNotifier(
-        [this](const QString &title, const QString &text) { m_notices << title + ": " + text; });
+    // Notices are collected; questions go to real boxes, answered by the timer.
+    DesktopPrompts::setOverride([this](const DesktopPrompts::Request &request) {
+        DesktopPrompts::Answer answer;
+        if (request.kind == DesktopPrompts::Kind::Information)
+            m_notices << request.title + ": " + request.text;
+        else
+            answer.real = true;
+        return answer;
+    });
     writeSampleTree();
 
     connect(&m_answerer, &QTimer::timeout, this, &TestEndToEnd::answerMessageBoxes);
@@ -196,7 +207,7 @@ void TestEndToEnd::initTestCase()
 void TestEndToEnd::cleanupTestCase()
 {
     m_answerer.stop();
-    MainWindow::setNotifier(nullptr);
+    DesktopPrompts::setOverride({});
     AppLocations::setApplicationFolderOverride(QString());
 }
 
@@ -267,8 +278,12 @@ void TestEndToEnd::scanMarkMoveAndReturn()
     const QStringList before = filesBelow(m_tree->root());
     QCOMPARE(before.size(), 9);
 
+    // As main() starts the program.
+    installLogHandler(QStringLiteral("Log"), 100);
+    StartupDiagnostics::run();
     MainWindow window;
     window.show();
+    QUpdatePrompt::checkUpdate(&window);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     // Start: one first-run report, one update query, the offer of 2.10.0
@@ -423,6 +438,7 @@ void TestEndToEnd::secondStartMenuAboutAndSettings()
 
     MainWindow window;
     window.show();
+    QUpdatePrompt::checkUpdate(&window);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_COMPARE_WITH_TIMEOUT(m_server.requestCount(QStringLiteral("/API/update_information/")),
         queriesBefore + 1, 30000);

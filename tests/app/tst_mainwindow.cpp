@@ -16,6 +16,7 @@
 
 #include <memory>
 
+#include "app/log/loghandler.h"
 #include "app/mainwindow.h"
 #include "app/qabout.h"
 #include "engine/qscanresult.h"
@@ -27,7 +28,9 @@
 #include "resources/twresources.h"
 #include "results/resultform.h"
 #include "tests/support/temptree.h"
+#include "update/qnetworkprocess.h"
 #include "widgets/clistviewdelegate.h"
+#include "widgets/desktopprompts.h"
 
 namespace {
 
@@ -95,15 +98,24 @@ void TestMainWindow::initTestCase()
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
     initTwResources();
-    MainWindow::setStartupServicesEnabled(false);
-    MainWindow::setNotifier([this](const QString &title, const QString &text) {
-        m_messages.append({ title, text });
+    DesktopPrompts::setOverride([this](const DesktopPrompts::Request &request) {
+        DesktopPrompts::Answer answer;
+        switch (request.kind) {
+        case DesktopPrompts::Kind::Information:
+            m_messages.append({ request.title, request.text });
+            break;
+        case DesktopPrompts::Kind::OpenUrl:
+            m_openedUrls.append(request.url.toString());
+            break;
+        case DesktopPrompts::Kind::ChooseFolder:
+            answer.folder = m_pickedFolder;
+            break;
+        default:
+            qWarning() << "unexpected prompt" << request.title << request.text;
+            break;
+        }
+        return answer;
     });
-    MainWindow::setUrlOpener([this](const QUrl &url) {
-        m_openedUrls.append(url.toString());
-        return true;
-    });
-    MainWindow::setFolderPicker([this](QWidget *) { return m_pickedFolder; });
 }
 
 void TestMainWindow::init()
@@ -160,6 +172,10 @@ void TestMainWindow::startsIdleWithInitialTexts()
     QVERIFY(child<QPushButton>(window.get(), "btn_add")->isEnabled());
     QVERIFY(child<QLabel>(window.get(), "lab_imgDrag")->isVisible());
     QVERIFY(!child<QLabel>(window.get(), "lab_number")->isVisible());
+    // The log and the update check belong to the program's start, not to
+    // every window that is built.
+    QVERIFY(logFolderPath().isEmpty());
+    QVERIFY(!window->findChild<QNetWorkProcess *>());
 }
 
 void TestMainWindow::addsAndRefusesFolders()

@@ -30,6 +30,7 @@
 #include "results/resultform.h"
 #include "tests/support/temptree.h"
 #include "tests/support/testdata.h"
+#include "widgets/desktopprompts.h"
 
 namespace {
 
@@ -157,8 +158,8 @@ void TestPreferencesDuringScan::initTestCase()
     QVERIFY(m_settingsDir.isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
     initTwResources();
-    MainWindow::setStartupServicesEnabled(false);
-    MainWindow::setNotifier([](const QString &, const QString &) {});
+    DesktopPrompts::setOverride(
+        [](const DesktopPrompts::Request &) { return DesktopPrompts::Answer(); });
     TwPreferences::setFilePath(m_settingsDir.filePath("preferences.cfg"));
 }
 

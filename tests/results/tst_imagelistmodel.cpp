@@ -66,30 +66,30 @@ void TestImageListModel::loadsGroupsPerCategoryAndMode()
     for (TwCatalogContainer *container : m_result->containers())
         total += container->groups().size();
 
-    QCOMPARE(model.loadAndSortGroups(QStringLiteral("All"), 0, 0), total);
-    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Documents"), 0, 0), 2);
-    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Musics"), 0, 0), 1);
-    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Others"), 0, 0), 1);
-    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Videos"), 0, 0), 0);
+    QCOMPARE(model.loadAndSortGroups(QStringLiteral("All"), 0, ResultMode::Ordinary), total);
+    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Documents"), 0, ResultMode::Ordinary), 2);
+    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Musics"), 0, ResultMode::Ordinary), 1);
+    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Others"), 0, ResultMode::Ordinary), 1);
+    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Videos"), 0, ResultMode::Ordinary), 0);
 
     // Images: mode 1 lists groups with exact twins, mode 2 groups of several
     // contents; the ordinary mode lists nothing there.
-    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Images"), 0, 1), 1);
+    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Images"), 0, ResultMode::DuplicateImages), 1);
     QCOMPARE(QFileInfo(model.groupAt(0)->path).fileName(), QStringLiteral("photo.png"));
     QCOMPARE(model.groupAt(0)->fileCount, 2);
     QVERIFY(model.groupAt(0)->isImage);
-    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Images"), 0, 2), 1);
+    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Images"), 0, ResultMode::SimilarImages), 1);
     QVERIFY(QFileInfo(model.groupAt(0)->path).fileName().startsWith(QLatin1String("sunset")));
     QCOMPARE(model.groupAt(0)->fileCount, 2);
-    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Images"), 0, 0), 0);
+    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Images"), 0, ResultMode::Ordinary), 0);
     QVERIFY(groupsIn(QStringLiteral("Images")) >= 2);
 
     // Size and Count sort largest first by default, Name alphabetically.
-    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Documents"), 1, 0), 2);
+    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Documents"), 1, ResultMode::Ordinary), 2);
     QCOMPARE(model.groupAt(0)->size, qint64(5000));
     QCOMPARE(model.groupAt(0)->fileCount, 3);
     QCOMPARE(model.groupAt(0)->sizeText, TwFileItem::sizeString(5000));
-    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Documents"), 0, 0), 2);
+    QCOMPARE(model.loadAndSortGroups(QStringLiteral("Documents"), 0, ResultMode::Ordinary), 2);
     QCOMPARE(QFileInfo(model.groupAt(0)->path).fileName(), QStringLiteral("notes.pdf"));
     QCOMPARE(model.groupAt(0)->suffix, QStringLiteral("pdf"));
     QCOMPARE(model.groupAt(0)->fileName, QStringLiteral("notes.pdf"));
@@ -101,7 +101,7 @@ void TestImageListModel::listsMembersPerMode()
     ImageListModel files(m_result);
     files.setKind(ImageListModel::FileRows);
 
-    groups.loadAndSortGroups(QStringLiteral("Documents"), 1, 0);
+    groups.loadAndSortGroups(QStringLiteral("Documents"), 1, ResultMode::Ordinary);
     const QString reportGroup = groups.groupAt(0)->name;
     TwFileItemGroup *group = groups.groupByName(reportGroup);
     QVERIFY(group);
@@ -109,7 +109,7 @@ void TestImageListModel::listsMembersPerMode()
     QCOMPARE(inGroup.size(), 3);
 
     // Mode 0: the twins of a content come first, in reverse, its first copy last.
-    files.loadMembers(reportGroup, QStringLiteral("Documents"), 0);
+    files.loadMembers(reportGroup, QStringLiteral("Documents"), ResultMode::Ordinary);
     QCOMPARE(files.rowCount(), 3);
     QCOMPARE(files.fileAt(0)->path, inGroup.at(2)->filePath());
     QCOMPARE(files.fileAt(1)->path, inGroup.at(1)->filePath());
@@ -120,24 +120,26 @@ void TestImageListModel::listsMembersPerMode()
     QVERIFY(!files.fileAt(0)->isImage);
 
     // The same group is found through "All" too.
-    files.loadMembers(reportGroup, QStringLiteral("All"), 0);
+    files.loadMembers(reportGroup, QStringLiteral("All"), ResultMode::Ordinary);
     QCOMPARE(files.rowCount(), 3);
 
     // Mode 2: one file per distinct content.
-    groups.loadAndSortGroups(QStringLiteral("Images"), 0, 2);
-    files.loadMembers(groups.groupAt(0)->name, QStringLiteral("Images"), 2);
+    groups.loadAndSortGroups(QStringLiteral("Images"), 0, ResultMode::SimilarImages);
+    files.loadMembers(groups.groupAt(0)->name, QStringLiteral("Images"), ResultMode::SimilarImages);
     QCOMPARE(files.rowCount(), 2);
     QVERIFY(files.fileAt(0)->isImage);
     QVERIFY(files.fileAt(0)->path != files.fileAt(1)->path);
 
     // Mode 1 only shows keys with twins; the similar group has none.
-    files.loadMembers(groups.groupAt(0)->name, QStringLiteral("Images"), 1);
+    files.loadMembers(
+        groups.groupAt(0)->name, QStringLiteral("Images"), ResultMode::DuplicateImages);
     QCOMPARE(files.rowCount(), 0);
 
     // An unknown or empty name empties the rows.
-    files.loadMembers(QString(), QStringLiteral("Documents"), 0);
+    files.loadMembers(QString(), QStringLiteral("Documents"), ResultMode::Ordinary);
     QCOMPARE(files.rowCount(), 0);
-    files.loadMembers(QStringLiteral("Documents_999"), QStringLiteral("Documents"), 0);
+    files.loadMembers(
+        QStringLiteral("Documents_999"), QStringLiteral("Documents"), ResultMode::Ordinary);
     QCOMPARE(files.rowCount(), 0);
 }
 
@@ -156,22 +158,22 @@ void TestImageListModel::comparatorOrdersByColumnAndDirection()
     a.fileCount = 5;
     b.fileCount = 2;
 
-    QVERIFY(ImageListModel::lessThan(&a, &b, { 0, 0, false }));
-    QVERIFY(!ImageListModel::lessThan(&b, &a, { 0, 0, false }));
-    QVERIFY(ImageListModel::lessThan(&b, &a, { 0, 0, true }));
-    QVERIFY(ImageListModel::lessThan(&a, &b, { 1, 0, false }));
-    QVERIFY(ImageListModel::lessThan(&b, &a, { 1, 0, true }));
-    QVERIFY(ImageListModel::lessThan(&b, &a, { 2, 0, false }));
-    QVERIFY(ImageListModel::lessThan(&a, &b, { 2, 0, true }));
-    QVERIFY(ImageListModel::lessThan(&b, &a, { 3, 0, false }));
+    QVERIFY(ImageListModel::lessThan(&a, &b, { 0, ResultMode::Ordinary, false }));
+    QVERIFY(!ImageListModel::lessThan(&b, &a, { 0, ResultMode::Ordinary, false }));
+    QVERIFY(ImageListModel::lessThan(&b, &a, { 0, ResultMode::Ordinary, true }));
+    QVERIFY(ImageListModel::lessThan(&a, &b, { 1, ResultMode::Ordinary, false }));
+    QVERIFY(ImageListModel::lessThan(&b, &a, { 1, ResultMode::Ordinary, true }));
+    QVERIFY(ImageListModel::lessThan(&b, &a, { 2, ResultMode::Ordinary, false }));
+    QVERIFY(ImageListModel::lessThan(&a, &b, { 2, ResultMode::Ordinary, true }));
+    QVERIFY(ImageListModel::lessThan(&b, &a, { 3, ResultMode::Ordinary, false }));
     // Equal keys and unknown columns never order.
-    QVERIFY(!ImageListModel::lessThan(&a, &a, { 1, 0, false }));
-    QVERIFY(!ImageListModel::lessThan(&a, &a, { 1, 0, true }));
-    QVERIFY(!ImageListModel::lessThan(&a, &b, { 7, 0, false }));
-    QVERIFY(!ImageListModel::lessThan(&b, &a, { 7, 0, true }));
+    QVERIFY(!ImageListModel::lessThan(&a, &a, { 1, ResultMode::Ordinary, false }));
+    QVERIFY(!ImageListModel::lessThan(&a, &a, { 1, ResultMode::Ordinary, true }));
+    QVERIFY(!ImageListModel::lessThan(&a, &b, { 7, ResultMode::Ordinary, false }));
+    QVERIFY(!ImageListModel::lessThan(&b, &a, { 7, ResultMode::Ordinary, true }));
     // Names compare case-sensitively: upper case sorts first.
     b.fileName = QStringLiteral("Zeta.txt");
-    QVERIFY(ImageListModel::lessThan(&b, &a, { 0, 0, false }));
+    QVERIFY(ImageListModel::lessThan(&b, &a, { 0, ResultMode::Ordinary, false }));
 }
 
 void TestImageListModel::sortsSizesBeyondThirtyTwoBits()
@@ -183,39 +185,45 @@ void TestImageListModel::sortsSizesBeyondThirtyTwoBits()
     three.size = 3LL * 1024 * 1024 * 1024;
     // Differs from 5 GiB by exactly 2^32: a truncated difference would call them equal.
     small.size = five.size - (1LL << 32);
-    QVERIFY(ImageListModel::lessThan(&five, &three, { 1, 0, true }));
-    QVERIFY(!ImageListModel::lessThan(&three, &five, { 1, 0, true }));
-    QVERIFY(ImageListModel::lessThan(&five, &small, { 1, 0, true }));
-    QVERIFY(ImageListModel::lessThan(&small, &five, { 1, 0, false }));
+    QVERIFY(ImageListModel::lessThan(&five, &three, { 1, ResultMode::Ordinary, true }));
+    QVERIFY(!ImageListModel::lessThan(&three, &five, { 1, ResultMode::Ordinary, true }));
+    QVERIFY(ImageListModel::lessThan(&five, &small, { 1, ResultMode::Ordinary, true }));
+    QVERIFY(ImageListModel::lessThan(&small, &five, { 1, ResultMode::Ordinary, false }));
 
     // The toggle through sortGroups flips a real list both ways.
     ImageListModel model(m_result);
-    const int rows = model.loadAndSortGroups(QStringLiteral("All"), 1, 0);
+    const int rows = model.loadAndSortGroups(QStringLiteral("All"), 1, ResultMode::Ordinary);
     QVERIFY(rows >= 4);
-    model.sortGroups(1, false, 0);
+    model.sortGroups(1, false, ResultMode::Ordinary);
     for (int i = 1; i < rows; ++i)
         QVERIFY(model.groupAt(i - 1)->size <= model.groupAt(i)->size);
-    model.sortGroups(1, true, 0);
+    model.sortGroups(1, true, ResultMode::Ordinary);
     for (int i = 1; i < rows; ++i)
         QVERIFY(model.groupAt(i - 1)->size >= model.groupAt(i)->size);
-    model.sortGroups(2, true, 0);
+    model.sortGroups(2, true, ResultMode::Ordinary);
     QCOMPARE(model.groupAt(0)->fileCount, 3);
 }
 
 void TestImageListModel::filtersNamesIgnoringCase()
 {
     ImageListModel model(m_result);
-    QCOMPARE(model.filterGroups(QStringLiteral("REPORT"), QStringLiteral("All"), false, 0, 0), 1);
+    QCOMPARE(model.filterGroups(
+                 QStringLiteral("REPORT"), QStringLiteral("All"), false, 0, ResultMode::Ordinary),
+        1);
     QVERIFY(QFileInfo(model.groupAt(0)->path).fileName().startsWith(QLatin1String("report")));
-    QCOMPARE(
-        model.filterGroups(QStringLiteral("Pdf"), QStringLiteral("Documents"), false, 0, 0), 1);
-    QCOMPARE(
-        model.filterGroups(QStringLiteral("nothing-like-it"), QStringLiteral("All"), false, 0, 0),
+    QCOMPARE(model.filterGroups(QStringLiteral("Pdf"), QStringLiteral("Documents"), false, 0,
+                 ResultMode::Ordinary),
+        1);
+    QCOMPARE(model.filterGroups(QStringLiteral("nothing-like-it"), QStringLiteral("All"), false, 0,
+                 ResultMode::Ordinary),
         0);
     // The folder is not part of the name.
-    QCOMPARE(model.filterGroups(QStringLiteral("backup"), QStringLiteral("All"), false, 0, 0), 0);
-    const int all = model.loadAndSortGroups(QStringLiteral("All"), 0, 0);
-    QCOMPARE(model.filterGroups(QString(), QStringLiteral("All"), true, 0, 0), all);
+    QCOMPARE(model.filterGroups(
+                 QStringLiteral("backup"), QStringLiteral("All"), false, 0, ResultMode::Ordinary),
+        0);
+    const int all = model.loadAndSortGroups(QStringLiteral("All"), 0, ResultMode::Ordinary);
+    QCOMPARE(
+        model.filterGroups(QString(), QStringLiteral("All"), true, 0, ResultMode::Ordinary), all);
     // Descending by name: the later name first.
     for (int i = 1; i < all; ++i) {
         QVERIFY(QFileInfo(model.groupAt(i - 1)->path).fileName()
@@ -226,7 +234,7 @@ void TestImageListModel::filtersNamesIgnoringCase()
 void TestImageListModel::dataCarriesSnapshotsOnlyForDisplay()
 {
     ImageListModel groups(m_result);
-    groups.loadAndSortGroups(QStringLiteral("All"), 0, 0);
+    groups.loadAndSortGroups(QStringLiteral("All"), 0, ResultMode::Ordinary);
     const QModelIndex index = groups.index(0, 0);
     QCOMPARE(groups.data(index).value<QGroupItem *>(), groups.groupAt(0));
     QVERIFY(!groups.data(index, Qt::DecorationRole).isValid());
@@ -237,7 +245,7 @@ void TestImageListModel::dataCarriesSnapshotsOnlyForDisplay()
 
     ImageListModel files(m_result);
     files.setKind(ImageListModel::FileRows);
-    files.loadMembers(groups.groupAt(0)->name, QStringLiteral("All"), 0);
+    files.loadMembers(groups.groupAt(0)->name, QStringLiteral("All"), ResultMode::Ordinary);
     QVERIFY(files.rowCount() >= 2);
     QCOMPARE(files.data(files.index(1, 0)).value<QBaseItem *>(), files.fileAt(1));
     QVERIFY(!files.data(files.index(1, 0)).value<QGroupItem *>());
@@ -258,22 +266,22 @@ void TestImageListModel::hidingDropsFilesAndReportsWhatIsLeft()
     ImageListModel groups(&result);
     ImageListModel files(&result);
     files.setKind(ImageListModel::FileRows);
-    QCOMPARE(groups.loadAndSortGroups(QStringLiteral("Documents"), 0, 0), 1);
+    QCOMPARE(groups.loadAndSortGroups(QStringLiteral("Documents"), 0, ResultMode::Ordinary), 1);
     const QString name = groups.groupAt(0)->name;
-    files.loadMembers(name, QStringLiteral("Documents"), 0);
+    files.loadMembers(name, QStringLiteral("Documents"), ResultMode::Ordinary);
     QCOMPARE(files.rowCount(), 3);
 
     QCOMPARE(files.hideFile(QStringLiteral("Documents_404"), files.fileAt(0)->pathId), -1);
     QCOMPARE(files.hideFile(name, files.fileAt(0)->pathId), 2);
-    files.loadMembers(name, QStringLiteral("Documents"), 0);
+    files.loadMembers(name, QStringLiteral("Documents"), ResultMode::Ordinary);
     QCOMPARE(files.rowCount(), 2);
     // The hidden file stays on disk; it only leaves the results.
     for (const QString &path : paths)
         QVERIFY(QFileInfo::exists(path));
     QCOMPARE(files.hideFile(name, files.fileAt(0)->pathId), 1);
     result.removeEmptyGroups();
-    QCOMPARE(groups.loadAndSortGroups(QStringLiteral("Documents"), 0, 0), 0);
-    QCOMPARE(groups.loadAndSortGroups(QStringLiteral("All"), 0, 0), 0);
+    QCOMPARE(groups.loadAndSortGroups(QStringLiteral("Documents"), 0, ResultMode::Ordinary), 0);
+    QCOMPARE(groups.loadAndSortGroups(QStringLiteral("All"), 0, ResultMode::Ordinary), 0);
 }
 
 void TestImageListModel::applySelectionCountsByScope()
@@ -288,36 +296,36 @@ void TestImageListModel::applySelectionCountsByScope()
     result.addSameSizeGroup(paths, ScanSettings());
 
     ImageListModel groups(&result);
-    groups.loadAndSortGroups(QStringLiteral("Documents"), 0, 0);
+    groups.loadAndSortGroups(QStringLiteral("Documents"), 0, ResultMode::Ordinary);
     const QString name = groups.groupAt(0)->name;
     // Mode 0 considers every file: two of three marked, the shortest name kept.
-    QCOMPARE(groups.applySelection(name, 1), 2);
+    QCOMPARE(groups.applySelection(name, SmartAction::SmartSelect), 2);
     ImageListModel files(&result);
     files.setKind(ImageListModel::FileRows);
-    files.loadMembers(name, QStringLiteral("Documents"), 0);
+    files.loadMembers(name, QStringLiteral("Documents"), ResultMode::Ordinary);
     for (int row = 0; row < files.rowCount(); ++row)
         QCOMPARE(files.fileAt(row)->checked, !files.fileAt(row)->path.endsWith("/photo.txt"));
-    QCOMPARE(groups.applySelection(name, 9), 0);
-    QCOMPARE(groups.applySelection(name, 5), 2);
-    QCOMPARE(groups.applySelection(QStringLiteral("Documents_77"), 1), 0);
+    QCOMPARE(groups.applySelection(name, SmartAction::Deselect), 0);
+    QCOMPARE(groups.applySelection(name, SmartAction::Largest), 2);
+    QCOMPARE(groups.applySelection(QStringLiteral("Documents_77"), SmartAction::SmartSelect), 0);
 
     // The scan's image groups: mode 1 counts marked twins, mode 2 marked heads.
     ImageListModel images(m_result);
-    images.loadAndSortGroups(QStringLiteral("Images"), 0, 1);
-    QCOMPARE(images.applySelection(images.groupAt(0)->name, 3), 1);
-    QCOMPARE(images.applySelection(images.groupAt(0)->name, 9), 0);
-    images.loadAndSortGroups(QStringLiteral("Images"), 0, 2);
+    images.loadAndSortGroups(QStringLiteral("Images"), 0, ResultMode::DuplicateImages);
+    QCOMPARE(images.applySelection(images.groupAt(0)->name, SmartAction::Newest), 1);
+    QCOMPARE(images.applySelection(images.groupAt(0)->name, SmartAction::Deselect), 0);
+    images.loadAndSortGroups(QStringLiteral("Images"), 0, ResultMode::SimilarImages);
     const QString similar = images.groupAt(0)->name;
-    QCOMPARE(images.applySelection(similar, 7), 1);
+    QCOMPARE(images.applySelection(similar, SmartAction::HighestResolution), 1);
     QCOMPARE(images.groupByName(similar)->checkedHeadCount(), 1);
     // "Select Highest Resolution" marks the larger picture and keeps the smaller.
     ImageListModel members(m_result);
     members.setKind(ImageListModel::FileRows);
-    members.loadMembers(similar, QStringLiteral("Images"), 2);
+    members.loadMembers(similar, QStringLiteral("Images"), ResultMode::SimilarImages);
     for (int row = 0; row < members.rowCount(); ++row)
         QCOMPARE(members.fileAt(row)->checked,
             !members.fileAt(row)->path.endsWith(QLatin1String("sunset_small.jpg")));
-    QCOMPARE(images.applySelection(similar, 9), 0);
+    QCOMPARE(images.applySelection(similar, SmartAction::Deselect), 0);
 }
 
 void TestImageListModel::marksReachTheFileItems()
@@ -325,10 +333,10 @@ void TestImageListModel::marksReachTheFileItems()
     ImageListModel groups(m_result);
     ImageListModel files(m_result);
     files.setKind(ImageListModel::FileRows);
-    groups.loadAndSortGroups(QStringLiteral("Musics"), 0, 0);
+    groups.loadAndSortGroups(QStringLiteral("Musics"), 0, ResultMode::Ordinary);
     const QString name = groups.groupAt(0)->name;
-    QCOMPARE(groups.applySelection(name, 9), 0);
-    files.loadMembers(name, QStringLiteral("Musics"), 0);
+    QCOMPARE(groups.applySelection(name, SmartAction::Deselect), 0);
+    files.loadMembers(name, QStringLiteral("Musics"), ResultMode::Ordinary);
     const QString pathId = files.fileAt(0)->pathId;
     files.setFileChecked(name, pathId, true);
     QVERIFY(files.fileByPathId(name, pathId)->isChecked());
@@ -351,13 +359,13 @@ void TestImageListModel::passesTheItemModelTester()
     files.setKind(ImageListModel::FileRows);
     QAbstractItemModelTester fileTester(
         &files, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    groups.loadAndSortGroups(QStringLiteral("All"), 0, 0);
-    groups.sortGroups(1, true, 0);
-    groups.filterGroups(QStringLiteral("o"), QStringLiteral("All"), false, 3, 0);
-    files.loadMembers(groups.groupAt(0)->name, QStringLiteral("All"), 0);
-    groups.loadAndSortGroups(QStringLiteral("Images"), 2, 2);
-    files.loadMembers(groups.groupAt(0)->name, QStringLiteral("Images"), 2);
-    files.loadMembers(QString(), QStringLiteral("Images"), 2);
+    groups.loadAndSortGroups(QStringLiteral("All"), 0, ResultMode::Ordinary);
+    groups.sortGroups(1, true, ResultMode::Ordinary);
+    groups.filterGroups(QStringLiteral("o"), QStringLiteral("All"), false, 3, ResultMode::Ordinary);
+    files.loadMembers(groups.groupAt(0)->name, QStringLiteral("All"), ResultMode::Ordinary);
+    groups.loadAndSortGroups(QStringLiteral("Images"), 2, ResultMode::SimilarImages);
+    files.loadMembers(groups.groupAt(0)->name, QStringLiteral("Images"), ResultMode::SimilarImages);
+    files.loadMembers(QString(), QStringLiteral("Images"), ResultMode::SimilarImages);
 }
 
 QTEST_MAIN(TestImageListModel)

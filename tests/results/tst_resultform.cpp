@@ -24,7 +24,7 @@
 #include "results/qgroupitem.h"
 #include "results/resultform.h"
 #include "tests/results/resultfixture.h"
-#include "widgets/resultprompt.h"
+#include "widgets/desktopprompts.h"
 
 using namespace QtCharts;
 
@@ -75,6 +75,7 @@ private slots:
     void backEmitsCloseWindowsOnce();
     void groupCountsExplainThemselves();
     void categoryTextsKeepClearOfBorders();
+    void translatedCategoryTextsKeepTheirCategory();
 
 private:
     std::unique_ptr<ResultForm> openSample();
@@ -94,11 +95,14 @@ void TestResultForm::initTestCase()
 
 void TestResultForm::init()
 {
-    ResultPrompt::setAnswerer([](const QString &, const QString &) {
-        qWarning("unexpected question");
-        return QMessageBox::No;
+    DesktopPrompts::setOverride([](const DesktopPrompts::Request &request) {
+        DesktopPrompts::Answer answer;
+        if (request.kind != DesktopPrompts::Kind::OpenFolder) {
+            qWarning("unexpected prompt");
+            answer.button = QMessageBox::No;
+        }
+        return answer;
     });
-    ResultPrompt::setFolderOpener([](const QString &) { return true; });
     TwPreferences::instance()->general()->setRemovalMethod(TwGenernalPreferences::MoveToTrash);
 }
 
@@ -109,8 +113,7 @@ void TestResultForm::cleanup()
 
 void TestResultForm::cleanupTestCase()
 {
-    ResultPrompt::setAnswerer({});
-    ResultPrompt::setFolderOpener({});
+    DesktopPrompts::setOverride({});
     TwPreferences::destroyInstance();
 }
 
@@ -147,7 +150,7 @@ void TestResultForm::opensOnAllWithTheFirstGroup()
     QCOMPARE(form->windowTitle(), QStringLiteral("Orvane Twinscan"));
     QCOMPARE(form->minimumSize(), QSize(900, 700));
     QCOMPARE(form->currentCategory(), QStringLiteral("All"));
-    QCOMPARE(form->resultMode(), 0);
+    QCOMPARE(form->resultMode(), ResultMode::Ordinary);
     int total = 0;
     for (TwCatalogContainer *container : result->containers())
         total += container->groups().size();
@@ -175,26 +178,26 @@ void TestResultForm::switchesCategoriesAndImageModes()
 
     child<QPushButton>(form.get(), "btn_document")->click();
     QCOMPARE(form->currentCategory(), QStringLiteral("Documents"));
-    QCOMPARE(form->resultMode(), 0);
+    QCOMPARE(form->resultMode(), ResultMode::Ordinary);
     QCOMPARE(form->groupsModel()->rowCount(), 2);
     QVERIFY(!switchBar->isVisible());
 
     child<QPushButton>(form.get(), "pushButton_4")->setChecked(true);
     child<QPushButton>(form.get(), "btn_image")->click();
-    QCOMPARE(form->resultMode(), 1);
+    QCOMPARE(form->resultMode(), ResultMode::DuplicateImages);
     QVERIFY(switchBar->isVisible());
     QVERIFY(child<QPushButton>(form.get(), "btn_duplicate")->isChecked());
     QCOMPARE(form->groupsModel()->rowCount(), 1);
     QCOMPARE(form->filesModel()->rowCount(), 2);
 
     child<QPushButton>(form.get(), "pushButton_4")->click();
-    QCOMPARE(form->resultMode(), 2);
+    QCOMPARE(form->resultMode(), ResultMode::SimilarImages);
     QCOMPARE(form->groupsModel()->rowCount(), 1);
     QVERIFY(form->groupsModel()->groupAt(0)->path.contains(QLatin1String("sunset")));
     QCOMPARE(form->filesModel()->rowCount(), 2);
 
     child<QPushButton>(form.get(), "btn_music")->click();
-    QCOMPARE(form->resultMode(), 0);
+    QCOMPARE(form->resultMode(), ResultMode::Ordinary);
     QVERIFY(!switchBar->isVisible());
     QCOMPARE(form->groupsModel()->rowCount(), 1);
 
@@ -262,7 +265,7 @@ void TestResultForm::marksUpdateStatusAndDelete()
 
     // "Deselect" over every group of every category: nothing marked anywhere.
     listView->selectAll();
-    form->runSmartAction(9);
+    form->runSmartAction(SmartAction::Deselect);
     for (int row = 0; row < form->groupsModel()->rowCount(); ++row)
         QCOMPARE(form->groupsModel()->groupAt(row)->markedCount, 0);
     QCOMPARE(label(form.get(), "lab_select"), QStringLiteral("0"));
@@ -296,7 +299,7 @@ void TestResultForm::marksUpdateStatusAndDelete()
 
     // "Deselect" with no group selected changes nothing but still refreshes.
     listView->clearSelection();
-    form->runSmartAction(9);
+    form->runSmartAction(SmartAction::Deselect);
     QCOMPARE(label(form.get(), "lab_select"), QStringLiteral("1"));
 }
 
@@ -384,9 +387,10 @@ void TestResultForm::hidingTheSecondLastFileDropsTheGroup()
 
     // The open button hands the file's folder to the desktop.
     QString opened;
-    ResultPrompt::setFolderOpener([&opened](const QString &folder) {
-        opened = folder;
-        return true;
+    DesktopPrompts::setOverride([&opened](const DesktopPrompts::Request &request) {
+        if (request.kind == DesktopPrompts::Kind::OpenFolder)
+            opened = request.folder;
+        return DesktopPrompts::Answer();
     });
     form->onBtnOpenFinderClick(form->filesModel()->index(1, 0));
     QCOMPARE(opened, QFileInfo(form->filesModel()->fileAt(1)->path).absolutePath());
@@ -502,12 +506,16 @@ void TestResultForm::deletesByEachRemovalMethod()
 
     int questions = 0;
     QMessageBox::StandardButton answer = QMessageBox::No;
-    ResultPrompt::setAnswerer([&](const QString &title, const QString &text) {
+    DesktopPrompts::setOverride([&](const DesktopPrompts::Request &request) {
+        DesktopPrompts::Answer given;
+        if (request.kind != DesktopPrompts::Kind::Question)
+            return given;
         ++questions;
-        if (title != QLatin1String("Orvane Twinscan")
-            || !text.contains(QLatin1String("permanently deleted")))
+        if (request.title != QLatin1String("Orvane Twinscan")
+            || !request.text.contains(QLatin1String("permanently deleted")))
             qWarning("unexpected question text");
-        return answer;
+        given.button = answer;
+        return given;
     });
 
     ResultForm form(m_engine->searchResult());
@@ -626,7 +634,7 @@ void TestResultForm::groupCountsExplainThemselves()
     // Similar images count distinct pictures, and say so.
     child<QPushButton>(form.get(), "btn_image")->click();
     child<QPushButton>(form.get(), "pushButton_4")->click();
-    QCOMPARE(form->resultMode(), 2);
+    QCOMPARE(form->resultMode(), ResultMode::SimilarImages);
     QVERIFY(form->groupsModel()->rowCount() > 0);
     const QRect similarRow = listView->visualRect(form->groupsModel()->index(0, 0));
     QVERIFY(form->countsToolTipAt(QPoint(similarRow.right() - 30, similarRow.center().y()))
@@ -644,6 +652,26 @@ void TestResultForm::categoryTextsKeepClearOfBorders()
         const int textWidth = QFontMetrics(button->font()).horizontalAdvance(button->text());
         QVERIFY2(textWidth <= button->width() - 10, name);
     }
+}
+
+void TestResultForm::translatedCategoryTextsKeepTheirCategory()
+{
+    auto form = openSample();
+    QVERIFY(form);
+    // As a loaded translation would show them.
+    auto *images = child<QPushButton>(form.get(), "btn_image");
+    auto *documents = child<QPushButton>(form.get(), "btn_document");
+    images->setText(QStringLiteral("Bilder"));
+    documents->setText(QStringLiteral("Dokumente"));
+
+    documents->click();
+    QCOMPARE(form->currentCategory(), QStringLiteral("Documents"));
+    QCOMPARE(form->groupsModel()->rowCount(), 2);
+    images->click();
+    QCOMPARE(form->currentCategory(), QStringLiteral("Images"));
+    QCOMPARE(form->resultMode(), ResultMode::DuplicateImages);
+    QVERIFY(child<QWidget>(form.get(), "frame_top_img")->isVisible());
+    QCOMPARE(form->groupsModel()->rowCount(), 1);
 }
 
 QTEST_MAIN(TestResultForm)

@@ -9,11 +9,11 @@
 #include <QTextStream>
 #include <QWidget>
 
-#include "app/mainwindow.h"
 #include "preferences/twpreferences.h"
 #include "resources/twresources.h"
 #include "tools/screenshots/screenshotcontext.h"
 #include "tools/screenshots/screenshotregistry.h"
+#include "widgets/desktopprompts.h"
 
 int main(int argc, char *argv[])
 {
@@ -41,9 +41,9 @@ int main(int argc, char *argv[])
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir settingsDir;
     TwPreferences::setFilePath(settingsDir.filePath(QStringLiteral("preferences.cfg")));
-    MainWindow::setStartupServicesEnabled(false);
-    MainWindow::setNotifier([](const QString &, const QString &) {});
-    MainWindow::setUrlOpener([](const QUrl &) { return true; });
+    // No message box, picker or browser may interrupt a picture.
+    DesktopPrompts::setOverride(
+        [](const DesktopPrompts::Request &) { return DesktopPrompts::Answer(); });
 
     int failures = 0;
     for (const auto &entry : ScreenshotRegistry::entries()) {

@@ -25,6 +25,7 @@
 #include "preferences/twpreferences.h"
 #include "resources/twresources.h"
 #include "update/qnetworkprocess.h"
+#include "widgets/desktopprompts.h"
 #include "widgets/twunfocuseditemdelegate.h"
 
 // Drives one dialog against a store bound to a temporary file; messages and
@@ -34,15 +35,27 @@ public:
     DialogFixture()
     {
         TwPreferences::setFilePath(dir.filePath(QStringLiteral("preferences.cfg")));
-        dialog.setErrorReporter([this](QWidget *, const QString &text) { messages.append(text); });
-        dialog.setFolderPicker([this](QWidget *, const QString &caption, const QString &start) {
-            captions.append(caption);
-            starts.append(start);
-            return folders.isEmpty() ? QString() : folders.takeFirst();
-        });
-        dialog.generalWidget()->setUrlOpener([this](const QUrl &url) {
-            openedUrls.append(url);
-            return true;
+        DesktopPrompts::setOverride([this](const DesktopPrompts::Request &request) {
+            DesktopPrompts::Answer answer;
+            switch (request.kind) {
+            case DesktopPrompts::Kind::Error:
+                if (request.title != QLatin1String("Error"))
+                    qWarning() << "error box titled" << request.title;
+                messages.append(request.text);
+                break;
+            case DesktopPrompts::Kind::ChooseFolder:
+                captions.append(request.title);
+                starts.append(request.folder);
+                answer.folder = folders.isEmpty() ? QString() : folders.takeFirst();
+                break;
+            case DesktopPrompts::Kind::OpenUrl:
+                openedUrls.append(request.url);
+                break;
+            default:
+                qWarning() << "unexpected prompt" << request.text;
+                break;
+            }
+            return answer;
         });
         dialog.ignoreListWidget()->setPathsPicker([this](QWidget *) {
             const QStringList chosen = pickedPaths;
@@ -51,7 +64,11 @@ public:
         });
     }
 
-    ~DialogFixture() { TwPreferences::destroyInstance(); }
+    ~DialogFixture()
+    {
+        DesktopPrompts::setOverride({});
+        TwPreferences::destroyInstance();
+    }
 
     void open()
     {

@@ -1,0 +1,122 @@
+#include "app/scanprogresspage.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVariant>
+
+#include "engine/twsearchresult.h"
+#include "widgets/crotatelabel.h"
+
+namespace {
+
+const char *const FilesScannedText = "Files Scanned";
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry,
+    Qt::Alignment alignment = Qt::AlignCenter)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    label->setAlignment(alignment);
+    return label;
+}
+
+// A white card with a caption above its figure; returns the figure.
+QLabel *makeCard(
+    QWidget *parent, const QRect &geometry, const QString &caption, const char *valueName)
+{
+    auto *card = new QFrame(parent);
+    card->setProperty("class", QStringLiteral("card"));
+    card->setGeometry(geometry);
+    auto *captionLabel = makeLabel(
+        card, "", QRect(14, 14, geometry.width() - 24, 18), Qt::AlignLeft | Qt::AlignVCenter);
+    captionLabel->setProperty("class", QStringLiteral("caption"));
+    captionLabel->setText(caption);
+    return makeLabel(card, valueName, QRect(14, 38, geometry.width() - 20, 40),
+        Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+} // namespace
+
+ScanProgressPage::ScanProgressPage(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("page_2"));
+    const QPixmap done(QStringLiteral(":/resource/scan_ring_done.png"));
+    lab_ringDone = makeLabel(this, "lab_ringDone", QRect(QPoint(64, 54), done.size()));
+    lab_ringDone->setPixmap(done);
+    lab_ringDone->hide();
+    lag_imgAnimation = new CRotateLabel(this);
+    lag_imgAnimation->setObjectName(QStringLiteral("lag_imgAnimation"));
+    lag_imgAnimation->setGeometry(64, 54, 150, 150);
+    lag_imgAnimation->setPixmap(QPixmap(QStringLiteral(":/resource/scan_ring.png")));
+    lab_fileNumber = makeLabel(this, "lab_fileNumber", QRect(64, 100, 150, 36));
+    lab_fileNumber->setText(QStringLiteral("0"));
+    auto *fileCaption = makeLabel(this, "lab_fileCaption", QRect(64, 134, 150, 20));
+    fileCaption->setText(tr("Files Found"));
+    lab_progress = makeLabel(
+        this, "lab_progress", QRect(256, 52, 286, 24), Qt::AlignLeft | Qt::AlignVCenter);
+    lab_progress->setText(QStringLiteral("Files Scanned  0.00%"));
+    bar_progress = new QProgressBar(this);
+    bar_progress->setObjectName(QStringLiteral("bar_progress"));
+    bar_progress->setGeometry(256, 82, 286, 6);
+    bar_progress->setRange(0, 1000);
+    bar_progress->setValue(0);
+    bar_progress->setTextVisible(false);
+    lab_findNumber
+        = makeCard(this, QRect(256, 108, 139, 92), tr("Duplicates Found"), "lab_findNumber");
+    lab_findNumber->setText(QStringLiteral("0"));
+    lab_findSize = makeCard(this, QRect(403, 108, 139, 92), tr("Found"), "lab_findSize");
+    lab_findSize->setText(QStringLiteral("0M"));
+}
+
+void ScanProgressPage::start()
+{
+    lag_imgAnimation->startRotation();
+    lab_ringDone->hide();
+    lab_progress->setText(QStringLiteral("%1 0%").arg(QLatin1String(FilesScannedText)));
+    bar_progress->setValue(0);
+    m_filesFound = 0;
+    lab_fileNumber->setText(QStringLiteral("0"));
+    lab_findSize->setText(QStringLiteral("0M"));
+    lab_findNumber->setText(QStringLiteral("0"));
+}
+
+void ScanProgressPage::finish()
+{
+    lag_imgAnimation->stopRotation();
+    lab_ringDone->show();
+    bar_progress->setValue(bar_progress->maximum());
+}
+
+void ScanProgressPage::stopAnimation()
+{
+    lag_imgAnimation->stopRotation();
+}
+
+void ScanProgressPage::setFilesFound(qlonglong count)
+{
+    if (count <= m_filesFound)
+        return;
+    m_filesFound = count;
+    lab_fileNumber->setText(QString::number(count));
+}
+
+void ScanProgressPage::setProgress(double percent)
+{
+    percent = qBound(0.0, percent, 100.0);
+    lab_progress->setText(
+        QStringLiteral("%1 %2%").arg(QLatin1String(FilesScannedText)).arg(percent, 0, 'f', 2));
+    bar_progress->setValue(int(percent * 10));
+}
+
+void ScanProgressPage::setDuplicates(qlonglong count)
+{
+    lab_findNumber->setText(QString::number(count));
+}
+
+void ScanProgressPage::setDuplicateBytes(qlonglong bytes)
+{
+    lab_findSize->setText(TwSearchResult::sizeText(bytes));
+}

@@ -1,0 +1,94 @@
+#include "results/removalcontroller.h"
+
+#include <QDebug>
+#include <QProgressDialog>
+#include <QWidget>
+
+#include "engine/twsearchresult.h"
+#include "platform/product.h"
+#include "preferences/twgenernalpreferences.h"
+#include "preferences/twpreferences.h"
+#include "widgets/desktopprompts.h"
+
+RemovalController::RemovalController(TwSearchResult *result, QWidget *window)
+    : QObject(window)
+    , m_result(result)
+    , m_window(window)
+{
+    if (m_result)
+        connect(m_result, &TwSearchResult::ItemDeletedComplated, this,
+            &RemovalController::onItemDeletedComplated);
+}
+
+bool RemovalController::confirmed() const
+{
+    if (TwPreferences::instance()->general()->removalMethod()
+        != TwGenernalPreferences::RemovePermanently)
+        return true;
+    const auto answer = DesktopPrompts::question(m_window, QString::fromLatin1(Product::Name),
+        tr("The selected files will be permanently deleted,are you sure to delete?"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    return answer == QMessageBox::Yes;
+}
+
+bool RemovalController::removeMarked()
+{
+    if (!confirmed())
+        return false;
+    const int count = m_result ? m_result->checkedCount(true) : 0;
+    if (count <= 0)
+        return false;
+
+    m_deletedCount = 0;
+    openProgress(count);
+    const TwGenernalPreferences *general = TwPreferences::instance()->general();
+    // Cancel is seen here, between two files: answering false ends the run.
+    m_result->removeCheckedItems(
+        general->removalMethod(), general->moveToFolderPath(), [this](int) {
+            onItemFileDeleted(0);
+            return !(m_progress && m_progress->wasCanceled());
+        });
+    return true;
+}
+
+void RemovalController::openProgress(int count)
+{
+    auto *dialog = new QProgressDialog(m_window);
+    m_progress = dialog;
+    dialog->setObjectName(QStringLiteral("deleteProgress"));
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setLabelText(tr("Deleting, please waiting..."));
+    dialog->setCancelButtonText(tr("Cancel"));
+    dialog->setRange(0, count);
+    dialog->setMinimumDuration(0);
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    dialog->setModal(true);
+    dialog->setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
+    dialog->setWindowTitle(QString::fromLatin1(Product::Name));
+    dialog->show();
+    dialog->resize(350, dialog->height() + 10);
+    // The stray closing brace some style sheets carry would void the whole sheet.
+    dialog->setStyleSheet(QStringLiteral("QProgressBar{text-align:center;margin-bottom:5px;}"));
+    dialog->setMaximumSize(350, dialog->height() + 10);
+}
+
+void RemovalController::onItemFileDeleted(int)
+{
+    ++m_deletedCount;
+    if (!m_progress)
+        return;
+    m_progress->setValue(m_deletedCount);
+    emit progressed(m_deletedCount);
+}
+
+void RemovalController::onItemDeletedComplated()
+{
+    qDebug() << "onItemDeletedComplated";
+    if (m_progress) {
+        m_progress->close();
+        delete m_progress.data();
+        m_deletedCount = 0;
+        m_progress = nullptr;
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QProgressDialog>
+
+class QWidget;
+class TwSearchResult;
+
+// The removal of every marked file of a result: the confirmation when files
+// go for good, the progress dialog with its Cancel, and the count of files
+// handled. The removal itself runs synchronously on the GUI thread; setting
+// the modal dialog's value keeps it responsive, so Cancel is seen between
+// two files.
+class RemovalController : public QObject {
+    Q_OBJECT
+public:
+    // The dialog and the question are shown on `window`.
+    RemovalController(TwSearchResult *result, QWidget *window);
+
+    // Runs one removal; false when it was declined or nothing was marked.
+    bool removeMarked();
+    QProgressDialog *progressDialog() const { return m_progress.data(); }
+
+signals:
+    // One more file handled by the running removal (removed or not).
+    void progressed(int handled);
+
+public slots:
+    // One more marked file handled by the running removal.
+    void onItemFileDeleted(int complate);
+    void onItemDeletedComplated();
+
+private:
+    bool confirmed() const;
+    void openProgress(int count);
+
+    TwSearchResult *m_result;
+    QWidget *m_window;
+    int m_deletedCount = 0;
+    QPointer<QProgressDialog> m_progress;
+};

@@ -1,0 +1,105 @@
+#include "widgets/desktopprompts.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+
+namespace {
+
+DesktopPrompts::Override &currentOverride()
+{
+    static DesktopPrompts::Override answer;
+    return answer;
+}
+
+} // namespace
+
+bool DesktopPrompts::answer(const Request &request, Answer *result)
+{
+    if (!currentOverride())
+        return false;
+    *result = currentOverride()(request);
+    return !result->real;
+}
+
+QMessageBox::StandardButton DesktopPrompts::question(QWidget *parent, const QString &title,
+    const QString &text, QMessageBox::StandardButtons buttons,
+    QMessageBox::StandardButton defaultButton)
+{
+    Request request;
+    request.kind = Kind::Question;
+    request.parent = parent;
+    request.title = title;
+    request.text = text;
+    request.buttons = buttons;
+    request.defaultButton = defaultButton;
+    Answer given;
+    if (answer(request, &given))
+        return given.button;
+    return QMessageBox::question(parent, title, text, buttons, defaultButton);
+}
+
+void DesktopPrompts::inform(QWidget *parent, const QString &title, const QString &text)
+{
+    Request request;
+    request.kind = Kind::Information;
+    request.parent = parent;
+    request.title = title;
+    request.text = text;
+    Answer given;
+    if (!answer(request, &given))
+        QMessageBox::information(parent, title, text);
+}
+
+void DesktopPrompts::error(QWidget *parent, const QString &text)
+{
+    Request request;
+    request.kind = Kind::Error;
+    request.parent = parent;
+    request.title = QCoreApplication::translate("DesktopPrompts", "Error");
+    request.text = text;
+    Answer given;
+    if (!answer(request, &given))
+        QMessageBox::critical(parent, request.title, text, QMessageBox::Ok);
+}
+
+QString DesktopPrompts::chooseFolder(QWidget *parent, const QString &caption, const QString &start)
+{
+    Request request;
+    request.kind = Kind::ChooseFolder;
+    request.parent = parent;
+    request.title = caption;
+    request.folder = start;
+    Answer given;
+    if (answer(request, &given))
+        return given.folder;
+    return QFileDialog::getExistingDirectory(parent, caption, start, QFileDialog::ShowDirsOnly);
+}
+
+bool DesktopPrompts::openUrl(const QUrl &url)
+{
+    Request request;
+    request.kind = Kind::OpenUrl;
+    request.url = url;
+    Answer given;
+    if (answer(request, &given))
+        return given.opened;
+    return QDesktopServices::openUrl(url);
+}
+
+bool DesktopPrompts::openFolder(const QString &folder)
+{
+    Request request;
+    request.kind = Kind::OpenFolder;
+    request.folder = folder;
+    request.url = QUrl::fromLocalFile(folder);
+    Answer given;
+    if (answer(request, &given))
+        return given.opened;
+    return QDesktopServices::openUrl(request.url);
+}
+
+void DesktopPrompts::setOverride(Override answer)
+{
+    currentOverride() = std::move(answer);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+
+#include <QMessageBox>
+#include <QString>
+#include <QUrl>
+
+class QWidget;
+
+// Every modal question, message, folder picker and hand-off to the desktop
+// (browser, file manager) that a window makes goes through here. One override
+// answers all of them, so tests and the screenshot tool can drive the windows
+// without a modal loop, a dialog or a browser popping up.
+class DesktopPrompts {
+public:
+    enum class Kind { Question, Information, Error, ChooseFolder, OpenUrl, OpenFolder };
+
+    struct Request {
+        Kind kind = Kind::Information;
+        QWidget *parent = nullptr;
+        QString title;
+        QString text;
+        // The picker's start folder, or the folder handed to the file manager.
+        QString folder;
+        QUrl url;
+        QMessageBox::StandardButtons buttons = QMessageBox::NoButton;
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    };
+
+    // What an override gives back: the button of a question, the chosen folder
+    // (empty: cancelled), whether the desktop took a URL or folder. With
+    // `real` set the real box, picker or desktop is used after all.
+    struct Answer {
+        QMessageBox::StandardButton button = QMessageBox::NoButton;
+        QString folder;
+        bool opened = true;
+        bool real = false;
+    };
+
+    using Override = std::function<Answer(const Request &request)>;
+
+    static QMessageBox::StandardButton question(QWidget *parent, const QString &title,
+        const QString &text, QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton defaultButton);
+    static void inform(QWidget *parent, const QString &title, const QString &text);
+    // A critical box titled "Error" with a single OK button.
+    static void error(QWidget *parent, const QString &text);
+    // A directories-only picker; empty when cancelled.
+    static QString chooseFolder(QWidget *parent, const QString &caption, const QString &start);
+    static bool openUrl(const QUrl &url);
+    // Shows the folder in the desktop's file manager.
+    static bool openFolder(const QString &folder);
+
+    // An empty function restores the real boxes, pickers and desktop.
+    static void setOverride(Override answer);
+
+private:
+    static bool answer(const Request &request, Answer *result);
+};
