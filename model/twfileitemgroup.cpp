@@ -363,32 +363,33 @@ void TwFileItemGroup::selectBy(const Comparison &comparison, SelectionScope scop
     emit markDuplicateChanged();
 }
 
-void TwFileItemGroup::applySelectionRule(int rule, const ScanSettings &settings)
+void TwFileItemGroup::applySelectionRule(
+    int rule, const ScanSettings &settings, SelectionScope scope)
 {
     switch (rule) {
     case TwSelectionPreferences::SelectNewest:
-        selectBy(byCreatedTime, ExactDuplicates, true);
+        selectBy(byCreatedTime, scope, true);
         break;
     case TwSelectionPreferences::SelectOldest:
-        selectBy(byCreatedTime, ExactDuplicates, false);
+        selectBy(byCreatedTime, scope, false);
         break;
     case TwSelectionPreferences::SelectByFileName:
-        selectBy(byNameLength, ExactDuplicates, true);
+        selectBy(byNameLength, scope, true);
         break;
     case TwSelectionPreferences::SelectByPriority:
-        selectBy(byPriority(settings.priorities), ExactDuplicates, true);
+        selectBy(byPriority(settings.priorities), scope, true);
         break;
     case TwSelectionPreferences::SelectHighResolution:
-        selectBy(byResolution, ExactDuplicates, true);
+        selectBy(byResolution, scope, true);
         break;
     case TwSelectionPreferences::SelectLowResolution:
-        selectBy(byResolution, ExactDuplicates, false);
+        selectBy(byResolution, scope, false);
         break;
     case TwSelectionPreferences::SelectHighQuality:
-        selectBy(bySize, ExactDuplicates, true);
+        selectBy(bySize, scope, true);
         break;
     case TwSelectionPreferences::SelectLowQuality:
-        selectBy(bySize, ExactDuplicates, false);
+        selectBy(bySize, scope, false);
         break;
     default:
         break;

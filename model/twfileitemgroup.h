@@ -85,7 +85,10 @@ public:
     void selectBy(const Comparison &comparison, SelectionScope scope, bool flag);
     // Rule numbers of TwSelectionPreferences; the priority rule looks the
     // folders up in `settings`.
-    void applySelectionRule(int rule, const ScanSettings &settings);
+    // Marks by selection rule `rule` (0..7); the automatic selection works on
+    // exact copies, the results window on what its list shows.
+    void applySelectionRule(
+        int rule, const ScanSettings &settings, SelectionScope scope = ExactDuplicates);
     void deselectAll();
 
     static bool byCreatedTime(const TwFileItem *keeper, const TwFileItem *candidate, bool flag);

@@ -7,11 +7,13 @@
 #include <QFileInfo>
 
 #include "engine/twsearchresult.h"
+#include "model/scansettings.h"
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
 #include "model/twphotoitem.h"
 #include "preferences/twpreferences.h"
+#include "preferences/twselectionpreferences.h"
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
 
@@ -379,34 +381,33 @@ int ImageListModel::applySelection(const QString &groupName, SmartAction action)
     TwFileItemGroup *group = groupByName(groupName);
     if (!group)
         return 0;
-    // What each menu entry keeps: the comparison decides which file stays
-    // unmarked. The automatic selection's rules always work on exact copies;
-    // here the scope follows what the list shows.
-    struct Rule {
+    // Each menu entry is one of the selection rules; the scope follows what
+    // the list shows.
+    struct Entry {
         SmartAction action;
-        TwFileItemGroup::Comparison comparison;
-        bool flag;
+        TwSelectionPreferences::TwSelectionRule rule;
     };
-    const Rule rules[] = {
-        { SmartAction::SmartSelect, TwFileItemGroup::byNameLength, true },
-        { SmartAction::ByPriority,
-            TwFileItemGroup::byPriority(TwPreferences::instance()->selection()->priorities()),
-            true },
-        { SmartAction::Newest, TwFileItemGroup::byCreatedTime, true },
-        { SmartAction::Oldest, TwFileItemGroup::byCreatedTime, false },
-        { SmartAction::Largest, TwFileItemGroup::bySize, true },
-        { SmartAction::Smallest, TwFileItemGroup::bySize, false },
-        { SmartAction::HighestResolution, TwFileItemGroup::byResolution, true },
-        { SmartAction::LowestResolution, TwFileItemGroup::byResolution, false },
+    const Entry entries[] = {
+        { SmartAction::SmartSelect, TwSelectionPreferences::SelectByFileName },
+        { SmartAction::ByPriority, TwSelectionPreferences::SelectByPriority },
+        { SmartAction::Newest, TwSelectionPreferences::SelectNewest },
+        { SmartAction::Oldest, TwSelectionPreferences::SelectOldest },
+        { SmartAction::Largest, TwSelectionPreferences::SelectHighQuality },
+        { SmartAction::Smallest, TwSelectionPreferences::SelectLowQuality },
+        { SmartAction::HighestResolution, TwSelectionPreferences::SelectHighResolution },
+        { SmartAction::LowestResolution, TwSelectionPreferences::SelectLowResolution },
     };
     const auto scope = m_mode == ResultMode::DuplicateImages ? TwFileItemGroup::ExactDuplicates
         : m_mode == ResultMode::SimilarImages                ? TwFileItemGroup::FirstOfEachKey
                                                              : TwFileItemGroup::AllItems;
     if (action == SmartAction::Deselect)
         group->deselectAll();
-    for (const Rule &rule : rules) {
-        if (rule.action == action)
-            group->selectBy(rule.comparison, scope, rule.flag);
+    for (const Entry &entry : entries) {
+        if (entry.action == action) {
+            // Priorities as they are stored now, not as the scan saw them.
+            group->applySelectionRule(
+                entry.rule, ScanSettings::fromPreferences(*TwPreferences::instance()), scope);
+        }
     }
     switch (m_mode) {
     case ResultMode::Ordinary:

@@ -12,12 +12,12 @@
 #include "engine/qscanresult.h"
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
+#include "model/scansettings.h"
 #include "model/twcatalog.h"
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
 #include "model/twphotoitem.h"
-#include "model/scansettings.h"
 #include "tests/engine/enginetestsupport.h"
 #include "tests/support/temptree.h"
 
