@@ -113,12 +113,14 @@ void TwSearchResult::removeCheckedItems(TwFileItemGroup::RemovalMethod method,
     const QString &targetFolder, const TwFileItemGroup::RemovalProgress &progress)
 {
     int handled = 0;
+    m_keptChangedCount = 0;
     for (TwCatalogContainer *container : qAsConst(m_containers)) {
         const int before = handled;
         const bool finished = container->removeChecked(method, targetFolder, [&](int done) {
             handled = before + done;
             return !progress || progress(handled);
         });
+        m_keptChangedCount += container->keptChangedCount();
         if (!finished)
             break;
     }

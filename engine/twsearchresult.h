@@ -52,6 +52,8 @@ public:
      */
     void removeCheckedItems(TwFileItemGroup::RemovalMethod method, const QString &targetFolder,
         const TwFileItemGroup::RemovalProgress &progress);
+    /** Files the last removal run kept because they changed since the scan. */
+    int keptChangedCount() const { return m_keptChangedCount; }
     int checkedCount(bool refresh);
     qint64 checkedBytes(bool refresh);
     /** Category name → container; the pointers stay owned by this object. */
@@ -86,4 +88,5 @@ private:
     QMap<QString, TwCatalogContainer *> m_containers;
     mutable QMutex m_mutex;
     bool m_hashOutsideLock = true;
+    int m_keptChangedCount = 0;
 };

@@ -106,12 +106,14 @@ bool TwCatalogContainer::removeChecked(TwFileItemGroup::RemovalMethod method,
 {
     int handled = 0;
     bool finished = true;
+    m_keptChangedCount = 0;
     for (TwFileItemGroup *group : qAsConst(m_groups)) {
         const int before = handled;
         finished = group->removeChecked(method, targetFolder, [&](int done) {
             handled = before + done;
             return !progress || progress(handled);
         });
+        m_keptChangedCount += group->keptChangedCount();
         if (!finished)
             break;
     }

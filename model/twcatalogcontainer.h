@@ -55,6 +55,8 @@ public:
     // counts over all groups. False when `progress` stopped the run.
     bool removeChecked(TwFileItemGroup::RemovalMethod method, const QString &targetFolder,
         const TwFileItemGroup::RemovalProgress &progress);
+    // Files the last removal run kept because they changed since the scan.
+    int keptChangedCount() const { return m_keptChangedCount; }
 
     int checkedCount(bool refresh);
     qint64 checkedBytes(bool refresh);
@@ -74,6 +76,7 @@ private:
     qint64 m_checkedBytes = 0;
     int m_duplicateCount = 0;
     qint64 m_duplicateBytes = 0;
+    int m_keptChangedCount = 0;
     TwCatalog *m_catalog = nullptr;
     QVector<TwFileItemGroup *> m_groups;
     // Copies, so the container still names itself after the category table

@@ -12,6 +12,7 @@ TwFileItem::TwFileItem(const QString &path, bool contentKey, QObject *parent)
     : QObject(parent)
     , m_filePath(path)
     , m_pathId(TwContentDigest::pathDigest(path))
+    , m_scanStamp(FileStamp::of(path))
 {
     m_matchKey = contentKey ? fileFingerprint(path) : m_pathId;
 }

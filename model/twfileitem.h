@@ -5,9 +5,12 @@
 #include <QObject>
 #include <QString>
 
+#include "model/filestamp.h"
+
 // One candidate file: its path, the key by which it is compared and whether
 // it is marked for removal. Everything else is read from the file system
-// when asked, so an item never holds stale data.
+// when asked, so an item never holds stale data; only what the scan saw is
+// kept, to tell whether the file changed since.
 class TwFileItem : public QObject {
     Q_OBJECT
 
@@ -28,6 +31,9 @@ public:
     void setMatchKey(const QString &key) { m_matchKey = key; }
     QString pathId() const { return m_pathId; }
 
+    // The file as the scan saw it.
+    const FileStamp &scanStamp() const { return m_scanStamp; }
+
     bool isChecked() const { return m_checked; }
     void setChecked(bool checked) { m_checked = checked; }
 
@@ -47,4 +53,5 @@ private:
     QString m_matchKey;
     bool m_checked = false;
     QString m_pathId;
+    FileStamp m_scanStamp;
 };

@@ -11,9 +11,11 @@
 #include <opencv2/core.hpp>
 
 #include "model/canceltoken.h"
+#include "model/safemove.h"
 #include "model/scansettings.h"
 #include "model/twfileitem.h"
 #include "model/twphotoitem.h"
+#include "platform/nativepath.h"
 #include "preferences/twselectionpreferences.h"
 
 namespace {
@@ -51,12 +53,20 @@ bool moveIntoFolder(const QString &path, const QString &targetFolder)
     const QFileInfo source(path);
     if (!source.isFile())
         return false;
+    // Moving a file into its own folder would only rename it.
+    if (QFileInfo(targetFolder).canonicalFilePath() == source.canonicalPath()) {
+        qInfo().noquote() << QStringLiteral("dealWithFile: not moved into its own folder: ")
+                + NativePath::escapedText(path);
+        return false;
+    }
     const QString destination = TwFileItemGroup::uniqueTargetPath(
         QStringLiteral("%1/%2").arg(targetFolder, source.fileName()), source.baseName(), 1);
-    // A rename never leaves two copies behind: across file systems QFile
-    // copies, removes the source and, if either step fails, removes the copy
-    // again, so a failure leaves the source where it was.
-    return QFile::rename(path, destination);
+    QString reason;
+    if (SafeMove::move(path, destination, &reason))
+        return true;
+    qInfo().noquote() << QStringLiteral("dealWithFile: not moved (%1): %2")
+                             .arg(reason, NativePath::escapedText(path));
+    return false;
 }
 
 } // namespace
@@ -204,6 +214,7 @@ bool TwFileItemGroup::removeChecked(
 {
     const QStringList keys = m_itemsByKey.keys();
     QStringList emptied;
+    m_keptChangedCount = 0;
     int handled = 0;
     bool carryOn = true;
     for (int i = 0; i < keys.size() && carryOn; ++i) {
@@ -214,7 +225,11 @@ bool TwFileItemGroup::removeChecked(
             if (!item->isChecked())
                 continue;
             const qint64 size = item->fileSize();
-            if (dealWithFile(item->filePath(), method, targetFolder)) {
+            if (!stillAsScanned(item, items)) {
+                ++m_keptChangedCount;
+                qInfo().noquote() << QStringLiteral("removeChecked: changed since the scan, kept: ")
+                        + NativePath::escapedText(item->filePath());
+            } else if (dealWithFile(item->filePath(), method, targetFolder)) {
                 items.remove(j);
                 --m_checkedCount;
                 m_checkedBytes -= size;
@@ -234,6 +249,21 @@ bool TwFileItemGroup::removeChecked(
         m_itemsByKey.remove(key);
     clampCounters();
     return carryOn;
+}
+
+bool TwFileItemGroup::stillAsScanned(const TwFileItem *item, const ItemList &sameContent)
+{
+    if (!item->scanStamp().matches(item->filePath()))
+        return false;
+    // An exact copy goes only while another copy of its content is still
+    // there as the scan saw it; a twin edited since holds other content.
+    if (sameContent.size() < 2)
+        return true;
+    for (const TwFileItem *other : sameContent) {
+        if (other != item && other->scanStamp().matches(other->filePath()))
+            return true;
+    }
+    return false;
 }
 
 bool TwFileItemGroup::dealWithFile(

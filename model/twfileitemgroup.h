@@ -69,6 +69,9 @@ public:
     // False when `progress` ended the run early.
     bool removeChecked(
         RemovalMethod method, const QString &targetFolder, const RemovalProgress &progress);
+    // Checked files the last removal run left alone because they, or every
+    // other copy of their content, changed or went since the scan.
+    int keptChangedCount() const { return m_keptChangedCount; }
     static bool dealWithFile(
         const QString &path, RemovalMethod method, const QString &targetFolder);
     // The first of `candidate`, `baseName`_n.<rest> (n = `n`, n + 1, ...)
@@ -105,9 +108,11 @@ signals:
 private:
     void releaseItems();
     void clampCounters();
+    static bool stillAsScanned(const TwFileItem *item, const ItemList &sameContent);
 
     ItemMap m_itemsByKey;
     int m_checkedCount = 0;
     qint64 m_checkedBytes = 0;
     QString m_groupName;
+    int m_keptChangedCount = 0;
 };

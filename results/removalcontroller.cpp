@@ -43,12 +43,31 @@ bool RemovalController::removeMarked()
     openProgress(count);
     const TwGenernalPreferences *general = TwPreferences::instance()->general();
     // Cancel is seen here, between two files: answering false ends the run.
+    bool cancelled = false;
     m_result->removeCheckedItems(
-        general->removalMethod(), general->moveToFolderPath(), [this](int) {
+        general->removalMethod(), general->moveToFolderPath(), [this, &cancelled](int) {
             onItemFileDeleted(0);
-            return !(m_progress && m_progress->wasCanceled());
+            cancelled = m_progress && m_progress->wasCanceled();
+            return !cancelled;
         });
+    reportKept(cancelled);
     return true;
+}
+
+void RemovalController::reportKept(bool cancelled)
+{
+    const int changed = m_result->keptChangedCount();
+    const int left = m_result->checkedCount(true);
+    QStringList lines;
+    if (changed > 0)
+        lines << tr("%n files changed since the scan were kept.", nullptr, changed);
+    // Files a cancelled run never reached stay marked without having failed.
+    if (!cancelled && left > changed)
+        lines << tr("%n marked files could not be removed; the log names each one.", nullptr,
+            left - changed);
+    if (!lines.isEmpty())
+        DesktopPrompts::inform(
+            m_window, QString::fromLatin1(Product::Name), lines.join(QLatin1Char('\n')));
 }
 
 void RemovalController::openProgress(int count)

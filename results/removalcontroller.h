@@ -34,6 +34,8 @@ public slots:
 private:
     bool confirmed() const;
     void openProgress(int count);
+    // Tells what the run left in place and why.
+    void reportKept(bool cancelled);
 
     TwSearchResult *m_result;
     QWidget *m_window;

@@ -1,9 +1,12 @@
 #include <QDirIterator>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
 
 #include <memory>
+
+#include <sys/mount.h>
 
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
@@ -50,6 +53,11 @@ private slots:
     void secondRunDoesNotConnectTwice();
     void removeItemAdjustsCounters();
     void itemCheckedChangedNeverGoesNegative();
+    void filesChangedSinceTheScanAreKept_data();
+    void filesChangedSinceTheScanAreKept();
+    void folderReplacedByLinkIsNotFollowed();
+    void moveIntoOwnFolderIsRefused();
+    void moveAcrossFileSystems();
 
 private:
     // A group of `count` copies named copy0.. under `folder`; the first
@@ -394,6 +402,127 @@ void TestFileRemoval::itemCheckedChangedNeverGoesNegative()
     group->itemCheckedChanged(false, 300);
     QCOMPARE(group->checkedCount(), 0);
     QCOMPARE(group->checkedBytes(), qint64(0));
+}
+
+namespace {
+
+// Gives `path` other content of the same size and a later modification time.
+void rewrite(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 size = file.size();
+    file.write(QByteArray(int(size), 'x'));
+    file.close();
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(
+        QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
+}
+
+} // namespace
+
+void TestFileRemoval::filesChangedSinceTheScanAreKept_data()
+{
+    QTest::addColumn<int>("changed");
+    QTest::newRow("the marked copy") << 0;
+    QTest::newRow("the copy that stays") << 1;
+}
+
+// A marked copy edited after the scan is no copy any more; and when the copy
+// that stays was edited, the marked one holds the only original content.
+void TestFileRemoval::filesChangedSinceTheScanAreKept()
+{
+    QFETCH(int, changed);
+    m_method = TwGenernalPreferences::RemovePermanently;
+    auto group = copies("edited", 2, 1);
+    const QList<TwFileItem *> items = group->items();
+    const QString marked = items.at(0)->filePath();
+    rewrite(items.at(changed)->filePath());
+    DeletionProgress progress;
+    QTest::ignoreMessage(QtInfoMsg,
+        QRegularExpression(QStringLiteral("changed since the scan, kept: .*")
+            + QRegularExpression::escape(QFileInfo(marked).fileName())));
+    QVERIFY(removeChecked(group.get(), progress));
+    QCOMPARE(progress.calls, 1);
+    QCOMPARE(group->keptChangedCount(), 1);
+    QCOMPARE(group->allItemCount(), 2);
+    QCOMPARE(group->checkedCount(), 1);
+    for (const TwFileItem *item : items)
+        QVERIFY(QFileInfo::exists(item->filePath()));
+}
+
+void TestFileRemoval::folderReplacedByLinkIsNotFollowed()
+{
+    m_method = TwGenernalPreferences::RemovePermanently;
+    auto group = copies("scanned", 2, 1);
+    const QString marked = group->items().at(0)->filePath();
+    // The scanned folder moves away and a link to a look-alike elsewhere
+    // takes its place: the marked name now reaches a file outside the scan.
+    QVERIFY(QDir().rename(m_tree->path("scanned"), m_tree->path("moved")));
+    m_tree->writeFile(QStringLiteral("elsewhere/copy0.bin"), QByteArray(100, 'c'));
+    m_tree->writeFile(QStringLiteral("elsewhere/copy1.bin"), QByteArray(100, 'c'));
+    QVERIFY(QFile::link(m_tree->path("elsewhere"), m_tree->path("scanned")));
+    DeletionProgress progress;
+    QTest::ignoreMessage(
+        QtInfoMsg, QRegularExpression(QStringLiteral("changed since the scan, kept")));
+    removeChecked(group.get(), progress);
+    QCOMPARE(group->keptChangedCount(), 1);
+    QVERIFY(QFileInfo::exists(m_tree->path("elsewhere/copy0.bin")));
+    QVERIFY(QFileInfo::exists(m_tree->path("moved/copy0.bin")));
+    QVERIFY(QFileInfo::exists(marked));
+}
+
+void TestFileRemoval::moveIntoOwnFolderIsRefused()
+{
+    const QString path = m_tree->writeFile(QStringLiteral("here/x.txt"), "x");
+    QTest::ignoreMessage(
+        QtInfoMsg, QRegularExpression(QStringLiteral("not moved into its own folder")));
+    QTest::ignoreMessage(
+        QtInfoMsg, QRegularExpression(QStringLiteral("^dealWithFile:Delete file is failed")));
+    QVERIFY(!TwFileItemGroup::dealWithFile(
+        path, TwGenernalPreferences::MoveToFolder, m_tree->path("here/.")));
+    QCOMPARE(
+        QDir(m_tree->path("here")).entryList(QDir::Files | QDir::Hidden), QStringList { "x.txt" });
+}
+
+// Onto a small file system of its own: a file that does not fit stays where
+// it was and leaves no part behind; one that fits arrives with its times.
+void TestFileRemoval::moveAcrossFileSystems()
+{
+    const QString mountPoint = m_tree->path("small");
+    QDir().mkpath(mountPoint);
+    if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=64k") != 0)
+        QSKIP("needs a tmpfs mount (run as root)");
+    struct Unmount {
+        QByteArray point;
+        ~Unmount() { ::umount(point.constData()); }
+    } unmount { QFile::encodeName(mountPoint) };
+
+    const QByteArray big(1 << 20, 'b');
+    const QString large = m_tree->writeFile(QStringLiteral("from/large.bin"), big);
+    QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("not moved \\(copy failed")));
+    QTest::ignoreMessage(
+        QtInfoMsg, QRegularExpression(QStringLiteral("^dealWithFile:Delete file is failed")));
+    QVERIFY(!TwFileItemGroup::dealWithFile(large, TwGenernalPreferences::MoveToFolder, mountPoint));
+    QFile source(large);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QCOMPARE(source.readAll(), big);
+    QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+    const QString small = m_tree->writeFile(QStringLiteral("from/small.txt"), "small");
+    const QDateTime then = QDateTime::fromSecsSinceEpoch(1500000000);
+    {
+        QFile file(small);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(then, QFileDevice::FileModificationTime));
+    }
+    QVERIFY(TwFileItemGroup::dealWithFile(small, TwGenernalPreferences::MoveToFolder, mountPoint));
+    QVERIFY(!QFileInfo::exists(small));
+    const QFileInfo moved(mountPoint + QStringLiteral("/small.txt"));
+    QVERIFY(moved.exists());
+    QCOMPARE(moved.lastModified(), then);
+    QCOMPARE(moved.size(), qint64(5));
+    QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList { "small.txt" });
 }
 
 QTEST_GUILESS_MAIN(TestFileRemoval)

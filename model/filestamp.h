@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// What the scan saw of a file: its identity, size and modification time, and
+// the identity of the folder holding it. Compared again just before the file
+// is removed, so a file edited, replaced or moved behind a folder link after
+// the scan is never removed on the scan's word.
+class FileStamp {
+public:
+    // An invalid stamp when the file cannot be read.
+    static FileStamp of(const QString &path);
+
+    bool isValid() const { return m_valid; }
+    qint64 size() const { return m_size; }
+    // True when `path` is still the same file, unchanged, in the same folder.
+    bool matches(const QString &path) const;
+    bool operator==(const FileStamp &other) const;
+
+private:
+    bool m_valid = false;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
+    qint64 m_size = 0;
+    qint64 m_modifiedNs = 0;
+    quint64 m_folderDevice = 0;
+    quint64 m_folderInode = 0;
+};
