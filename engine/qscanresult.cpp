@@ -61,6 +61,16 @@ bool QScanResult::claimFolder(const QString &canonicalPath)
     return true;
 }
 
+bool QScanResult::claimFolder(const FileId &id)
+{
+    QMutexLocker locker(&m_mutex);
+    const auto identity = qMakePair(id.device, id.inode);
+    if (m_walkedFolderIds.contains(identity))
+        return false;
+    m_walkedFolderIds.insert(identity);
+    return true;
+}
+
 QList<QStringList> QScanResult::balancedOrder(
     const QList<QStringList> &groups, const QVector<qint64> &costs, int taskCount)
 {
@@ -158,6 +168,7 @@ void QScanResult::clear()
     m_singleImages.clear();
     m_sizeBuckets.clear();
     m_walkedFolders.clear();
+    m_walkedFolderIds.clear();
     m_collectedIds.clear();
     TwCatalog::releaseCatalogs();
     // Build the table now, on this thread, so that the walk tasks only read it.

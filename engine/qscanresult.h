@@ -50,6 +50,8 @@ public:
      * walked already in this scan, so that folder links never loop.
      */
     bool claimFolder(const QString &canonicalPath);
+    /** As claimFolder(), for the folder with device and inode @p id. */
+    bool claimFolder(const FileId &id);
 
     /** Files collected since the last clear(); read without the lock. */
     qint64 fileCount() const { return m_fileCount.load(); }
@@ -91,5 +93,6 @@ private:
     QHash<QString, QStringList> m_sizeBuckets;
     QStringList m_singleImages;
     QSet<QString> m_walkedFolders;
+    QSet<QPair<quint64, quint64>> m_walkedFolderIds;
     QSet<QPair<quint64, quint64>> m_collectedIds;
 };

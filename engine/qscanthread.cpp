@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "engine/qscanresult.h"
 #include "model/canceltoken.h"
@@ -46,18 +47,28 @@ QString QScanThread::suffixOf(const QString &fileName)
 
 void QScanThread::doWork()
 {
-    // A folder reached a second time (through a link, or listed twice by
-    // different names) is not listed again, so links never loop.
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    if (canonical.isEmpty() || !result->claimFolder(canonical)) {
+    // The folder is opened once and identified by device and inode: a
+    // folder reached a second time (through a link, or listed twice by
+    // different names) is not listed again, so links never loop, and no
+    // path is resolved, so depth costs nothing extra.
+    const int opened = ::open(QFile::encodeName(path).constData(),
+        O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    if (opened < 0) {
         emit finished(stopping());
         return;
     }
-
+    struct stat folderInfo;
+    if (::fstat(opened, &folderInfo) != 0
+        || !result->claimFolder(QScanResult::FileId { quint64(folderInfo.st_dev), quint64(folderInfo.st_ino) })) {
+        ::close(opened);
+        emit finished(stopping());
+        return;
+    }
     // One directory read and one stat per entry, relative to the open
     // folder: no per-entry path walk, no permission probes.
-    DIR *dir = ::opendir(QFile::encodeName(path).constData());
+    DIR *dir = ::fdopendir(opened);
     if (!dir) {
+        ::close(opened);
         emit finished(stopping());
         return;
     }
@@ -89,7 +100,7 @@ void QScanThread::doWork()
         if (m_settings.ignoreSystemHidden && name.startsWith(QLatin1Char('.')))
             continue;
         const QString absolute = prefix + name;
-        if (m_settings.ignorePaths.contains(absolute))
+        if (m_settings.ignorePathSet.contains(absolute))
             continue;
         // Links are followed, as the entry's target is what gets compared.
         struct stat info;

@@ -25,6 +25,9 @@ ScanSettings ScanSettings::fromPreferences(const TwPreferences &preferences)
     const TwIgnoreListPreferences *ignore = preferences.ignoreList();
     settings.ignoreSystemHidden = ignore->ignoreSystemHidden();
     settings.ignorePaths = ignore->ignorePaths();
+    settings.ignorePathSet.reserve(settings.ignorePaths.size());
+    for (const QString &path : qAsConst(settings.ignorePaths))
+        settings.ignorePathSet.insert(path);
     for (const QString &extension : ignore->ignoreExtensions())
         settings.ignoreExtensions.append(extension.simplified());
 

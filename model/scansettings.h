@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -33,6 +34,9 @@ public:
     bool ignoreSystemHidden = true;
     // Absolute paths, compared exactly.
     QVector<QString> ignorePaths;
+    // The same paths as a set, so that the walk's lookup costs the same for
+    // ten entries or hundreds of thousands; fromPreferences() fills both.
+    QSet<QString> ignorePathSet;
     // Without the dot, whitespace simplified (they are typed by hand).
     QStringList ignoreExtensions;
     // Both bounds exclusive, in bytes.

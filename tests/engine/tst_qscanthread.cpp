@@ -78,6 +78,7 @@ private slots:
     void unreadableFolderAndFile();
     void folderLinksNeverLoop();
     void oneFileCollectedOnce();
+    void deepTreeWalkedToTheBottom();
     void stopEndsListingBeforeNextEntry();
     void stopBeforeStartCollectsNothing();
     void emptyFolderOnlyFinishes();
@@ -251,6 +252,31 @@ void TestQScanThread::oneFileCollectedOnce()
     result.removeDiffSizeItem(TwGenernalPreferences::ScanByFileContent);
     QCOMPARE(result.sameSizeGroups().size(), 1);
     QCOMPARE(result.sameSizeGroups().first().size(), 2);
+}
+
+void TestQScanThread::deepTreeWalkedToTheBottom()
+{
+    // Folders are told apart by identity, not by resolved path, so a deep
+    // tree is walked in time linear in its depth.
+    TempTree tree;
+    constexpr int Depth = 2000;
+    QString relative;
+    for (int level = 0; level < Depth; ++level)
+        relative += QStringLiteral("d/");
+    QVERIFY(tree.makeDir(relative));
+    QVERIFY(!tree.writeFile("top.bin", "deep pair").isEmpty());
+    QVERIFY(!tree.writeFile(relative + "low.bin", "deep pair").isEmpty());
+
+    QElapsedTimer timer;
+    timer.start();
+    QScanResult result;
+    const WalkOutcome outcome = walk(result, tree.root(), Depth + 10);
+    qInfo("%d folders walked in %lld ms", outcome.tasks, qint64(timer.elapsed()));
+    QCOMPARE(outcome.tasks, Depth + 1);
+    result.removeDiffSizeItem(TwGenernalPreferences::ScanByFileContent);
+    QCOMPARE(result.sameSizeGroups().size(), 1);
+    QCOMPARE(names(result.sameSizeGroups().first(), tree.root()),
+        (QSet<QString> { "top.bin", relative + "low.bin" }));
 }
 
 void TestQScanThread::stopEndsListingBeforeNextEntry()
