@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
+#include <QtDebug>
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "platform/nativepath.h"
 #include "platform/regularfile.h"
 
 namespace {
@@ -172,6 +176,20 @@ bool TwImageDecoder::jpegFileDisplaySize(const QString &path, cv::Size *size)
     return jpegDisplaySize(file.read(HeaderBytes), size);
 }
 
+bool TwImageDecoder::declaredSize(const QByteArray &data, cv::Size *size)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return false;
+    QImageReader reader(&buffer);
+    const QSize declared = reader.size();
+    if (!declared.isValid())
+        return false;
+    *size = cv::Size(declared.width(), declared.height());
+    return true;
+}
+
 bool TwImageDecoder::readFile(const QString &path, QByteArray *data)
 {
     QFile file;
@@ -192,11 +210,25 @@ cv::Mat TwImageDecoder::decode(
         return {};
 
     // The codec only reads the buffer; no copy is made.
+    cv::Size header;
+    const bool isJpeg = jpegDisplaySize(data, &header);
+    if (isJpeg || declaredSize(data, &header)) {
+        if (qint64(header.width) * qint64(header.height) > MaximumPixels) {
+            *fullSize = header;
+            if (error)
+                *error = QStringLiteral("image of %1x%2 pixels is above the limit of %3 pixels")
+                             .arg(header.width)
+                             .arg(header.height)
+                             .arg(MaximumPixels);
+            return {};
+        }
+    }
+
+    // The codec only reads the buffer; no copy is made.
     const cv::Mat buffer(1, int(data.size()), CV_8UC1, const_cast<char *>(data.constData()));
     cv::Mat image;
     try {
-        cv::Size header;
-        if (jpegDisplaySize(data, &header) && header.width > longSide) {
+        if (isJpeg && header.width > longSide) {
             const int factor = reductionFactor(header, workingSize(header, longSide));
             if (factor > 1) {
                 image = cv::imdecode(buffer, reducedColourFlag(factor));
@@ -244,5 +276,11 @@ cv::Mat TwImageDecoder::decodeFile(
         *fullSize = cv::Size();
         return {};
     }
-    return decode(data, longSide, fullSize, error);
+    QString reason;
+    cv::Mat working = decode(data, longSide, fullSize, &reason);
+    if (working.empty() && qint64(fullSize->width) * qint64(fullSize->height) > MaximumPixels)
+        qWarning().noquote() << "Refused" << NativePath::displayText(path) << ":" << reason;
+    if (error)
+        *error = reason;
+    return working;
 }

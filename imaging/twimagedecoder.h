@@ -14,6 +14,13 @@ class TwImageDecoder {
 public:
     // Files above this size are not taken for images.
     static constexpr qint64 MaximumFileSize = qint64(1) << 30;
+    // Images declaring more pixels than this are refused before decoding: a
+    // small file can declare a picture that needs gigabytes once decoded.
+    static constexpr qint64 MaximumPixels = 100'000'000;
+
+    // Width and height the headers of `data` declare, read without decoding
+    // the pixels. False when no image reader recognises the data.
+    static bool declaredSize(const QByteArray &data, cv::Size *size);
 
     // The size a working copy of an image of `full` pixels gets: unchanged
     // when the width is at most `longSide`, otherwise the longer side becomes
@@ -40,7 +47,8 @@ public:
     // Decodes `data` and returns the working copy for `longSide` (see
     // workingSize()). `fullSize` gets the size of the complete image. An empty
     // result with an empty `fullSize` means the data is not an image; an empty
-    // result with a size means reducing it failed, and `error` says why.
+    // result with a size means reducing it failed or the image declares more
+    // than MaximumPixels, and `error` says why.
     static cv::Mat decode(
         const QByteArray &data, int longSide, cv::Size *fullSize, QString *error = nullptr);
     // The same for a file; an unreadable file is not an image.

@@ -1,3 +1,5 @@
+#include <sys/resource.h>
+
 #include <QtTest>
 
 #include <opencv2/imgcodecs.hpp>
@@ -17,6 +19,44 @@ double meanAbsoluteDifference(const cv::Mat &a, const cv::Mat &b)
     cv::absdiff(a, b, difference);
     const cv::Scalar mean = cv::mean(difference);
     return (mean[0] + mean[1] + mean[2]) / 3;
+}
+
+quint32 pngCrc(const char *bytes, int length)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (int i = 0; i < length; ++i) {
+        crc ^= quint8(bytes[i]);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putBigEndian32(char *p, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = char(value >> (24 - 8 * i));
+}
+
+// A valid small PNG whose header is rewritten to declare `size` pixels.
+QByteArray pngBomb(cv::Size size)
+{
+    std::vector<uchar> encoded;
+    cv::imencode(".png", cv::Mat(8, 8, CV_8UC3, cv::Scalar(0, 0, 0)), encoded);
+    QByteArray png(reinterpret_cast<const char *>(encoded.data()), int(encoded.size()));
+    // Signature (8), IHDR length (4), "IHDR" at 12, width at 16, height at 20,
+    // CRC over type and the 13 data bytes at 29.
+    putBigEndian32(png.data() + 16, quint32(size.width));
+    putBigEndian32(png.data() + 20, quint32(size.height));
+    putBigEndian32(png.data() + 29, pngCrc(png.constData() + 12, 17));
+    return png;
+}
+
+long peakResidentKilobytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 } // namespace
@@ -44,6 +84,7 @@ private slots:
     void greyImagesBecomeColour();
     void nonImagesDecodeToNothing();
     void anyFileNameLoads();
+    void oversizedImagesAreRefusedBeforeDecoding();
 
 private:
     TempTree m_tree;
@@ -280,6 +321,39 @@ void TestTwImageDecoder::anyFileNameLoads()
     const cv::Mat working = TwImageDecoder::decodeFile(path, 256, &fullSize);
     QCOMPARE(fullSize, cv::Size(640, 480));
     QCOMPARE(working.size(), cv::Size(256, 192));
+}
+
+
+void TestTwImageDecoder::oversizedImagesAreRefusedBeforeDecoding()
+{
+    const QString bombPath = m_tree.path(QStringLiteral("bomb/huge.png"));
+    const QString normalPath = m_tree.path(QStringLiteral("bomb/normal.png"));
+    QDir().mkpath(QFileInfo(bombPath).path());
+    const QByteArray bomb = pngBomb(cv::Size(30000, 30000));
+    cv::Size declared;
+    QVERIFY(TwImageDecoder::declaredSize(bomb, &declared));
+    QCOMPARE(declared, cv::Size(30000, 30000));
+    QFile out(bombPath);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(bomb);
+    out.close();
+    QVERIFY(cv::imwrite(normalPath.toStdString(), m_scene));
+
+    const long before = peakResidentKilobytes();
+    QTest::ignoreMessage(QtWarningMsg,
+        QRegularExpression(QRegularExpression::escape(bombPath) + QStringLiteral(".*limit")));
+    cv::Size fullSize;
+    QString error;
+    QVERIFY(TwImageDecoder::decodeFile(bombPath, 300, &fullSize, &error).empty());
+    QCOMPARE(fullSize, cv::Size(30000, 30000));
+    QVERIFY(!error.isEmpty());
+
+    const cv::Mat normal = TwImageDecoder::decodeFile(normalPath, 300, &fullSize);
+    QCOMPARE(fullSize, m_scene.size());
+    QCOMPARE(normal.cols, 300);
+    // A decoded bomb would need 2.7 GB; the normal image a few tens of MB.
+    QVERIFY2(peakResidentKilobytes() - before < 300 * 1024,
+        qPrintable(QString::number(peakResidentKilobytes() - before)));
 }
 
 QTEST_GUILESS_MAIN(TestTwImageDecoder)
