@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -636,19 +637,11 @@ bool ImageListView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *
         const QRect rect = visualRect(index);
         if (rect.isValid() && rect.bottom() > 0 && rect.top() < viewport()->height()) {
             const QPoint pos = static_cast<QMouseEvent *>(event)->pos();
-            if (m_viewMode == Grid) {
-                if (QRect(rect.left() + 5, rect.bottom() - 15, 20, 20).contains(pos)) {
-                    viewport()->update();
-                    emit onCheckedChange(index);
-                    return false;
-                }
-            } else {
+            // The press already toggled the check box.
+            if (hitsCheckBox(index, pos))
+                return false;
+            if (m_viewMode != Grid) {
                 const QRect t = rect.adjusted(2, 2, -rect.width() / 2, -2);
-                if (QRect(t.right() + 10, t.top() + 8, 20, 20).contains(pos)) {
-                    viewport()->update();
-                    emit onCheckedChange(index);
-                    return false;
-                }
                 if (QRect(t.right() + 110, t.top() + 148, 12, 12).contains(pos)) {
                     emit btnOpenFinderClick(index);
                     return false;
@@ -661,6 +654,46 @@ bool ImageListView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *
         }
     }
     return QAbstractItemView::edit(index, trigger, event);
+}
+
+bool ImageListView::hitsCheckBox(const QModelIndex &index, const QPoint &pos) const
+{
+    if (m_viewMode == GroupList || !index.isValid())
+        return false;
+    const QRect rect = visualRect(index);
+    if (m_viewMode == Grid)
+        return QRect(rect.left() + 5, rect.bottom() - 15, 20, 20).contains(pos);
+    const QRect t = rect.adjusted(2, 2, -rect.width() / 2, -2);
+    return QRect(t.right() + 10, t.top() + 8, 20, 20).contains(pos);
+}
+
+void ImageListView::mousePressEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->pos());
+    if (event->button() == Qt::LeftButton && hitsCheckBox(index, event->pos())) {
+        setCurrentIndex(index);
+        viewport()->update();
+        emit onCheckedChange(index);
+        event->accept();
+        return;
+    }
+    QAbstractItemView::mousePressEvent(event);
+}
+
+void ImageListView::keyPressEvent(QKeyEvent *event)
+{
+    // Marks change only on purpose: Space on the current file, never the cursor keys.
+    if (m_viewMode != GroupList && event->key() == Qt::Key_Space
+        && event->modifiers() == Qt::NoModifier) {
+        const QModelIndex index = currentIndex();
+        if (index.isValid()) {
+            viewport()->update(visualRect(index));
+            emit onCheckedChange(index);
+        }
+        event->accept();
+        return;
+    }
+    QAbstractItemView::keyPressEvent(event);
 }
 
 bool ImageListView::viewportEvent(QEvent *event)

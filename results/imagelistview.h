@@ -69,12 +69,16 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     bool viewportEvent(QEvent *event) override;
 
 protected slots:
     void verticalScrollbarValueChanged(int value) override;
 
 private:
+    bool hitsCheckBox(const QModelIndex &index, const QPoint &pos) const;
+
     struct Thumbnail {
         QImage image;
         QSize fullSize;

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -203,6 +204,16 @@ void ResultForm::connectPanes()
     connect(listImageView, &ImageListView::onCheckedChange, this, &ResultForm::onCheckedChange);
     connect(listView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         &ResultForm::onListViewSelectChanged);
+
+    // The Delete key takes the same way as the button, confirmation included.
+    auto *removeKey = new QShortcut(QKeySequence::Delete, this);
+    removeKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(removeKey, &QShortcut::activated, this, [this]() {
+        if (btn_delete->isEnabled())
+            on_btn_delete_clicked();
+    });
+    setTabOrder(listView, listImageView);
+    setTabOrder(listImageView, btn_delete);
 }
 
 QStandardItemModel *ResultForm::tableModel() const
@@ -363,8 +374,7 @@ void ResultForm::updateMenuEntries()
 
 void ResultForm::onIconViewSelectChanged()
 {
-    if (listImageView->viewMode() == ImageListView::Grid)
-        onCheckedChange(listImageView->currentIndex());
+    // Browsing shows a file; marks change only through Space or the check box.
 }
 
 void ResultForm::on_horizontalSlider_valueChanged(int value)

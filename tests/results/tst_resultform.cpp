@@ -305,25 +305,38 @@ void TestResultForm::marksUpdateStatusAndDelete()
 
 void TestResultForm::gridCurrentCellFlipsMarks()
 {
+    // Browsing never marks: only Space and the check box change a mark.
     auto form = openSample();
     QVERIFY(form);
     child<QPushButton>(form.get(), "btn_document")->click();
     auto *grid = child<ImageListView>(form.get(), "listImageView");
     const int before = m_engine->searchResult()->checkedCount(true);
     const bool first = form->filesModel()->fileAt(1)->checked;
+    const bool zeroth = form->filesModel()->fileAt(0)->checked;
     grid->setCurrentIndex(form->filesModel()->index(1, 0));
-    QCOMPARE(form->filesModel()->fileAt(1)->checked, !first);
-    QCOMPARE(m_engine->searchResult()->checkedCount(true), before + (first ? -1 : 1));
+    QCOMPARE(form->filesModel()->fileAt(1)->checked, first);
     grid->setFocus();
     QTest::keyClick(grid->viewport(), Qt::Key_Left);
     QCOMPARE(grid->currentIndex().row(), 0);
+    QTest::keyClick(grid->viewport(), Qt::Key_Right);
+    QTest::keyClick(grid->viewport(), Qt::Key_Left);
+    QCOMPARE(form->filesModel()->fileAt(0)->checked, zeroth);
+    QCOMPARE(form->filesModel()->fileAt(1)->checked, first);
+    QCOMPARE(m_engine->searchResult()->checkedCount(true), before);
+
+    QTest::keyClick(grid->viewport(), Qt::Key_Space);
+    QCOMPARE(form->filesModel()->fileAt(0)->checked, !zeroth);
+    QCOMPARE(m_engine->searchResult()->checkedCount(true), before + (zeroth ? -1 : 1));
     QCOMPARE(label(form.get(), "lab_select"),
         QString::number(m_engine->searchResult()->checkedCount(false)));
-    // In the compare list moving the cursor marks nothing.
+    QTest::keyClick(grid->viewport(), Qt::Key_Space);
+    QCOMPARE(form->filesModel()->fileAt(0)->checked, zeroth);
+    QCOMPARE(m_engine->searchResult()->checkedCount(true), before);
+
+    // In the compare list moving the cursor marks nothing either.
     child<QPushButton>(form.get(), "btn_right_list")->click();
-    const int now = m_engine->searchResult()->checkedCount(true);
     grid->setCurrentIndex(form->filesModel()->index(2, 0));
-    QCOMPARE(m_engine->searchResult()->checkedCount(true), now);
+    QCOMPARE(m_engine->searchResult()->checkedCount(true), before);
 }
 
 void TestResultForm::sizeAndResolutionEntriesOnlyForImageGroups()
