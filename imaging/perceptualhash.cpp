@@ -36,6 +36,14 @@ PerceptualHash PerceptualHash::fromImage(const cv::Mat &image)
     return hash;
 }
 
+PerceptualHash PerceptualHash::fromHashes(const std::array<std::uint64_t, 4> &hashes)
+{
+    PerceptualHash hash;
+    hash.m_hashes = hashes;
+    hash.m_valid = true;
+    return hash;
+}
+
 std::uint64_t PerceptualHash::hashThumbnail(const cv::Mat &thumbnail)
 {
     cv::Mat frequencies;

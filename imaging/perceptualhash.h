@@ -18,6 +18,8 @@ public:
 
     // `image` is 8-bit grey, BGR or BGRA; an empty image gives an invalid hash.
     static PerceptualHash fromImage(const cv::Mat &image);
+    // A hash from stored values: upright first, then 90, 180 and 270 degrees.
+    static PerceptualHash fromHashes(const std::array<std::uint64_t, 4> &hashes);
 
     bool isValid() const { return m_valid; }
     // The hash of the image turned clockwise by `quarterTurns` * 90 degrees (0..3).
