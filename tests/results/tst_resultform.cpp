@@ -507,7 +507,8 @@ void TestResultForm::deletesByEachRemovalMethod()
     preferences->general()->setMoveToFolderPath(target);
 
     int questions = 0;
-    QMessageBox::StandardButton answer = QMessageBox::No;
+    QMessageBox::StandardButton answer
+        = method == TwGenernalPreferences::RemovePermanently ? QMessageBox::No : QMessageBox::Yes;
     DesktopPrompts::setOverride([&](const DesktopPrompts::Request &request) {
         DesktopPrompts::Answer given;
         if (request.kind != DesktopPrompts::Kind::ConfirmRemoval)
