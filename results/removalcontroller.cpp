@@ -5,10 +5,11 @@
 #include <QWidget>
 
 #include "engine/twsearchresult.h"
+#include "model/scansettings.h"
+#include "model/twcatalogcontainer.h"
 #include "platform/product.h"
 #include "preferences/twgenernalpreferences.h"
 #include "preferences/twpreferences.h"
-#include "widgets/desktopprompts.h"
 
 RemovalController::RemovalController(TwSearchResult *result, QWidget *window)
     : QObject(window)
@@ -20,24 +21,39 @@ RemovalController::RemovalController(TwSearchResult *result, QWidget *window)
             &RemovalController::onItemDeletedComplated);
 }
 
-bool RemovalController::confirmed() const
+RemovalConfirmDialog::Decision RemovalController::confirmed(RemovalPlan &plan) const
 {
-    if (TwPreferences::instance()->general()->removalMethod()
-        != TwGenernalPreferences::RemovePermanently)
-        return true;
-    const auto answer = DesktopPrompts::question(m_window, QString::fromLatin1(Product::Name),
-        tr("The selected files will be permanently deleted,are you sure to delete?"),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    return answer == QMessageBox::Yes;
+    const TwGenernalPreferences *general = TwPreferences::instance()->general();
+    const auto decision = RemovalConfirmDialog::ask(
+        m_window, plan, general->removalMethod(), general->moveToFolderPath());
+    if (decision == RemovalConfirmDialog::RemoveKeepingOneOfEach)
+        plan.keepOnePerWholeGroup();
+    return decision;
+}
+
+QVector<TwFileItemGroup *> RemovalController::groups() const
+{
+    QVector<TwFileItemGroup *> all;
+    if (!m_result)
+        return all;
+    const auto containers = m_result->containers();
+    for (TwCatalogContainer *container : containers)
+        all += container->groups();
+    return all;
 }
 
 bool RemovalController::removeMarked()
 {
-    if (!confirmed())
+    if (!m_result)
         return false;
-    const int count = m_result ? m_result->checkedCount(true) : 0;
+    RemovalPlan plan(groups(), ScanSettings::fromPreferences(*TwPreferences::instance()));
+    if (plan.isEmpty())
+        return false;
+    if (confirmed(plan) == RemovalConfirmDialog::Declined)
+        return false;
+    const int count = m_result->checkedCount(true);
     if (count <= 0)
-        return false;
+        return true;
 
     m_deletedCount = 0;
     openProgress(count);

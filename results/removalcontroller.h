@@ -3,12 +3,17 @@
 #include <QObject>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QVector>
+
+#include "results/removalconfirmdialog.h"
 
 class QWidget;
+class TwFileItemGroup;
 class TwSearchResult;
 
-// The removal of every marked file of a result: the confirmation when files
-// go for good, the progress dialog with its Cancel, and the count of files
+// The removal of every marked file of a result: the confirmation before any
+// removal (one file of every wholly marked group kept unless the user says
+// otherwise), the progress dialog with its Cancel, and the count of files
 // handled. The removal itself runs synchronously on the GUI thread; setting
 // the modal dialog's value keeps it responsive, so Cancel is seen between
 // two files.
@@ -18,7 +23,8 @@ public:
     // The dialog and the question are shown on `window`.
     RemovalController(TwSearchResult *result, QWidget *window);
 
-    // Runs one removal; false when it was declined or nothing was marked.
+    // Confirms and runs one removal (the Delete button and the Delete key);
+    // false when it was declined or nothing was marked.
     bool removeMarked();
     QProgressDialog *progressDialog() const { return m_progress.data(); }
 
@@ -32,7 +38,8 @@ public slots:
     void onItemDeletedComplated();
 
 private:
-    bool confirmed() const;
+    RemovalConfirmDialog::Decision confirmed(RemovalPlan &plan) const;
+    QVector<TwFileItemGroup *> groups() const;
     void openProgress(int count);
     // Tells what the run left in place and why.
     void reportKept(bool cancelled);

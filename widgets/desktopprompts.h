@@ -4,6 +4,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 class QWidget;
@@ -14,7 +15,7 @@ class QWidget;
 // without a modal loop, a dialog or a browser popping up.
 class DesktopPrompts {
 public:
-    enum class Kind { Question, Information, Error, ChooseFolder, OpenUrl, OpenFolder };
+    enum class Kind { Question, Information, Error, ChooseFolder, OpenUrl, OpenFolder, ConfirmRemoval };
 
     struct Request {
         Kind kind = Kind::Information;
@@ -24,6 +25,8 @@ public:
         // The picker's start folder, or the folder handed to the file manager.
         QString folder;
         QUrl url;
+        // The lines a confirmation lists (the files of a removal).
+        QStringList items;
         QMessageBox::StandardButtons buttons = QMessageBox::NoButton;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
@@ -35,6 +38,8 @@ public:
         QMessageBox::StandardButton button = QMessageBox::NoButton;
         QString folder;
         bool opened = true;
+        // A removal confirmed with every copy of the wholly marked groups.
+        bool removeEveryCopy = false;
         bool real = false;
     };
 
@@ -51,6 +56,9 @@ public:
     static bool openUrl(const QUrl &url);
     // Shows the folder in the desktop's file manager.
     static bool openFolder(const QString &folder);
+
+    // For dialogs built elsewhere: true when the override answered `request`.
+    static bool intercept(const Request &request, Answer *result) { return answer(request, result); }
 
     // An empty function restores the real boxes, pickers and desktop.
     static void setOverride(Override answer);

@@ -192,9 +192,12 @@ void TestEndToEnd::initTestCase()
     // Notices are collected; questions go to real boxes, answered by the timer.
     DesktopPrompts::setOverride([this](const DesktopPrompts::Request &request) {
         DesktopPrompts::Answer answer;
-        if (request.kind == DesktopPrompts::Kind::Information)
+        if (request.kind == DesktopPrompts::Kind::Information) {
             m_notices << request.title + ": " + request.text;
-        else
+        } else if (request.kind == DesktopPrompts::Kind::ConfirmRemoval) {
+            // The removal is agreed to.
+            answer.button = QMessageBox::Yes;
+        } else
             answer.real = true;
         return answer;
     });

@@ -97,7 +97,9 @@ void TestResultForm::init()
 {
     DesktopPrompts::setOverride([](const DesktopPrompts::Request &request) {
         DesktopPrompts::Answer answer;
-        if (request.kind != DesktopPrompts::Kind::OpenFolder) {
+        if (request.kind == DesktopPrompts::Kind::ConfirmRemoval) {
+            answer.button = QMessageBox::Yes;
+        } else if (request.kind != DesktopPrompts::Kind::OpenFolder) {
             qWarning("unexpected prompt");
             answer.button = QMessageBox::No;
         }
@@ -518,14 +520,16 @@ void TestResultForm::deletesByEachRemovalMethod()
     preferences->general()->setMoveToFolderPath(target);
 
     int questions = 0;
-    QMessageBox::StandardButton answer = QMessageBox::No;
+    QMessageBox::StandardButton answer
+        = method == TwGenernalPreferences::RemovePermanently ? QMessageBox::No : QMessageBox::Yes;
     DesktopPrompts::setOverride([&](const DesktopPrompts::Request &request) {
         DesktopPrompts::Answer given;
-        if (request.kind != DesktopPrompts::Kind::Question)
+        if (request.kind != DesktopPrompts::Kind::ConfirmRemoval)
             return given;
         ++questions;
         if (request.title != QLatin1String("Orvane Twinscan")
-            || !request.text.contains(QLatin1String("permanently deleted")))
+            || request.text.contains(QLatin1String("permanently deleted"))
+                != (method == TwGenernalPreferences::RemovePermanently))
             qWarning("unexpected question text");
         given.button = answer;
         return given;
@@ -554,7 +558,7 @@ void TestResultForm::deletesByEachRemovalMethod()
     }
     QSignalSpy progressed(&form, &ResultForm::deleteProgressed);
     form.on_btn_delete_clicked();
-    QCOMPARE(questions, method == TwGenernalPreferences::RemovePermanently ? 2 : 0);
+    QCOMPARE(questions, method == TwGenernalPreferences::RemovePermanently ? 2 : 1);
     QCOMPARE(progressed.count(), 3);
     for (const QString &path : marked)
         QVERIFY2(!QFileInfo::exists(path), qPrintable(path));
