@@ -10,6 +10,7 @@
 #include "platform/product.h"
 #include "preferences/twgenernalpreferences.h"
 #include "preferences/twpreferences.h"
+#include "widgets/desktopprompts.h"
 
 RemovalController::RemovalController(TwSearchResult *result, QWidget *window)
     : QObject(window)
