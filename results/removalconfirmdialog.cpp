@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "engine/twsearchresult.h"
@@ -30,8 +31,7 @@ QLabel *wrappedLabel(const QString &text, const QString &name, QWidget *parent)
 } // namespace
 
 RemovalConfirmDialog::RemovalConfirmDialog(const RemovalPlan &plan,
-    TwGenernalPreferences::TwRemovalMethodFlag method, const QString &targetFolder,
-    QWidget *parent)
+    TwGenernalPreferences::TwRemovalMethodFlag method, const QString &targetFolder, QWidget *parent)
     : QDialog(parent)
     , m_plan(plan)
     , m_method(method)
@@ -83,7 +83,10 @@ RemovalConfirmDialog::RemovalConfirmDialog(const RemovalPlan &plan,
     layout->addWidget(buttons);
 
     refresh();
-    resize(qMax(sizeHint().width(), 620), qMax(sizeHint().height(), 420));
+    // Wide enough for deep paths, as far as the screen allows.
+    const QRect screen = parent ? parent->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    resize(qBound(qMax(sizeHint().width(), 620), 900, screen.width() - 40),
+        qMax(sizeHint().height(), 420));
 }
 
 void RemovalConfirmDialog::buildWholeGroups(QVBoxLayout *layout)
@@ -103,8 +106,9 @@ void RemovalConfirmDialog::buildWholeGroups(QVBoxLayout *layout)
     groups->setObjectName(QStringLiteral("lw_wholeGroups"));
     groups->setSelectionMode(QAbstractItemView::NoSelection);
     for (const RemovalPlan::WholeGroup &whole : m_plan.wholeGroups()) {
-        const QString kind = whole.exactCopies ? tr("%n exact copies", nullptr, whole.members.size())
-                                               : tr("%n similar images", nullptr, whole.members.size());
+        const QString kind = whole.exactCopies
+            ? tr("%n exact copies", nullptr, whole.members.size())
+            : tr("%n similar images", nullptr, whole.members.size());
         auto *row = new QListWidgetItem(
             tr("%1 (%2) keeps %3").arg(whole.name, kind, whole.keeperPath), groups);
         row->setToolTip(whole.members.join('\n'));

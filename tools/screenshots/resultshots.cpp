@@ -13,12 +13,17 @@
 
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
+#include "model/twfileitemgroup.h"
 #include "preferences/twpreferences.h"
 #include "results/imagelistmodel.h"
 #include "results/imagelistview.h"
+#include "results/removalconfirmdialog.h"
 #include "results/resultform.h"
 #include "tools/screenshots/screenshotcontext.h"
 #include "tools/screenshots/screenshotregistry.h"
+#include "widgets/desktopprompts.h"
 
 namespace {
 
@@ -248,6 +253,12 @@ TW_SCREENSHOT(results_delete_progress)
     TwPreferences::instance()->general()->setMoveToFolderPath(
         context.makeFolder(QStringLiteral("Removed")));
     waitForThumbnails(form);
+    DesktopPrompts::setOverride([](const DesktopPrompts::Request &request) {
+        DesktopPrompts::Answer answer;
+        if (request.kind == DesktopPrompts::Kind::ConfirmRemoval)
+            answer.button = QMessageBox::Yes;
+        return answer;
+    });
 
     // The dialog lives only while the delete runs: picture window and dialog
     // together at the fourth file, then cancel.
@@ -269,10 +280,73 @@ TW_SCREENSHOT(results_delete_progress)
         dialog->cancel();
     });
     form->on_btn_delete_clicked();
+    DesktopPrompts::setOverride(
+        [](const DesktopPrompts::Request &) { return DesktopPrompts::Answer(); });
 
     auto *label = new QLabel;
     label->setPixmap(QPixmap::fromImage(composite));
     label->resize(composite.size());
     context.keep(label);
     return label;
+}
+
+namespace {
+
+// The confirmation as it stands when the removal is asked for; with
+// `everyMember` every file of the first group is marked as well.
+QWidget *confirmation(ScreenshotContext &context, bool everyMember)
+{
+    ScanEngine *engine = scanLibrary(context);
+    auto *form = new ResultForm(engine->searchResult());
+    engine->setParent(form);
+    context.keep(form);
+    form->show();
+    ScreenshotContext::settle();
+    TwPreferences::instance()->general()->setRemovalMethod(
+        TwGenernalPreferences::RemovePermanently);
+    TwFileItemGroup *group = nullptr;
+    const auto containers = engine->searchResult()->containers();
+    for (TwCatalogContainer *container : containers) {
+        if (!group && !container->groups().isEmpty())
+            group = container->groups().first();
+    }
+    if (everyMember && group) {
+        for (TwFileItem *item : group->items()) {
+            if (!item->isChecked()) {
+                item->setChecked(true);
+                group->itemCheckedChanged(true, item->fileSize());
+            }
+        }
+    }
+    QImage picture;
+    DesktopPrompts::setOverride([&picture](const DesktopPrompts::Request &request) {
+        if (request.kind == DesktopPrompts::Kind::ConfirmRemoval && request.parent) {
+            if (auto *dialog = request.parent->findChild<RemovalConfirmDialog *>()) {
+                dialog->show();
+                ScreenshotContext::settle();
+                picture = dialog->grab().toImage();
+            }
+        }
+        return DesktopPrompts::Answer();
+    });
+    form->on_btn_delete_clicked();
+    DesktopPrompts::setOverride(
+        [](const DesktopPrompts::Request &) { return DesktopPrompts::Answer(); });
+    auto *label = new QLabel;
+    label->setPixmap(QPixmap::fromImage(picture));
+    label->resize(picture.size());
+    context.keep(label);
+    return label;
+}
+
+} // namespace
+
+TW_SCREENSHOT(results_confirm_removal)
+{
+    return confirmation(context, false);
+}
+
+TW_SCREENSHOT(results_last_copy_warning)
+{
+    return confirmation(context, true);
 }
