@@ -151,9 +151,11 @@ ScanEngine *scanLibrary(ScreenshotContext &context)
 }
 
 // A results window on the scan; the engine lives as long as the window.
-ResultForm *openResults(ScreenshotContext &context)
+ResultForm *openResults(ScreenshotContext &context, ScanEngine **scanned = nullptr)
 {
     ScanEngine *engine = scanLibrary(context);
+    if (scanned)
+        *scanned = engine;
     auto *form = new ResultForm(engine->searchResult());
     engine->setParent(form);
     context.keep(form);
@@ -245,6 +247,22 @@ TW_SCREENSHOT(results_preview_table)
     return form;
 }
 
+namespace {
+
+// Ends a removal picture: prompts go quiet again and `picture` is shown.
+QWidget *pictureOfRemoval(ScreenshotContext &context, const QImage &picture)
+{
+    DesktopPrompts::setOverride(
+        [](const DesktopPrompts::Request &) { return DesktopPrompts::Answer(); });
+    auto *label = new QLabel;
+    label->setPixmap(QPixmap::fromImage(picture));
+    label->resize(picture.size());
+    context.keep(label);
+    return label;
+}
+
+} // namespace
+
 TW_SCREENSHOT(results_delete_progress)
 {
     ResultForm *form = openResults(context);
@@ -280,14 +298,7 @@ TW_SCREENSHOT(results_delete_progress)
         dialog->cancel();
     });
     form->on_btn_delete_clicked();
-    DesktopPrompts::setOverride(
-        [](const DesktopPrompts::Request &) { return DesktopPrompts::Answer(); });
-
-    auto *label = new QLabel;
-    label->setPixmap(QPixmap::fromImage(composite));
-    label->resize(composite.size());
-    context.keep(label);
-    return label;
+    return pictureOfRemoval(context, composite);
 }
 
 namespace {
@@ -296,12 +307,8 @@ namespace {
 // `everyMember` every file of the first group is marked as well.
 QWidget *confirmation(ScreenshotContext &context, bool everyMember)
 {
-    ScanEngine *engine = scanLibrary(context);
-    auto *form = new ResultForm(engine->searchResult());
-    engine->setParent(form);
-    context.keep(form);
-    form->show();
-    ScreenshotContext::settle();
+    ScanEngine *engine = nullptr;
+    ResultForm *form = openResults(context, &engine);
     TwPreferences::instance()->general()->setRemovalMethod(
         TwGenernalPreferences::RemovePermanently);
     TwFileItemGroup *group = nullptr;
@@ -330,13 +337,7 @@ QWidget *confirmation(ScreenshotContext &context, bool everyMember)
         return DesktopPrompts::Answer();
     });
     form->on_btn_delete_clicked();
-    DesktopPrompts::setOverride(
-        [](const DesktopPrompts::Request &) { return DesktopPrompts::Answer(); });
-    auto *label = new QLabel;
-    label->setPixmap(QPixmap::fromImage(picture));
-    label->resize(picture.size());
-    context.keep(label);
-    return label;
+    return pictureOfRemoval(context, picture);
 }
 
 } // namespace
