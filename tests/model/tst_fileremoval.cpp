@@ -8,6 +8,8 @@
 
 #include <sys/mount.h>
 
+#include "model/removalplan.h"
+#include "model/scansettings.h"
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
 #include "tests/support/temptree.h"
@@ -58,6 +60,7 @@ private slots:
     void folderReplacedByLinkIsNotFollowed();
     void moveIntoOwnFolderIsRefused();
     void moveAcrossFileSystems();
+    void planKeepsOneOfEveryFullyMarkedGroup();
 
 private:
     // A group of `count` copies named copy0.. under `folder`; the first
@@ -523,6 +526,38 @@ void TestFileRemoval::moveAcrossFileSystems()
     QCOMPARE(moved.lastModified(), then);
     QCOMPARE(moved.size(), qint64(5));
     QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList { "small.txt" });
+}
+
+// Marking every copy of a file and confirming keeps one of them by default:
+// the one the selection rule keeps, with the user's other marks untouched.
+void TestFileRemoval::planKeepsOneOfEveryFullyMarkedGroup()
+{
+    auto whole = copies("whole", 3, 3);
+    auto partial = copies("partial", 3, 1);
+    const ScanSettings settings;
+    RemovalPlan plan({ whole.get(), partial.get() }, settings);
+    QCOMPARE(plan.fileCount(), 4);
+    QCOMPARE(plan.groupCount(), 2);
+    QCOMPARE(plan.wholeGroups().size(), 1);
+    const RemovalPlan::WholeGroup &guarded = plan.wholeGroups().first();
+    QCOMPARE(guarded.group, whole.get());
+    QVERIFY(guarded.keeper);
+    QVERIFY(whole->items().contains(guarded.keeper));
+    // Finding the keeper must not change what the user marked.
+    for (const TwFileItem *item : whole->items())
+        QVERIFY(item->isChecked());
+    QCOMPARE(plan.fileCount(true), 3);
+
+    const QString keeper = guarded.keeperPath;
+    plan.keepOnePerWholeGroup();
+    QCOMPARE(whole->checkedCount(), 2);
+    QCOMPARE(partial->checkedCount(), 1);
+    DeletionProgress progress;
+    m_method = TwGenernalPreferences::RemovePermanently;
+    removeChecked(whole.get(), progress);
+    QCOMPARE(whole->allItemCount(), 1);
+    QCOMPARE(whole->firstItem()->filePath(), keeper);
+    QVERIFY(QFileInfo::exists(keeper));
 }
 
 QTEST_GUILESS_MAIN(TestFileRemoval)
