@@ -100,7 +100,7 @@ void QScanThread::doWork()
         if (m_settings.ignoreSystemHidden && name.startsWith(QLatin1Char('.')))
             continue;
         const QString absolute = prefix + name;
-        if (m_settings.ignorePathSet.contains(absolute))
+        if (m_settings.ignorePaths.contains(absolute))
             continue;
         // Links are followed, as the entry's target is what gets compared.
         struct stat info;

@@ -24,10 +24,8 @@ ScanSettings ScanSettings::fromPreferences(const TwPreferences &preferences)
     ScanSettings settings;
     const TwIgnoreListPreferences *ignore = preferences.ignoreList();
     settings.ignoreSystemHidden = ignore->ignoreSystemHidden();
-    settings.ignorePaths = ignore->ignorePaths();
-    settings.ignorePathSet.reserve(settings.ignorePaths.size());
-    for (const QString &path : qAsConst(settings.ignorePaths))
-        settings.ignorePathSet.insert(path);
+    const QVector<QString> ignorePaths = ignore->ignorePaths();
+    settings.ignorePaths = QSet<QString>(ignorePaths.cbegin(), ignorePaths.cend());
     for (const QString &extension : ignore->ignoreExtensions())
         settings.ignoreExtensions.append(extension.simplified());
 

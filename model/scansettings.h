@@ -32,11 +32,9 @@ public:
 
     // The walk.
     bool ignoreSystemHidden = true;
-    // Absolute paths, compared exactly.
-    QVector<QString> ignorePaths;
-    // The same paths as a set, so that the walk's lookup costs the same for
-    // ten entries or hundreds of thousands; fromPreferences() fills both.
-    QSet<QString> ignorePathSet;
+    // Absolute paths, compared exactly; a set, so that the walk's lookup
+    // costs the same for ten entries or hundreds of thousands.
+    QSet<QString> ignorePaths;
     // Without the dot, whitespace simplified (they are typed by hand).
     QStringList ignoreExtensions;
     // Both bounds exclusive, in bytes.
