@@ -42,6 +42,7 @@ RemovalPlan::RemovalPlan(const QVector<TwFileItemGroup *> &groups, const ScanSet
         if (!whole.keeper)
             whole.keeper = members.first();
         whole.keeperPath = whole.keeper->filePath();
+        m_keeperPaths.insert(whole.keeperPath);
         for (const TwFileItem *item : members)
             whole.members << item->filePath();
         m_wholeGroups.append(whole);
@@ -76,11 +77,7 @@ TwFileItem *RemovalPlan::keeperOf(TwFileItemGroup *group, int rule, const ScanSe
 
 bool RemovalPlan::isKeeper(const QString &path) const
 {
-    for (const WholeGroup &whole : m_wholeGroups) {
-        if (whole.keeperPath == path)
-            return true;
-    }
-    return false;
+    return m_keeperPaths.contains(path);
 }
 
 qint64 RemovalPlan::keeperBytes() const
@@ -123,4 +120,5 @@ void RemovalPlan::keepOnePerWholeGroup()
     }
     m_files = kept;
     m_wholeGroups.clear();
+    m_keeperPaths.clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -58,5 +59,7 @@ private:
 
     QVector<File> m_files;
     QVector<WholeGroup> m_wholeGroups;
+    // Looked up for every listed file, so a set rather than a walk of the groups.
+    QSet<QString> m_keeperPaths;
     int m_groupCount = 0;
 };
