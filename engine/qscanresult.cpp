@@ -52,15 +52,6 @@ bool QScanResult::collectFile(qint64 size, const QString &path, const FileId &id
     return true;
 }
 
-bool QScanResult::claimFolder(const QString &canonicalPath)
-{
-    QMutexLocker locker(&m_mutex);
-    if (m_walkedFolders.contains(canonicalPath))
-        return false;
-    m_walkedFolders.insert(canonicalPath);
-    return true;
-}
-
 bool QScanResult::claimFolder(const FileId &id)
 {
     QMutexLocker locker(&m_mutex);
@@ -167,7 +158,6 @@ void QScanResult::clear()
     m_sameSizeGroups.clear();
     m_singleImages.clear();
     m_sizeBuckets.clear();
-    m_walkedFolders.clear();
     m_walkedFolderIds.clear();
     m_collectedIds.clear();
     TwCatalog::releaseCatalogs();

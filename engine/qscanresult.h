@@ -46,11 +46,9 @@ public:
      */
     bool collectFile(qint64 size, const QString &path, const FileId &id);
     /**
-     * Marks the real folder @p canonicalPath as walked; false when it was
-     * walked already in this scan, so that folder links never loop.
+     * Marks the folder with device and inode @p id as walked; false when it
+     * was walked already in this scan, so that folder links never loop.
      */
-    bool claimFolder(const QString &canonicalPath);
-    /** As claimFolder(), for the folder with device and inode @p id. */
     bool claimFolder(const FileId &id);
 
     /** Files collected since the last clear(); read without the lock. */
@@ -92,7 +90,6 @@ private:
     mutable QMutex m_mutex;
     QHash<QString, QStringList> m_sizeBuckets;
     QStringList m_singleImages;
-    QSet<QString> m_walkedFolders;
     QSet<QPair<quint64, quint64>> m_walkedFolderIds;
     QSet<QPair<quint64, quint64>> m_collectedIds;
 };

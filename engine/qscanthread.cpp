@@ -51,15 +51,16 @@ void QScanThread::doWork()
     // folder reached a second time (through a link, or listed twice by
     // different names) is not listed again, so links never loop, and no
     // path is resolved, so depth costs nothing extra.
-    const int opened = ::open(QFile::encodeName(path).constData(),
-        O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    const int opened = ::open(
+        QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
     if (opened < 0) {
         emit finished(stopping());
         return;
     }
     struct stat folderInfo;
     if (::fstat(opened, &folderInfo) != 0
-        || !result->claimFolder(QScanResult::FileId { quint64(folderInfo.st_dev), quint64(folderInfo.st_ino) })) {
+        || !result->claimFolder(
+            QScanResult::FileId { quint64(folderInfo.st_dev), quint64(folderInfo.st_ino) })) {
         ::close(opened);
         emit finished(stopping());
         return;

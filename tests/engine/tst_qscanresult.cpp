@@ -122,11 +122,13 @@ void TestQScanResult::fileIdentityCollectedOnce()
 void TestQScanResult::foldersClaimedOnce()
 {
     QScanResult result;
-    QVERIFY(result.claimFolder("/data"));
-    QVERIFY(!result.claimFolder("/data"));
-    QVERIFY(result.claimFolder("/Data"));
+    const QScanResult::FileId data { 1, 20 };
+    const QScanResult::FileId other { 1, 21 };
+    QVERIFY(result.claimFolder(data));
+    QVERIFY(!result.claimFolder(data));
+    QVERIFY(result.claimFolder(other));
     result.clear();
-    QVERIFY(result.claimFolder("/data"));
+    QVERIFY(result.claimFolder(data));
 }
 
 void TestQScanResult::clearEmptiesEverything()
