@@ -209,7 +209,8 @@ cv::Mat TwImageDecoder::decode(
     if (data.isEmpty())
         return {};
 
-    // The codec only reads the buffer; no copy is made.
+    // Images whose header declares too many pixels are refused before the
+    // codec allocates anything: a small file can declare gigabytes.
     cv::Size header;
     const bool isJpeg = jpegDisplaySize(data, &header);
     if (isJpeg || declaredSize(data, &header)) {
