@@ -48,7 +48,8 @@ void QSearchThread::runDuplicatePass()
             break;
         }
         const QStringList &group = groups.at(startIndex);
-        const QStringList unique = searchResult->addSameSizeGroup(group, m_settings);
+        const QStringList unique
+            = searchResult->addSameSizeGroup(group, m_settings, m_cancel.get());
         if (!unique.isEmpty())
             scanResult->appendSingleImages(unique);
         emit addItemFile(group.size() - unique.size());

@@ -49,7 +49,8 @@ void TwSearchResult::addTotals(int count, qint64 bytes, int scanned)
     emit numberOfFileScannedChanged(m_numberOfFileScanned);
 }
 
-QStringList TwSearchResult::addSameSizeGroup(const QStringList &paths, const ScanSettings &settings)
+QStringList TwSearchResult::addSameSizeGroup(
+    const QStringList &paths, const ScanSettings &settings, const CancelToken *cancel)
 {
     if (paths.isEmpty())
         return QStringList();
@@ -60,13 +61,14 @@ QStringList TwSearchResult::addSameSizeGroup(const QStringList &paths, const Sca
         // The files are read and fingerprinted before the lock, so the eight
         // tasks read in parallel; only the filing into groups is exclusive.
         TwDuplicateCandidates candidates
-            = TwCatalogContainer::prepareDuplicateCandidates(paths, settings);
+            = TwCatalogContainer::prepareDuplicateCandidates(paths, settings, cancel);
         QMutexLocker locker(&m_mutex);
         unique = containerFor(paths.first())->fileDuplicateCandidates(candidates, count, bytes);
         addTotals(count, bytes, paths.size() - unique.size());
     } else {
         QMutexLocker locker(&m_mutex);
-        unique = containerFor(paths.first())->buildDuplicateGroups(paths, settings, count, bytes);
+        unique = containerFor(paths.first())->buildDuplicateGroups(
+            paths, settings, count, bytes, cancel);
         addTotals(count, bytes, paths.size() - unique.size());
     }
     return unique;

@@ -30,9 +30,12 @@ public:
     /**
      * Groups the equal files of @p paths (one size, one category) and
      * returns the images among them that have no exact copy. @p settings
-     * are those of the scan the group belongs to.
+     * are those of the scan the group belongs to; once @p cancel is set the
+     * comparison stops between two chunks and files it had not confirmed are
+     * filed as copies of nothing.
      */
-    QStringList addSameSizeGroup(const QStringList &paths, const ScanSettings &settings);
+    QStringList addSameSizeGroup(const QStringList &paths, const ScanSettings &settings,
+        const CancelToken *cancel = nullptr);
     /**
      * Places @p item (ownership taken) in the first alike group of its
      * category by the thresholds of @p settings, or in a new one; once

@@ -31,17 +31,17 @@ TwFileItemGroup *TwCatalogContainer::appendGroup(TwFileItem *firstItem)
     return group;
 }
 
-QStringList TwCatalogContainer::buildDuplicateGroups(
-    const QStringList &paths, const ScanSettings &settings, int &count, qint64 &bytes)
+QStringList TwCatalogContainer::buildDuplicateGroups(const QStringList &paths,
+    const ScanSettings &settings, int &count, qint64 &bytes, const CancelToken *cancel)
 {
-    TwDuplicateCandidates candidates = prepareDuplicateCandidates(paths, settings);
+    TwDuplicateCandidates candidates = prepareDuplicateCandidates(paths, settings, cancel);
     return fileDuplicateCandidates(candidates, count, bytes);
 }
 
 TwDuplicateCandidates TwCatalogContainer::prepareDuplicateCandidates(
-    const QStringList &paths, const ScanSettings &settings)
+    const QStringList &paths, const ScanSettings &settings, const CancelToken *cancel)
 {
-    return TwDuplicateCandidates::prepare(paths, settings.imageContents());
+    return TwDuplicateCandidates::prepare(paths, settings.imageContents(), cancel);
 }
 
 QStringList TwCatalogContainer::fileDuplicateCandidates(

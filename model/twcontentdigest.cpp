@@ -4,9 +4,13 @@
 #include <QDebug>
 #include <QFile>
 
+#include "model/canceltoken.h"
 #include "platform/regularfile.h"
 
 namespace {
+
+// What the whole-file digest reads at a time.
+constexpr qint64 DigestChunk = 256 * 1024;
 
 QString hexUpper(const QByteArray &digest)
 {
@@ -61,15 +65,26 @@ QString TwContentDigest::pathDigest(const QString &path)
     return hexUpper(QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Md5));
 }
 
-QByteArray TwContentDigest::contentDigest(const QString &path)
+QByteArray TwContentDigest::contentDigest(const QString &path, const CancelToken *cancel)
 {
     QFile file;
     if (!RegularFile::open(file, path))
         return QByteArray();
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file) || file.error() != QFileDevice::NoError) {
-        qDebug() << "TwContentDigest::contentDigest: cannot read" << path;
-        return QByteArray();
+    // Small enough that a stop is seen within a few milliseconds, whatever
+    // the size of the file.
+    QByteArray chunk(int(DigestChunk), Qt::Uninitialized);
+    for (;;) {
+        if (cancel && cancel->isCancelled())
+            return QByteArray();
+        const qint64 got = file.read(chunk.data(), chunk.size());
+        if (got < 0 || file.error() != QFileDevice::NoError) {
+            qDebug() << "TwContentDigest::contentDigest: cannot read" << path;
+            return QByteArray();
+        }
+        if (got == 0)
+            break;
+        hash.addData(chunk.constData(), int(got));
     }
     return hash.result();
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+class CancelToken;
 class QFile;
 
 // Reading and hashing of file contents for duplicate detection.
@@ -27,6 +28,7 @@ public:
     // Upper-case hex MD5 of the path encoded as UTF-8.
     static QString pathDigest(const QString &path);
 
-    // SHA-256 of the whole file, streamed; empty when it cannot be read.
-    static QByteArray contentDigest(const QString &path);
+    // SHA-256 of the whole file, streamed; empty when it cannot be read or
+    // `cancel` is set before the end (checked between chunks).
+    static QByteArray contentDigest(const QString &path, const CancelToken *cancel = nullptr);
 };

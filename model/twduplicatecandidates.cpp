@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QSet>
 
+#include "model/canceltoken.h"
 #include "model/twcontentdigest.h"
 #include "model/twphotoitem.h"
 #include "platform/regularfile.h"
@@ -55,6 +56,19 @@ void readEntry(Entry &entry, qint64 &budget)
 
 using Classes = QVector<QVector<int>>;
 
+bool stopped(const CancelToken *cancel)
+{
+    return cancel && cancel->isCancelled();
+}
+
+// Members whose comparison was cut short: each a class of its own, so a
+// stopped confirmation never files two files as copies.
+void leaveUnconfirmed(Classes &classes, const QVector<int> &members)
+{
+    for (int index : members)
+        classes.append(QVector<int> { index });
+}
+
 // Files that share a fingerprint and are small enough to have been kept.
 Classes splitInMemory(const QVector<Entry> &entries, const QVector<int> &members)
 {
@@ -74,7 +88,8 @@ Classes splitInMemory(const QVector<Entry> &entries, const QVector<int> &members
 // Reads the files side by side, one chunk of each at a time, and splits them
 // wherever their chunks differ; every file is read once, and a set of
 // different files usually stops after its first chunk.
-Classes splitByStreaming(const QVector<Entry> &entries, const QVector<int> &members)
+Classes splitByStreaming(
+    const QVector<Entry> &entries, const QVector<int> &members, const CancelToken *cancel)
 {
     std::vector<std::unique_ptr<QFile>> files;
     files.reserve(members.size());
@@ -95,6 +110,13 @@ Classes splitByStreaming(const QVector<Entry> &entries, const QVector<int> &memb
     else if (!readable.isEmpty())
         classes.append(QVector<int> { members.at(readable.first()) });
     while (!open.isEmpty()) {
+        if (stopped(cancel)) {
+            for (const QVector<int> &set : qAsConst(open)) {
+                for (int i : set)
+                    classes.append(QVector<int> { members.at(i) });
+            }
+            break;
+        }
         Classes next;
         for (const QVector<int> &set : qAsConst(open)) {
             Classes parts;
@@ -132,12 +154,19 @@ Classes splitByStreaming(const QVector<Entry> &entries, const QVector<int> &memb
 
 // Many large files of one size with equal windows: compared by digest rather
 // than by holding them all open.
-Classes splitByDigest(const QVector<Entry> &entries, const QVector<int> &members)
+Classes splitByDigest(
+    const QVector<Entry> &entries, const QVector<int> &members, const CancelToken *cancel)
 {
     Classes classes;
     QHash<QByteArray, int> classOf;
     for (int index : members) {
-        const QByteArray digest = TwContentDigest::contentDigest(entries.at(index).path);
+        const QByteArray digest = TwContentDigest::contentDigest(entries.at(index).path, cancel);
+        if (stopped(cancel)) {
+            // Digests taken before the stop may match; none of them is trusted.
+            classes.clear();
+            leaveUnconfirmed(classes, members);
+            return classes;
+        }
         if (digest.isEmpty()) {
             classes.append(QVector<int> { index });
             continue;
@@ -156,7 +185,7 @@ Classes splitByDigest(const QVector<Entry> &entries, const QVector<int> &members
 // Splits files that share a fingerprint into classes of equal content. The
 // class of the first file keeps the plain fingerprint as its key, the others
 // get a suffix, so only true copies ever share a key.
-void confirmClass(QVector<Entry> &entries, const QVector<int> &members)
+void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const CancelToken *cancel)
 {
     QMap<qint64, QVector<int>> bySize;
     for (int index : members)
@@ -170,10 +199,12 @@ void confirmClass(QVector<Entry> &entries, const QVector<int> &members)
             classes.append(sameSize);
         else if (inMemory)
             classes += splitInMemory(entries, sameSize);
+        else if (stopped(cancel))
+            leaveUnconfirmed(classes, sameSize);
         else if (sameSize.size() <= MaximumOpenFiles)
-            classes += splitByStreaming(entries, sameSize);
+            classes += splitByStreaming(entries, sameSize, cancel);
         else
-            classes += splitByDigest(entries, sameSize);
+            classes += splitByDigest(entries, sameSize, cancel);
     }
     for (QVector<int> &cls : classes)
         std::sort(cls.begin(), cls.end());
@@ -191,7 +222,7 @@ void confirmClass(QVector<Entry> &entries, const QVector<int> &members)
 } // namespace
 
 TwDuplicateCandidates TwDuplicateCandidates::prepare(
-    const QStringList &paths, TwGrayHistogram::Contents headContents)
+    const QStringList &paths, TwGrayHistogram::Contents headContents, const CancelToken *cancel)
 {
     QVector<Entry> entries;
     entries.reserve(paths.size());
@@ -199,6 +230,9 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(
     seen.reserve(paths.size());
     qint64 budget = KeepBudget;
     for (const QString &path : paths) {
+        // Files not read before a stop are left out altogether.
+        if (stopped(cancel))
+            break;
         // The same file twice would look like two copies of itself.
         if (seen.contains(path))
             continue;
@@ -217,7 +251,7 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(
     }
     for (const QVector<int> &members : qAsConst(byFingerprint)) {
         if (members.size() > 1)
-            confirmClass(entries, members);
+            confirmClass(entries, members, cancel);
     }
 
     std::map<QString, QVector<int>> byKey;

@@ -8,6 +8,8 @@
 #include "imaging/twgrayhistogram.h"
 #include "model/twfileitem.h"
 
+class CancelToken;
+
 // The exact-copy sets found in one list of same-size files, read and
 // confirmed without touching any container, so that a caller can do the file
 // reading outside its lock and file the result into a container under it.
@@ -23,8 +25,10 @@ public:
     // or the whole of a small file); only files that do are then compared in
     // full, so equal windows alone never make two files copies. The first
     // image of every set loads `headContents`; the other copies only their size.
-    static TwDuplicateCandidates prepare(
-        const QStringList &paths, TwGrayHistogram::Contents headContents);
+    // Once `cancel` is set the full comparison stops between two chunks, and
+    // files it had not finished comparing count as no copies of anything.
+    static TwDuplicateCandidates prepare(const QStringList &paths,
+        TwGrayHistogram::Contents headContents, const CancelToken *cancel = nullptr);
 
     // Sets of two or more files with equal content, in ascending key order;
     // every item's match key is its set's key.

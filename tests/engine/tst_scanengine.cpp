@@ -203,6 +203,8 @@ private slots:
     void stopDuringDuplicatePass();
     void stopDuringSimilarPass();
     void stopAfterTheEndChangesNothing();
+    void stopWhileConfirmingLargeCopies_data();
+    void stopWhileConfirmingLargeCopies();
     void queuedTasksAreDiscarded();
     void destroyingMidPassIsSafe();
     void secondScanStartsClean();
@@ -382,6 +384,54 @@ void TestScanEngine::stopAfterTheEndChangesNothing()
     QCOMPARE(run.started.count(), 1);
     QCOMPARE(run.scanEnded.first().at(0).toBool(), false);
     QVERIFY(!engine.searchResult()->containers().isEmpty());
+}
+
+void TestScanEngine::stopWhileConfirmingLargeCopies_data()
+{
+    QTest::addColumn<bool>("closing");
+    QTest::newRow("stop") << false;
+    QTest::newRow("closing") << true;
+}
+
+// Two equal files of a GiB each (sparse, so no disk is used) take many
+// seconds to compare in full; a stop must not wait for that, and the pair
+// it did not finish comparing must not be filed as copies.
+void TestScanEngine::stopWhileConfirmingLargeCopies()
+{
+    QFETCH(bool, closing);
+    TempTree tree;
+    constexpr qint64 GiB = qint64(1) << 30;
+    for (const char *name : { "big/a.bin", "big/b.bin" }) {
+        const QString path = tree.writeFile(QString::fromLatin1(name), QByteArray());
+        QVERIFY(::truncate(QFile::encodeName(path).constData(), GiB) == 0);
+    }
+    auto engine = std::make_unique<ScanEngine>();
+    Run run(*engine);
+    bool comparing = false;
+    connect(engine.get(), &ScanEngine::phaseChanged, this, [&comparing](ScanEngine::Phase phase) {
+        comparing |= phase == ScanEngine::SearchingDuplicates;
+    });
+    QVERIFY(engine->BeginScanCatalogue({ tree.root() }, ScanSettings()));
+    QTRY_VERIFY_WITH_TIMEOUT(comparing, Timeout);
+    // Long enough for the comparison to be well under way.
+    QTest::qWait(300);
+    QVERIFY(engine->isRunning());
+
+    QElapsedTimer stopping;
+    stopping.start();
+    if (closing) {
+        engine.reset();
+        QVERIFY2(stopping.elapsed() < 5000, qPrintable(QString::number(stopping.elapsed())));
+        return;
+    }
+    engine->stop();
+    QVERIFY(run.scanEnded.wait(Timeout));
+    QVERIFY2(stopping.elapsed() < 5000, qPrintable(QString::number(stopping.elapsed())));
+    settle(*engine);
+    QCOMPARE(run.scanEnded.first().at(0).toBool(), true);
+    QCOMPARE(run.scanEnded.first().at(1).toBool(), false);
+    QCOMPARE(engine->searchResult()->numberOfDuplicateFiles(), qint64(0));
+    QVERIFY(engine->searchResult()->containers().isEmpty());
 }
 
 namespace {
