@@ -173,6 +173,7 @@ bool ScanEngine::BeginScanCatalogue(const QStringList &folders, const ScanSettin
     m_scanResult->clear();
 
     m_folders = dropNestedFolders(folders);
+    m_searchResult->setScanRoots(m_folders);
     setPhase(Walking);
     qDebug() << "ScanEngine::BeginScanCatalogue"
              << "BeginScanCatalogue";

@@ -67,8 +67,8 @@ QStringList TwSearchResult::addSameSizeGroup(
         addTotals(count, bytes, paths.size() - unique.size());
     } else {
         QMutexLocker locker(&m_mutex);
-        unique = containerFor(paths.first())->buildDuplicateGroups(
-            paths, settings, count, bytes, cancel);
+        unique = containerFor(paths.first())
+                     ->buildDuplicateGroups(paths, settings, count, bytes, cancel);
         addTotals(count, bytes, paths.size() - unique.size());
     }
     return unique;
@@ -116,13 +116,16 @@ void TwSearchResult::removeCheckedItems(TwFileItemGroup::RemovalMethod method,
 {
     int handled = 0;
     m_keptChangedCount = 0;
+    m_failures.clear();
+    const MoveTarget target(targetFolder, m_scanRoots);
     for (TwCatalogContainer *container : qAsConst(m_containers)) {
         const int before = handled;
-        const bool finished = container->removeChecked(method, targetFolder, [&](int done) {
+        const bool finished = container->removeChecked(method, target, [&](int done) {
             handled = before + done;
             return !progress || progress(handled);
         });
         m_keptChangedCount += container->keptChangedCount();
+        m_failures += container->removalFailures();
         if (!finished)
             break;
     }

@@ -49,7 +49,8 @@ public:
     /** Applies selection rule @p rule to every group of every container. */
     void applySelection(int rule, const ScanSettings &settings);
     /**
-     * Removes the checked files of every container by @p method, then
+     * Removes the checked files of every container by @p method (Move to
+     * Folder below @p targetFolder by the scan roots), then
      * prunes and emits ItemDeletedComplated(). @p progress hears of every
      * file handled, counted over the whole run, and may end the run.
      */
@@ -57,6 +58,14 @@ public:
         const TwFileItemGroup::RemovalProgress &progress);
     /** Files the last removal run kept because they changed since the scan. */
     int keptChangedCount() const { return m_keptChangedCount; }
+    /** Files the last removal run tried and failed to remove, with the reason. */
+    const QVector<TwFileItemGroup::Failure> &removalFailures() const { return m_failures; }
+    /**
+     * The folders the scan was given (nested ones dropped); Move to Folder
+     * recreates each file's place below the target relative to its folder.
+     */
+    void setScanRoots(const QStringList &roots) { m_scanRoots = roots; }
+    QStringList scanRoots() const { return m_scanRoots; }
     int checkedCount(bool refresh);
     qint64 checkedBytes(bool refresh);
     /** Category name → container; the pointers stay owned by this object. */
@@ -92,4 +101,6 @@ private:
     mutable QMutex m_mutex;
     bool m_hashOutsideLock = true;
     int m_keptChangedCount = 0;
+    QVector<TwFileItemGroup::Failure> m_failures;
+    QStringList m_scanRoots;
 };

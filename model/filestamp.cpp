@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 
+#include "model/heldfolder.h"
 #include "platform/nativepath.h"
 
 FileStamp FileStamp::of(const QString &path)
@@ -18,14 +19,32 @@ FileStamp FileStamp::of(const QString &path)
         return stamp;
     if (::stat(NativePath::encode(QFileInfo(path).absolutePath()).constData(), &folder) != 0)
         return stamp;
-    stamp.m_valid = true;
-    stamp.m_device = file.st_dev;
-    stamp.m_inode = file.st_ino;
-    stamp.m_size = file.st_size;
-    stamp.m_modifiedNs = qint64(file.st_mtim.tv_sec) * 1000000000 + file.st_mtim.tv_nsec;
+    stamp.setFile(file);
     stamp.m_folderDevice = folder.st_dev;
     stamp.m_folderInode = folder.st_ino;
     return stamp;
+}
+
+void FileStamp::setFile(const struct stat &file)
+{
+    m_valid = true;
+    m_device = file.st_dev;
+    m_inode = file.st_ino;
+    m_size = file.st_size;
+    m_modifiedNs = qint64(file.st_mtim.tv_sec) * 1000000000 + file.st_mtim.tv_nsec;
+}
+
+bool FileStamp::matches(const HeldFolder &folder) const
+{
+    struct stat held { };
+    struct stat file { };
+    if (!m_valid || !folder.statFolder(&held) || !folder.statEntry(&file) || !S_ISREG(file.st_mode))
+        return false;
+    FileStamp now;
+    now.setFile(file);
+    now.m_folderDevice = held.st_dev;
+    now.m_folderInode = held.st_ino;
+    return *this == now;
 }
 
 bool FileStamp::matches(const QString &path) const

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class HeldFolder;
+struct stat;
+
 // What the scan saw of a file: its identity, size and modification time, and
 // the identity of the folder holding it. Compared again just before the file
 // is removed, so a file edited, replaced or moved behind a folder link after
@@ -15,9 +18,14 @@ public:
     qint64 size() const { return m_size; }
     // True when `path` is still the same file, unchanged, in the same folder.
     bool matches(const QString &path) const;
+    // The same for the file's entry in its folder held open: the folder must
+    // be the one the scan saw, however its path leads now.
+    bool matches(const HeldFolder &folder) const;
     bool operator==(const FileStamp &other) const;
 
 private:
+    void setFile(const struct stat &file);
+
     bool m_valid = false;
     quint64 m_device = 0;
     quint64 m_inode = 0;

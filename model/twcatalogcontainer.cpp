@@ -102,18 +102,20 @@ void TwCatalogContainer::removeSmallGroups()
 }
 
 bool TwCatalogContainer::removeChecked(TwFileItemGroup::RemovalMethod method,
-    const QString &targetFolder, const TwFileItemGroup::RemovalProgress &progress)
+    const MoveTarget &target, const TwFileItemGroup::RemovalProgress &progress)
 {
     int handled = 0;
     bool finished = true;
     m_keptChangedCount = 0;
+    m_failures.clear();
     for (TwFileItemGroup *group : qAsConst(m_groups)) {
         const int before = handled;
-        finished = group->removeChecked(method, targetFolder, [&](int done) {
+        finished = group->removeChecked(method, target, [&](int done) {
             handled = before + done;
             return !progress || progress(handled);
         });
         m_keptChangedCount += group->keptChangedCount();
+        m_failures += group->failures();
         if (!finished)
             break;
     }

@@ -54,10 +54,12 @@ public:
     void removeSmallGroups();
     // Removes the checked files of every group (see TwFileItemGroup); `done`
     // counts over all groups. False when `progress` stopped the run.
-    bool removeChecked(TwFileItemGroup::RemovalMethod method, const QString &targetFolder,
+    bool removeChecked(TwFileItemGroup::RemovalMethod method, const MoveTarget &target,
         const TwFileItemGroup::RemovalProgress &progress);
     // Files the last removal run kept because they changed since the scan.
     int keptChangedCount() const { return m_keptChangedCount; }
+    // Files the last removal run failed to remove, group by group.
+    const QVector<TwFileItemGroup::Failure> &removalFailures() const { return m_failures; }
 
     int checkedCount(bool refresh);
     qint64 checkedBytes(bool refresh);
@@ -78,6 +80,7 @@ private:
     int m_duplicateCount = 0;
     qint64 m_duplicateBytes = 0;
     int m_keptChangedCount = 0;
+    QVector<TwFileItemGroup::Failure> m_failures;
     TwCatalog *m_catalog = nullptr;
     QVector<TwFileItemGroup *> m_groups;
     // Copies, so the container still names itself after the category table

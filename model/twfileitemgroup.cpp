@@ -11,6 +11,8 @@
 #include <opencv2/core.hpp>
 
 #include "model/canceltoken.h"
+#include "model/filestamp.h"
+#include "model/heldfolder.h"
 #include "model/safemove.h"
 #include "model/scansettings.h"
 #include "model/twfileitem.h"
@@ -38,34 +40,64 @@ bool nameTaken(const QString &path)
 // Qt 5.15 on freedesktop systems moves the file into "files/" of the current
 // folder, and reports success, when the data folder that should hold the
 // trash does not exist. Make sure it does, or refuse.
-bool moveToTrash(const QString &path)
+bool moveToTrash(const QString &path, QString *reason)
 {
     const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (dataHome.isEmpty() || !QDir().mkpath(dataHome)) {
         qDebug() << "dealWithFile: no folder for the trash:" << dataHome;
+        *reason = QStringLiteral("there is no folder for the trash");
         return false;
     }
-    return QFile::moveToTrash(path);
+    QFile file(path);
+    if (file.moveToTrash())
+        return true;
+    *reason = file.errorString();
+    return false;
 }
 
-bool moveIntoFolder(const QString &path, const QString &targetFolder)
+bool removePermanently(const HeldFolder &folder, QString *reason)
+{
+    if (!folder.isOpen()) {
+        *reason = folder.error();
+        return false;
+    }
+    return folder.removeEntry(reason);
+}
+
+// Folders made for a move that then failed go again (only while empty).
+void removeFolders(const QStringList &created)
+{
+    for (int i = created.size() - 1; i >= 0; --i)
+        QDir().rmdir(created.at(i));
+}
+
+bool moveIntoFolder(const QString &path, const MoveTarget &target, QString *reason)
 {
     const QFileInfo source(path);
-    if (!source.isFile())
+    if (!source.isFile()) {
+        *reason = QStringLiteral("it is not a file");
         return false;
+    }
     // Moving a file into its own folder would only rename it.
-    if (QFileInfo(targetFolder).canonicalFilePath() == source.canonicalPath()) {
+    const QString folder = target.folderFor(path);
+    if (QFileInfo(folder).canonicalFilePath() == source.canonicalPath()) {
         qInfo().noquote() << QStringLiteral("dealWithFile: not moved into its own folder: ")
                 + NativePath::escapedText(path);
+        *reason = QStringLiteral("the target is the file's own folder");
+        return false;
+    }
+    QStringList created;
+    if (!target.makeFolderFor(path, &created, reason)) {
+        removeFolders(created);
         return false;
     }
     const QString destination = TwFileItemGroup::uniqueTargetPath(
-        QStringLiteral("%1/%2").arg(targetFolder, source.fileName()), source.baseName(), 1);
-    QString reason;
-    if (SafeMove::move(path, destination, &reason))
+        QStringLiteral("%1/%2").arg(folder, source.fileName()), source.baseName(), 1);
+    if (SafeMove::move(path, destination, reason))
         return true;
     qInfo().noquote() << QStringLiteral("dealWithFile: not moved (%1): %2")
-                             .arg(reason, NativePath::escapedText(path));
+                             .arg(*reason, NativePath::escapedText(path));
+    removeFolders(created);
     return false;
 }
 
@@ -210,11 +242,12 @@ void TwFileItemGroup::clampCounters()
 }
 
 bool TwFileItemGroup::removeChecked(
-    RemovalMethod method, const QString &targetFolder, const RemovalProgress &progress)
+    RemovalMethod method, const MoveTarget &target, const RemovalProgress &progress)
 {
     const QStringList keys = m_itemsByKey.keys();
     QStringList emptied;
     m_keptChangedCount = 0;
+    m_failures.clear();
     int handled = 0;
     bool carryOn = true;
     for (int i = 0; i < keys.size() && carryOn; ++i) {
@@ -225,15 +258,19 @@ bool TwFileItemGroup::removeChecked(
             if (!item->isChecked())
                 continue;
             const qint64 size = item->fileSize();
+            QString reason;
             if (!stillAsScanned(item, items)) {
                 ++m_keptChangedCount;
                 qInfo().noquote() << QStringLiteral("removeChecked: changed since the scan, kept: ")
                         + NativePath::escapedText(item->filePath());
-            } else if (dealWithFile(item->filePath(), method, targetFolder)) {
+            } else if (dealWithFile(
+                           item->filePath(), method, target, &reason, &item->scanStamp())) {
                 items.remove(j);
                 --m_checkedCount;
                 m_checkedBytes -= size;
                 delete item;
+            } else {
+                m_failures.append(Failure { item->filePath(), reason });
             }
             emit deleteItemFile(0);
             ++handled;
@@ -266,31 +303,43 @@ bool TwFileItemGroup::stillAsScanned(const TwFileItem *item, const ItemList &sam
     return false;
 }
 
-bool TwFileItemGroup::dealWithFile(
-    const QString &path, RemovalMethod method, const QString &targetFolder)
+bool TwFileItemGroup::dealWithFile(const QString &path, RemovalMethod method,
+    const MoveTarget &target, QString *reason, const FileStamp *stamp)
 {
+    QString why;
     bool removed = false;
     try {
-        switch (int(method)) {
-        case TwGenernalPreferences::MoveToTrash:
-            removed = moveToTrash(path);
-            break;
-        case TwGenernalPreferences::RemovePermanently:
-            removed = QFile::remove(path);
-            break;
-        case TwGenernalPreferences::MoveToFolder:
-            removed
-                = targetFolder.isEmpty() ? moveToTrash(path) : moveIntoFolder(path, targetFolder);
-            break;
-        default:
-            break;
+        // Opened once: the check and a permanent deletion both happen in it.
+        const HeldFolder folder(path);
+        if (stamp && !stamp->matches(folder)) {
+            why = QStringLiteral("it or its folder changed since the scan");
+        } else {
+            switch (int(method)) {
+            case TwGenernalPreferences::MoveToTrash:
+                removed = moveToTrash(path, &why);
+                break;
+            case TwGenernalPreferences::RemovePermanently:
+                removed = removePermanently(folder, &why);
+                break;
+            case TwGenernalPreferences::MoveToFolder:
+                removed = target.isEmpty() ? moveToTrash(path, &why)
+                                           : moveIntoFolder(path, target, &why);
+                break;
+            default:
+                why = QStringLiteral("unknown removal method");
+                break;
+            }
         }
     } catch (const std::exception &error) {
         qDebug() << "dealWithFile:" << error.what() << path;
+        why = QString::fromLocal8Bit(error.what());
         removed = false;
     }
-    if (!removed)
+    if (!removed) {
         qInfo().noquote() << QStringLiteral("dealWithFile:Delete file is failed ! file=") + path;
+        if (reason)
+            *reason = why;
+    }
     return removed;
 }
 

@@ -9,9 +9,11 @@
 #include <QString>
 #include <QVector>
 
+#include "model/movetarget.h"
 #include "preferences/twgenernalpreferences.h"
 
 class CancelToken;
+class FileStamp;
 class ScanSettings;
 class TwFileItem;
 class TwPhotoItem;
@@ -63,17 +65,39 @@ public:
     QString groupName() const { return m_groupName; }
     void setName(const QString &name) { m_groupName = name; }
 
-    // Removes the checked files by `method` (into `targetFolder` for
+    // A checked file the last removal run could not remove, and why.
+    struct Failure {
+        QString path;
+        QString reason;
+    };
+
+    // Removes the checked files by `method` (below `target` for
     // MoveToFolder), telling `progress` and emitting deleteItemFile(0) for
     // every checked file handled. Files that could not be removed stay.
     // False when `progress` ended the run early.
     bool removeChecked(
-        RemovalMethod method, const QString &targetFolder, const RemovalProgress &progress);
+        RemovalMethod method, const MoveTarget &target, const RemovalProgress &progress);
+    bool removeChecked(
+        RemovalMethod method, const QString &targetFolder, const RemovalProgress &progress)
+    {
+        return removeChecked(method, MoveTarget(targetFolder), progress);
+    }
     // Checked files the last removal run left alone because they, or every
     // other copy of their content, changed or went since the scan.
     int keptChangedCount() const { return m_keptChangedCount; }
-    static bool dealWithFile(
-        const QString &path, RemovalMethod method, const QString &targetFolder);
+    // Checked files the last removal run tried and failed to remove.
+    const QVector<Failure> &failures() const { return m_failures; }
+    // Removes one file; false with `reason` (when given) if it stays. With
+    // `stamp`, the file is removed only while its folder, held open, is the
+    // one the scan saw and the file in it unchanged; a permanent deletion
+    // then unlinks relative to that folder, so no link put in the path is
+    // ever followed.
+    static bool dealWithFile(const QString &path, RemovalMethod method, const MoveTarget &target,
+        QString *reason = nullptr, const FileStamp *stamp = nullptr);
+    static bool dealWithFile(const QString &path, RemovalMethod method, const QString &targetFolder)
+    {
+        return dealWithFile(path, method, MoveTarget(targetFolder));
+    }
     // The first of `candidate`, `baseName`_n.<rest> (n = `n`, n + 1, ...)
     // that does not exist; <rest> is everything after the base name.
     static QString uniqueTargetPath(const QString &candidate, const QString &baseName, int n);
@@ -115,4 +139,5 @@ private:
     qint64 m_checkedBytes = 0;
     QString m_groupName;
     int m_keptChangedCount = 0;
+    QVector<Failure> m_failures;
 };

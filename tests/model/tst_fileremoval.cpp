@@ -1,5 +1,6 @@
 #include <QDirIterator>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
@@ -7,7 +8,11 @@
 #include <memory>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "model/filestamp.h"
+#include "model/movetarget.h"
 #include "model/removalplan.h"
 #include "model/scansettings.h"
 #include "model/twfileitem.h"
@@ -61,6 +66,12 @@ private slots:
     void moveIntoOwnFolderIsRefused();
     void moveAcrossFileSystems();
     void planKeepsOneOfEveryFullyMarkedGroup();
+    void moveKeepsWhereFilesCameFrom();
+    void moveClashesOnlyAcrossRootsOfOneName();
+    void moveTargetAboveTheScannedFolderIsRefused();
+    void folderSwappedForLinkAfterTheCheck_data();
+    void folderSwappedForLinkAfterTheCheck();
+    void failedRemovalsNameFileAndReason();
 
 private:
     // A group of `count` copies named copy0.. under `folder`; the first
@@ -558,6 +569,198 @@ void TestFileRemoval::planKeepsOneOfEveryFullyMarkedGroup()
     QCOMPARE(whole->allItemCount(), 1);
     QCOMPARE(whole->firstItem()->filePath(), keeper);
     QVERIFY(QFileInfo::exists(keeper));
+}
+
+namespace {
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+// Below the target each file gets the scanned folder's name and its own
+// folders: nested paths are made, equal names in different folders never
+// meet, and a folder that is already there is used as it is.
+void TestFileRemoval::moveKeepsWhereFilesCameFrom()
+{
+    const QString root = m_tree->path("Photos");
+    const QString target = m_tree->path("target");
+    QVERIFY(m_tree->makeDir("target/Photos/2019"));
+    const QString resident = m_tree->writeFile("target/Photos/2019/resident.txt", "was here");
+    const QString deep = m_tree->writeFile("Photos/2019/summer/beach/IMG.JPG", "deep");
+    const QString first = m_tree->writeFile("Photos/2019/IMG.JPG", "first");
+    const QString second = m_tree->writeFile("Photos/2020/IMG.JPG", "second");
+    const QString top = m_tree->writeFile("Photos/top.txt", "top");
+    QVERIFY(::chmod(QFile::encodeName(m_tree->path("Photos/2020")).constData(), 0750) == 0);
+
+    const MoveTarget moveTarget(target, { m_tree->path("Other"), root });
+    for (const QString &path : { deep, first, second, top })
+        QVERIFY2(
+            TwFileItemGroup::dealWithFile(path, TwGenernalPreferences::MoveToFolder, moveTarget),
+            qPrintable(path));
+    QCOMPARE(contentOf(target + "/Photos/2019/summer/beach/IMG.JPG"), QByteArray("deep"));
+    QCOMPARE(contentOf(target + "/Photos/2019/IMG.JPG"), QByteArray("first"));
+    QCOMPARE(contentOf(target + "/Photos/2020/IMG.JPG"), QByteArray("second"));
+    QCOMPARE(contentOf(target + "/Photos/top.txt"), QByteArray("top"));
+    QCOMPARE(contentOf(resident), QByteArray("was here"));
+    for (const QString &path : { deep, first, second, top })
+        QVERIFY(!QFileInfo::exists(path));
+    // Nothing was renamed, and nothing landed flat in the target.
+    QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(target + "/Photos/2019").entryList(QDir::Files),
+        QStringList({ "IMG.JPG", "resident.txt" }));
+    struct stat made { };
+    QVERIFY(::stat(QFile::encodeName(target + "/Photos/2020").constData(), &made) == 0);
+    QCOMPARE(int(made.st_mode & 0777), 0750);
+
+    // A file under no scanned folder still goes into the target itself.
+    const QString stray = m_tree->writeFile("elsewhere/stray.txt", "stray");
+    QVERIFY(TwFileItemGroup::dealWithFile(stray, TwGenernalPreferences::MoveToFolder, moveTarget));
+    QCOMPARE(contentOf(target + "/stray.txt"), QByteArray("stray"));
+}
+
+// Two scanned folders of one name share their first level below the target:
+// what still clashes there is renamed, never replaced.
+void TestFileRemoval::moveClashesOnlyAcrossRootsOfOneName()
+{
+    const QString target = m_tree->path("target");
+    QVERIFY(m_tree->makeDir("target"));
+    const QString one = m_tree->writeFile("disk1/photos/a.jpg", "one");
+    const QString two = m_tree->writeFile("disk2/photos/a.jpg", "two");
+    // A root given with a trailing slash names the same folder.
+    const MoveTarget moveTarget(
+        target, { m_tree->path("disk1/photos/"), m_tree->path("disk2/photos") });
+    QVERIFY(TwFileItemGroup::dealWithFile(one, TwGenernalPreferences::MoveToFolder, moveTarget));
+    QVERIFY(TwFileItemGroup::dealWithFile(two, TwGenernalPreferences::MoveToFolder, moveTarget));
+    QCOMPARE(contentOf(target + "/photos/a.jpg"), QByteArray("one"));
+    QCOMPARE(contentOf(target + "/photos/a_1.jpg"), QByteArray("two"));
+}
+
+// With the target just above the scanned folder a file's place below the
+// target is where it already is: moving would only rename it there.
+void TestFileRemoval::moveTargetAboveTheScannedFolderIsRefused()
+{
+    const QString path = m_tree->writeFile("scan/sub/x.txt", "x");
+    const MoveTarget moveTarget(m_tree->root(), { m_tree->path("scan") });
+    QTest::ignoreMessage(
+        QtInfoMsg, QRegularExpression(QStringLiteral("not moved into its own folder")));
+    QTest::ignoreMessage(
+        QtInfoMsg, QRegularExpression(QStringLiteral("^dealWithFile:Delete file is failed")));
+    QString reason;
+    QVERIFY(!TwFileItemGroup::dealWithFile(
+        path, TwGenernalPreferences::MoveToFolder, moveTarget, &reason));
+    QVERIFY(!reason.isEmpty());
+    QCOMPARE(QDir(m_tree->path("scan/sub")).entryList(QDir::Files | QDir::Hidden),
+        QStringList { "x.txt" });
+}
+
+void TestFileRemoval::folderSwappedForLinkAfterTheCheck_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::newRow("permanent") << int(TwGenernalPreferences::RemovePermanently);
+    QTest::newRow("trash") << int(TwGenernalPreferences::MoveToTrash);
+    QTest::newRow("folder") << int(TwGenernalPreferences::MoveToFolder);
+}
+
+// The scan saw the file; then its folder is swapped for a link to a
+// look-alike elsewhere. Whatever the method, the file reached through the
+// link is not the one the scan saw and stays.
+void TestFileRemoval::folderSwappedForLinkAfterTheCheck()
+{
+    QFETCH(int, method);
+    const QString path = m_tree->writeFile("scanned/copy.bin", QByteArray(100, 'c'));
+    const FileStamp stamp = FileStamp::of(path);
+    QVERIFY(stamp.isValid());
+    QVERIFY(QDir().rename(m_tree->path("scanned"), m_tree->path("moved")));
+    const QString outside = m_tree->writeFile("elsewhere/copy.bin", QByteArray(100, 'c'));
+    QVERIFY(QFile::link(m_tree->path("elsewhere"), m_tree->path("scanned")));
+    QVERIFY(m_tree->makeDir("target"));
+
+    QTest::ignoreMessage(
+        QtInfoMsg, QRegularExpression(QStringLiteral("^dealWithFile:Delete file is failed")));
+    QString reason;
+    QVERIFY(!TwFileItemGroup::dealWithFile(path, TwGenernalPreferences::TwRemovalMethodFlag(method),
+        MoveTarget(m_tree->path("target")), &reason, &stamp));
+    QVERIFY(reason.contains(QLatin1String("changed since the scan")));
+    QCOMPARE(contentOf(outside), QByteArray(100, 'c'));
+    QVERIFY(QFileInfo::exists(m_tree->path("moved/copy.bin")));
+    QVERIFY(!trashedFiles().contains(QStringLiteral("copy.bin")));
+    QVERIFY(!QFileInfo::exists(m_tree->path("target/copy.bin")));
+
+    // The same folder reached through a link the scan itself went through
+    // is still the folder it saw.
+    const QString viaLink = m_tree->path("link/copy.bin");
+    QVERIFY(QFile::link(m_tree->path("moved"), m_tree->path("link")));
+    const FileStamp seen = FileStamp::of(viaLink);
+    QVERIFY(TwFileItemGroup::dealWithFile(
+        viaLink, TwGenernalPreferences::RemovePermanently, MoveTarget(), nullptr, &seen));
+    QVERIFY(!QFileInfo::exists(m_tree->path("moved/copy.bin")));
+}
+
+// A file that cannot go is named with the reason, for the report at the end
+// of the run; files kept because they changed are not failures.
+void TestFileRemoval::failedRemovalsNameFileAndReason()
+{
+    m_method = TwGenernalPreferences::RemovePermanently;
+    QVERIFY(m_tree->makeDir("locked"));
+    const QString lockedFolder = m_tree->path("locked");
+    struct Mounted {
+        QByteArray point;
+        ~Mounted()
+        {
+            if (!point.isEmpty())
+                ::umount(point.constData());
+        }
+    } mounted;
+    std::unique_ptr<TwFileItemGroup> group;
+    if (::geteuid() == 0) {
+        // Permissions do not stop the superuser; a read-only mount does.
+        if (::mount("tmpfs", QFile::encodeName(lockedFolder).constData(), "tmpfs", 0, "size=64k")
+            != 0)
+            QSKIP("needs a tmpfs mount");
+        mounted.point = QFile::encodeName(lockedFolder);
+        group = copies("locked", 3, 2);
+        QVERIFY(
+            ::mount(nullptr, mounted.point.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr)
+            == 0);
+    } else {
+        group = copies("locked", 3, 2);
+        QVERIFY(::chmod(QFile::encodeName(lockedFolder).constData(), 0555) == 0);
+    }
+    const auto unlock
+        = qScopeGuard([&] { ::chmod(QFile::encodeName(lockedFolder).constData(), 0755); });
+    const QList<TwFileItem *> items = group->items();
+    QStringList marked;
+    for (const TwFileItem *item : items) {
+        if (item->isChecked())
+            marked << item->filePath();
+    }
+    for (int i = 0; i < 2; ++i)
+        QTest::ignoreMessage(
+            QtInfoMsg, QRegularExpression(QStringLiteral("^dealWithFile:Delete file is failed")));
+    DeletionProgress progress;
+    QVERIFY(removeChecked(group.get(), progress));
+    QCOMPARE(group->keptChangedCount(), 0);
+    QCOMPARE(group->failures().size(), 2);
+    QStringList failed;
+    for (const TwFileItemGroup::Failure &failure : group->failures()) {
+        failed << failure.path;
+        QVERIFY2(!failure.reason.isEmpty(), qPrintable(failure.path));
+    }
+    failed.sort();
+    marked.sort();
+    QCOMPARE(failed, marked);
+    QCOMPARE(group->allItemCount(), 3);
+
+    // The next run starts its list afresh.
+    for (TwFileItem *item : group->items())
+        item->setChecked(false);
+    DeletionProgress again;
+    removeChecked(group.get(), again);
+    QVERIFY(group->failures().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestFileRemoval)
