@@ -91,36 +91,59 @@ RemovalConfirmDialog::RemovalConfirmDialog(const RemovalPlan &plan,
 
 void RemovalConfirmDialog::buildWholeGroups(QVBoxLayout *layout)
 {
-    QLabel *warning = wrappedLabel(tr("Every file of %n group(s) is marked: removing them all "
-                                      "would leave no copy of these files. One file of each "
-                                      "group is kept:",
-                                       nullptr, m_plan.wholeGroups().size()),
-        QStringLiteral("lab_lastCopy"), this);
-    QFont bold = warning->font();
+    m_lastCopy = wrappedLabel(QString(), QStringLiteral("lab_lastCopy"), this);
+    QFont bold = m_lastCopy->font();
     bold.setBold(true);
-    warning->setFont(bold);
-    warning->setStyleSheet(QStringLiteral("color:#b3261e;"));
-    layout->addWidget(warning);
+    m_lastCopy->setFont(bold);
+    m_lastCopy->setStyleSheet(QStringLiteral("color:#b3261e;"));
+    layout->addWidget(m_lastCopy);
 
-    auto *groups = new QListWidget(this);
-    groups->setObjectName(QStringLiteral("lw_wholeGroups"));
-    groups->setSelectionMode(QAbstractItemView::NoSelection);
+    m_wholeGroups = new QListWidget(this);
+    m_wholeGroups->setObjectName(QStringLiteral("lw_wholeGroups"));
+    m_wholeGroups->setSelectionMode(QAbstractItemView::NoSelection);
     for (const RemovalPlan::WholeGroup &whole : m_plan.wholeGroups()) {
-        const QString kind = whole.exactCopies
-            ? tr("%n exact copies", nullptr, whole.members.size())
-            : tr("%n similar images", nullptr, whole.members.size());
-        auto *row = new QListWidgetItem(
-            tr("%1 (%2) keeps %3").arg(whole.name, kind, whole.keeperPath), groups);
+        auto *row = new QListWidgetItem(m_wholeGroups);
         row->setToolTip(whole.members.join('\n'));
     }
-    groups->setMaximumHeight(qMin(groups->sizeHintForRow(0) * (groups->count() + 1) + 6, 130));
-    layout->addWidget(groups);
+    refreshWholeGroups();
+    m_wholeGroups->setMaximumHeight(
+        qMin(m_wholeGroups->sizeHintForRow(0) * (m_wholeGroups->count() + 1) + 6, 130));
+    layout->addWidget(m_wholeGroups);
 
     m_everyCopy = new QCheckBox(tr("Remove every copy of these files"), this);
     m_everyCopy->setObjectName(QStringLiteral("chk_removeEveryCopy"));
     m_everyCopy->setChecked(false);
     connect(m_everyCopy, &QCheckBox::toggled, this, &RemovalConfirmDialog::refresh);
     layout->addWidget(m_everyCopy);
+}
+
+QString RemovalConfirmDialog::lastCopyText() const
+{
+    const int count = m_plan.wholeGroups().size();
+    if (removesEveryCopy())
+        return tr("Every file of %n group(s) is marked, and every copy of these files will be "
+                  "removed: none of them is kept.",
+            nullptr, count);
+    return tr("Every file of %n group(s) is marked: removing them all would leave no copy of "
+              "these files. One file of each group is kept:",
+        nullptr, count);
+}
+
+void RemovalConfirmDialog::refreshWholeGroups()
+{
+    if (!m_lastCopy || !m_wholeGroups)
+        return;
+    m_lastCopy->setText(lastCopyText());
+    const bool everyCopy = removesEveryCopy();
+    for (int i = 0; i < m_plan.wholeGroups().size(); ++i) {
+        const RemovalPlan::WholeGroup &whole = m_plan.wholeGroups().at(i);
+        const QString kind = whole.exactCopies
+            ? tr("%n exact copies", nullptr, whole.members.size())
+            : tr("%n similar images", nullptr, whole.members.size());
+        m_wholeGroups->item(i)->setText(everyCopy
+                ? tr("%1 (%2): every copy is removed").arg(whole.name, kind)
+                : tr("%1 (%2) keeps %3").arg(whole.name, kind, whole.keeperPath));
+    }
 }
 
 bool RemovalConfirmDialog::removesEveryCopy() const
@@ -135,7 +158,9 @@ QString RemovalConfirmDialog::methodText() const
         return tr("Method: delete permanently");
     case TwGenernalPreferences::MoveToFolder:
         if (!m_targetFolder.isEmpty())
-            return tr("Method: move to the folder %1").arg(m_targetFolder);
+            return tr("Method: move to the folder %1. Each file keeps its folders below it, "
+                      "starting with the scanned folder it was found in.")
+                .arg(m_targetFolder);
         break;
     default:
         break;
@@ -154,15 +179,14 @@ QString RemovalConfirmDialog::figuresText() const
 QString RemovalConfirmDialog::wholeGroupsText() const
 {
     QStringList lines;
-    for (int i = 0; i < m_plan.wholeGroups().size(); ++i) {
-        if (auto *groups = findChild<QListWidget *>(QStringLiteral("lw_wholeGroups")))
-            lines << groups->item(i)->text();
-    }
+    for (int i = 0; m_wholeGroups && i < m_wholeGroups->count(); ++i)
+        lines << m_wholeGroups->item(i)->text();
     return lines.join('\n');
 }
 
 void RemovalConfirmDialog::refresh()
 {
+    refreshWholeGroups();
     m_figures->setText(figuresText());
     const bool keepOne = !removesEveryCopy();
     m_files->clear();
@@ -194,8 +218,8 @@ void RemovalConfirmDialog::refresh()
 QString RemovalConfirmDialog::summaryText() const
 {
     QStringList parts;
-    if (auto *warning = findChild<QLabel *>(QStringLiteral("lab_lastCopy")))
-        parts << warning->text() << wholeGroupsText();
+    if (m_lastCopy)
+        parts << m_lastCopy->text() << wholeGroupsText();
     parts << methodText() << figuresText();
     if (auto *permanent = findChild<QLabel *>(QStringLiteral("lab_permanent")))
         parts << permanent->text();

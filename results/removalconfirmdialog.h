@@ -37,11 +37,15 @@ private:
     QString methodText() const;
     QString figuresText() const;
     QString wholeGroupsText() const;
+    QString lastCopyText() const;
+    void refreshWholeGroups();
 
     const RemovalPlan &m_plan;
     TwGenernalPreferences::TwRemovalMethodFlag m_method;
     QString m_targetFolder;
     QCheckBox *m_everyCopy = nullptr;
+    QLabel *m_lastCopy = nullptr;
+    QListWidget *m_wholeGroups = nullptr;
     QLabel *m_figures = nullptr;
     QListWidget *m_files = nullptr;
     QPushButton *m_remove = nullptr;

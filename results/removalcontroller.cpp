@@ -7,6 +7,7 @@
 #include "engine/twsearchresult.h"
 #include "model/scansettings.h"
 #include "model/twcatalogcontainer.h"
+#include "platform/nativepath.h"
 #include "platform/product.h"
 #include "preferences/twgenernalpreferences.h"
 #include "preferences/twpreferences.h"
@@ -60,31 +61,40 @@ bool RemovalController::removeMarked()
     openProgress(count);
     const TwGenernalPreferences *general = TwPreferences::instance()->general();
     // Cancel is seen here, between two files: answering false ends the run.
-    bool cancelled = false;
     m_result->removeCheckedItems(
-        general->removalMethod(), general->moveToFolderPath(), [this, &cancelled](int) {
+        general->removalMethod(), general->moveToFolderPath(), [this](int) {
             onItemFileDeleted(0);
-            cancelled = m_progress && m_progress->wasCanceled();
-            return !cancelled;
+            return !(m_progress && m_progress->wasCanceled());
         });
-    reportKept(cancelled);
+    reportKept();
     return true;
 }
 
-void RemovalController::reportKept(bool cancelled)
+void RemovalController::reportKept()
 {
     const int changed = m_result->keptChangedCount();
-    const int left = m_result->checkedCount(true);
+    const QVector<TwFileItemGroup::Failure> &failures = m_result->removalFailures();
     QStringList lines;
     if (changed > 0)
         lines << tr("%n files changed since the scan were kept.", nullptr, changed);
-    // Files a cancelled run never reached stay marked without having failed.
-    if (!cancelled && left > changed)
+    // Only files the run tried count: those a cancelled run never reached
+    // stay marked without having failed.
+    if (!failures.isEmpty())
         lines << tr("%n marked files could not be removed; the log names each one.", nullptr,
-            left - changed);
-    if (!lines.isEmpty())
-        DesktopPrompts::inform(
-            m_window, QString::fromLatin1(Product::Name), lines.join(QLatin1Char('\n')));
+            failures.size());
+    if (lines.isEmpty())
+        return;
+    const QString title = QString::fromLatin1(Product::Name);
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (failures.isEmpty()) {
+        DesktopPrompts::inform(m_window, title, text);
+        return;
+    }
+    QStringList items;
+    for (const TwFileItemGroup::Failure &failure : failures)
+        items << QStringLiteral("%1\n    %2")
+                     .arg(NativePath::displayText(failure.path), failure.reason);
+    DesktopPrompts::informWithList(m_window, title, text, items);
 }
 
 void RemovalController::openProgress(int count)

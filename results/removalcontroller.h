@@ -41,8 +41,8 @@ private:
     RemovalConfirmDialog::Decision confirmed(RemovalPlan &plan) const;
     QVector<TwFileItemGroup *> groups() const;
     void openProgress(int count);
-    // Tells what the run left in place and why.
-    void reportKept(bool cancelled);
+    // Tells what the run left in place and why, naming each file that failed.
+    void reportKept();
 
     TwSearchResult *m_result;
     QWidget *m_window;

@@ -2,7 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -49,6 +54,45 @@ void DesktopPrompts::inform(QWidget *parent, const QString &title, const QString
     Answer given;
     if (!answer(request, &given))
         QMessageBox::information(parent, title, text);
+}
+
+void DesktopPrompts::informWithList(
+    QWidget *parent, const QString &title, const QString &text, const QStringList &items)
+{
+    Request request;
+    request.kind = Kind::Information;
+    request.parent = parent;
+    request.title = title;
+    request.text = text;
+    request.items = items;
+    Answer given;
+    if (answer(request, &given))
+        return;
+    listDialog(parent, title, text, items)->exec();
+}
+
+std::unique_ptr<QDialog> DesktopPrompts::listDialog(
+    QWidget *parent, const QString &title, const QString &text, const QStringList &items)
+{
+    auto dialog = std::make_unique<QDialog>(parent);
+    dialog->setObjectName(QStringLiteral("listedInformation"));
+    dialog->setWindowTitle(title);
+    auto *layout = new QVBoxLayout(dialog.get());
+    auto *label = new QLabel(text, dialog.get());
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    layout->addWidget(label);
+    auto *list = new QListWidget(dialog.get());
+    list->setObjectName(QStringLiteral("lw_items"));
+    list->addItems(items);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    layout->addWidget(list, 1);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, dialog.get());
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog.get(), &QDialog::accept);
+    layout->addWidget(buttons);
+    // Wide enough for deep paths and their reasons.
+    dialog->resize(qMax(dialog->sizeHint().width(), 820), qMax(dialog->sizeHint().height(), 380));
+    return dialog;
 }
 
 void DesktopPrompts::error(QWidget *parent, const QString &text)

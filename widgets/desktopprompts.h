@@ -1,12 +1,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
 
+class QDialog;
 class QWidget;
 
 // Every modal question, message, folder picker and hand-off to the desktop
@@ -25,7 +27,7 @@ public:
         // The picker's start folder, or the folder handed to the file manager.
         QString folder;
         QUrl url;
-        // The lines a confirmation lists (the files of a removal).
+        // The lines a confirmation or a report lists (the files of a removal).
         QStringList items;
         QMessageBox::StandardButtons buttons = QMessageBox::NoButton;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
@@ -49,6 +51,13 @@ public:
         const QString &text, QMessageBox::StandardButtons buttons,
         QMessageBox::StandardButton defaultButton);
     static void inform(QWidget *parent, const QString &title, const QString &text);
+    // An information box with `items` in a scrollable list below the text
+    // (kind Information, the lines in Request::items).
+    static void informWithList(
+        QWidget *parent, const QString &title, const QString &text, const QStringList &items);
+    // The box informWithList() shows, for those who show it themselves.
+    static std::unique_ptr<QDialog> listDialog(
+        QWidget *parent, const QString &title, const QString &text, const QStringList &items);
     // A critical box titled "Error" with a single OK button.
     static void error(QWidget *parent, const QString &text);
     // A directories-only picker; empty when cancelled.
@@ -58,7 +67,10 @@ public:
     static bool openFolder(const QString &folder);
 
     // For dialogs built elsewhere: true when the override answered `request`.
-    static bool intercept(const Request &request, Answer *result) { return answer(request, result); }
+    static bool intercept(const Request &request, Answer *result)
+    {
+        return answer(request, result);
+    }
 
     // An empty function restores the real boxes, pickers and desktop.
     static void setOverride(Override answer);

@@ -17,6 +17,7 @@
 #include <QtTest>
 
 #include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
 #include "resources/twresources.h"
 #include "results/imagelistmodel.h"
 #include "results/imagelistview.h"
@@ -71,6 +72,7 @@ private slots:
     void chartSlicesShareTheDuplicateVolume();
     void deletesByEachRemovalMethod_data();
     void deletesByEachRemovalMethod();
+    void failedRemovalsAreListedAtTheEnd();
     void cancelAfterThirdFileKeepsTheRestMarked();
     void backEmitsCloseWindowsOnce();
     void groupCountsExplainThemselves();
@@ -578,6 +580,49 @@ void TestResultForm::deletesByEachRemovalMethod()
     QCOMPARE(form.findChild<QLabel *>("lab_select")->text(), QStringLiteral("0"));
     QVERIFY(!form.findChild<QPushButton *>("btn_delete")->isEnabled());
     QVERIFY(!form.findChild<QProgressDialog *>());
+}
+
+// Files that could not be moved are named to the user with the reason once
+// the run is over, not only in the log.
+void TestResultForm::failedRemovalsAreListedAtTheEnd()
+{
+    m_engine = scanCopies(QStringLiteral("unmovable"), 3);
+    QVERIFY(m_engine);
+    TwPreferences *preferences = TwPreferences::instance();
+    preferences->general()->setRemovalMethod(TwGenernalPreferences::MoveToFolder);
+    preferences->general()->setMoveToFolderPath(m_tree.path("unmovable_gone/target"));
+    QList<DesktopPrompts::Request> reports;
+    DesktopPrompts::setOverride([&reports](const DesktopPrompts::Request &request) {
+        DesktopPrompts::Answer given;
+        if (request.kind == DesktopPrompts::Kind::ConfirmRemoval)
+            given.button = QMessageBox::Yes;
+        else if (request.kind == DesktopPrompts::Kind::Information)
+            reports << request;
+        return given;
+    });
+    ResultForm form(m_engine->searchResult());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QStringList marked;
+    for (TwCatalogContainer *container : m_engine->searchResult()->containers())
+        for (TwFileItemGroup *group : container->groups())
+            for (TwFileItem *item : group->items())
+                if (item->isChecked())
+                    marked << item->filePath();
+    QCOMPARE(marked.size(), 2);
+
+    form.on_btn_delete_clicked();
+    QCOMPARE(reports.size(), 1);
+    QCOMPARE(reports.first().text,
+        QStringLiteral("2 marked files could not be removed; the log names each one."));
+    QCOMPARE(reports.first().items.size(), 2);
+    for (const QString &path : marked) {
+        QVERIFY(QFileInfo::exists(path));
+        const QStringList named = reports.first().items.filter(path + QLatin1Char('\n'));
+        QCOMPARE(named.size(), 1);
+        QVERIFY2(named.first().contains(QLatin1String("No such file")), qPrintable(named.first()));
+    }
+    QCOMPARE(m_engine->searchResult()->checkedCount(true), 2);
 }
 
 void TestResultForm::cancelAfterThirdFileKeepsTheRestMarked()

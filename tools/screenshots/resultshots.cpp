@@ -1,6 +1,7 @@
 // The results window in each of its states, on a real scan of a generated folder.
 
 #include <QComboBox>
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -304,13 +305,17 @@ TW_SCREENSHOT(results_delete_progress)
 namespace {
 
 // The confirmation as it stands when the removal is asked for; with
-// `everyMember` every file of the first group is marked as well.
-QWidget *confirmation(ScreenshotContext &context, bool everyMember)
+// `everyMember` every file of the first group is marked as well, with
+// `moveTo` the files go into that folder of the scratch space.
+QWidget *confirmation(ScreenshotContext &context, bool everyMember, const QString &moveTo = {})
 {
     ScanEngine *engine = nullptr;
     ResultForm *form = openResults(context, &engine);
-    TwPreferences::instance()->general()->setRemovalMethod(
-        TwGenernalPreferences::RemovePermanently);
+    TwPreferences::instance()->general()->setRemovalMethod(moveTo.isEmpty()
+            ? TwGenernalPreferences::RemovePermanently
+            : TwGenernalPreferences::MoveToFolder);
+    if (!moveTo.isEmpty())
+        TwPreferences::instance()->general()->setMoveToFolderPath(context.makeFolder(moveTo));
     TwFileItemGroup *group = nullptr;
     const auto containers = engine->searchResult()->containers();
     for (TwCatalogContainer *container : containers) {
@@ -350,4 +355,36 @@ TW_SCREENSHOT(results_confirm_removal)
 TW_SCREENSHOT(results_last_copy_warning)
 {
     return confirmation(context, true);
+}
+
+TW_SCREENSHOT(results_confirm_move)
+{
+    return confirmation(context, false, QStringLiteral("Removed"));
+}
+
+// The end of a move whose target went away meanwhile: every marked file is
+// listed with the reason it stayed.
+TW_SCREENSHOT(results_removal_failures)
+{
+    ResultForm *form = openResults(context);
+    TwPreferences::instance()->general()->setRemovalMethod(TwGenernalPreferences::MoveToFolder);
+    TwPreferences::instance()->general()->setMoveToFolderPath(
+        context.makeFolder(QStringLiteral("Removed")) + QStringLiteral("/unplugged drive"));
+    waitForThumbnails(form);
+    QImage picture;
+    DesktopPrompts::setOverride([&picture](const DesktopPrompts::Request &request) {
+        DesktopPrompts::Answer answer;
+        if (request.kind == DesktopPrompts::Kind::ConfirmRemoval)
+            answer.button = QMessageBox::Yes;
+        if (request.kind == DesktopPrompts::Kind::Information && !request.items.isEmpty()) {
+            const auto dialog = DesktopPrompts::listDialog(
+                request.parent, request.title, request.text, request.items);
+            dialog->show();
+            ScreenshotContext::settle();
+            picture = dialog->grab().toImage();
+        }
+        return answer;
+    });
+    form->on_btn_delete_clicked();
+    return pictureOfRemoval(context, picture);
 }
