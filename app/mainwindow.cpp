@@ -485,7 +485,7 @@ void MainWindow::onScanEnded(bool userStop, bool duplicatesFound, qint64 elapsed
              << elapsedMs;
     const QString seconds = QString::number(elapsedMs / 1000.0, 'f', 1);
     const TwSearchResult *result = m_engine->searchResult();
-    const QString found = tr("%n duplicates found (%1)", nullptr,
+    const QString found = tr("%n duplicate(s) found (%1)", nullptr,
         int(qMin<qint64>(result->numberOfDuplicateFiles(), INT_MAX)))
                               .arg(TwSearchResult::sizeText(result->bytesOfDuplicateFiles()));
     statusBar()->showMessage(userStop ? tr("Scan stopped after %1 s: %2").arg(seconds, found)
@@ -535,7 +535,7 @@ void MainWindow::showCurrentTotals()
     m_progressPage->setDuplicates(files);
     m_progressPage->setDuplicateBytes(bytes);
     statusBar()->showMessage(
-        tr("%n duplicates left (%1)", nullptr, int(qMin<qint64>(files, INT_MAX)))
+        tr("%n duplicate(s) left (%1)", nullptr, int(qMin<qint64>(files, INT_MAX)))
             .arg(TwSearchResult::sizeText(bytes)));
 }
 

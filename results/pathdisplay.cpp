@@ -121,6 +121,12 @@ QString PathDisplay::fitted(
     const int room = width - metrics.horizontalAdvance(head);
     if (room > metrics.horizontalAdvance(Ellipsis) * 3)
         return head + metrics.elidedText(name, Qt::ElideMiddle, room);
+    // Too narrow for any name: the difference alone still tells copies apart.
+    if (!differing.isEmpty()) {
+        const QString alone = native(lead + differing + Ellipsis);
+        if (fits(alone))
+            return alone;
+    }
     // Not even the difference fits: its end is what tells copies apart.
     return metrics.elidedText(head + name, Qt::ElideLeft, width);
 }

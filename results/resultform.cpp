@@ -649,7 +649,7 @@ void ResultForm::updateStatus(bool recount)
     qint64 foundBytes = 0;
     if (m_result)
         m_result->countDuplicates(&found, &foundBytes);
-    lab_found->setText(tr("%n duplicates found (%1)", nullptr, int(qMin<qint64>(found, INT_MAX)))
+    lab_found->setText(tr("%n duplicate(s) found (%1)", nullptr, int(qMin<qint64>(found, INT_MAX)))
                            .arg(TwSearchResult::sizeText(foundBytes)));
 }
 

@@ -107,6 +107,11 @@ void TestPathDisplay::narrowWidthsGiveUpTheSharedPartsFirst()
         if (!first.contains(QLatin1String("Export/Small/")))
             QVERIFY2(first.startsWith(ellipsis + QStringLiteral("/cam-a/")), qPrintable(first));
     }
+    // Just the difference, when not even part of the name would fit beside it.
+    const QString bare = ellipsis + QStringLiteral("/cam-a/") + ellipsis;
+    QCOMPARE(
+        PathDisplay::fitted(paths.at(0), spans.at(0), metrics, metrics.horizontalAdvance(bare) + 2),
+        bare);
     // At a middling width the nearer shared folders come back before the root.
     const QString middling = PathDisplay::fitted(paths.at(0), spans.at(0), metrics,
         metrics.horizontalAdvance(ellipsis
