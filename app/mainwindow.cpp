@@ -1,6 +1,9 @@
 #include "app/mainwindow.h"
 
+#include <climits>
+
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -25,6 +28,7 @@
 #include "engine/qscanresult.h"
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
+#include "platform/appsettings.h"
 #include "platform/product.h"
 #include "preferences/dialog/twpreferencesdialog.h"
 #include "preferences/twpreferences.h"
@@ -32,6 +36,8 @@
 #include "widgets/desktopprompts.h"
 
 namespace {
+
+const char *const ExactOnlyKey = "exact_duplicates_only";
 
 const char *const WindowStyle = R"(
 QMainWindow, QWidget#centralWidget { background:#f5f8fc; }
@@ -60,6 +66,7 @@ QListView#listview_path { font-size:12px; }
 QListView#listview_path::item { color:#2c3e50; border-radius:8px; padding:0px; }
 QListView#listview_path::item:hover { background:#e8f2fe; }
 QListView#listview_path::item:selected { background:#d6e8fd; color:#1f2d3d; }
+QCheckBox#check_exactOnly { font-size:12px; color:#5d6b79; }
 QStatusBar { background:#f5f8fc; color:#8a96a3; font-size:11px; padding-left:12px; }
 QStatusBar::item { border:none; }
 )";
@@ -223,6 +230,25 @@ void MainWindow::buildForm()
 
     btn_add = makeImageButton(central, "btn_add", QRect(122, 336, 164, 52));
     btn_scan = makeImageButton(central, "btn_scan", QRect(314, 336, 164, 52));
+    check_exactOnly = new QCheckBox(tr("Exact duplicates only"), central);
+    check_exactOnly->setObjectName(QStringLiteral("check_exactOnly"));
+    check_exactOnly->setGeometry(322, 389, 160, 18);
+    check_exactOnly->setCursor(Qt::PointingHandCursor);
+    check_exactOnly->setToolTip(tr("Find only files with the same content and skip the search "
+                                   "for similar images, which takes longer"));
+    check_exactOnly->setChecked(AppSettings::open()->value(QLatin1String(ExactOnlyKey)).toBool());
+    connect(check_exactOnly, &QCheckBox::toggled, this,
+        [](bool checked) { AppSettings::open()->setValue(QLatin1String(ExactOnlyKey), checked); });
+}
+
+bool MainWindow::exactOnly() const
+{
+    return check_exactOnly->isChecked();
+}
+
+void MainWindow::setExactOnly(bool exactOnly)
+{
+    check_exactOnly->setChecked(exactOnly);
 }
 
 void MainWindow::buildSystemMenu()
@@ -258,6 +284,7 @@ void MainWindow::setScanState(ScanState state)
 {
     m_scanState = state;
     m_folderStrip->setEditable(state == Idle);
+    check_exactOnly->setEnabled(state != Scanning);
     switch (state) {
     case Idle:
         btn_scan->setIcon(QIcon(QStringLiteral(":/resource/btn_scan.png")));
@@ -367,6 +394,7 @@ void MainWindow::on_btn_scan_clicked()
         const QStringList folders = m_folderStrip->folders();
         if (folders.isEmpty())
             return;
+        m_engine->setSimilarPassEnabled(!check_exactOnly->isChecked());
         // The scan keeps this copy: preferences changed meanwhile count from the next scan.
         if (!m_engine->BeginScanCatalogue(
                 folders, ScanSettings::fromPreferences(*TwPreferences::instance()))) {
@@ -455,9 +483,13 @@ void MainWindow::onScanEnded(bool userStop, bool duplicatesFound, qint64 elapsed
         return;
     qDebug() << Q_FUNC_INFO << "userStop" << userStop << "duplicates" << duplicatesFound << "ms"
              << elapsedMs;
-    statusBar()->showMessage(userStop
-            ? tr("Scan stopped after %1 s").arg(elapsedMs / 1000.0, 0, 'f', 1)
-            : tr("Scan finished in %1 s").arg(elapsedMs / 1000.0, 0, 'f', 1));
+    const QString seconds = QString::number(elapsedMs / 1000.0, 'f', 1);
+    const TwSearchResult *result = m_engine->searchResult();
+    const QString found = tr("%n duplicate(s) found (%1)", nullptr,
+        int(qMin<qint64>(result->numberOfDuplicateFiles(), INT_MAX)))
+                              .arg(TwSearchResult::sizeText(result->bytesOfDuplicateFiles()));
+    statusBar()->showMessage(userStop ? tr("Scan stopped after %1 s: %2").arg(seconds, found)
+                                      : tr("Scan finished in %1 s: %2").arg(seconds, found));
     if (duplicatesFound) {
         onAddScanFile(m_engine->scanResult()->fileCount(), QString());
         setScanState(ResultsReady);
@@ -479,21 +511,54 @@ void MainWindow::openResultWindow()
     connect(form, &ResultForm::closeWindows, this, &MainWindow::onResultWindowClose);
     m_resultWindow = form;
     hide();
-    form->show();
-    const QScreen *screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect desktop = screen->availableGeometry();
-        form->move(desktop.x() + (desktop.width() - form->width()) / 2,
-            desktop.y() + (desktop.height() - form->height()) / 2);
-    }
+    form->showRemembered();
 }
 
 void MainWindow::onResultWindowClose()
 {
     if (m_closing)
         return;
+    const ResultForm *form = m_resultWindow.data();
+    const QScreen *screen = form && form->screen() ? form->screen() : this->screen();
+    showCurrentTotals();
     show();
+    keepOnScreen(screen);
     setTitle();
+}
+
+void MainWindow::showCurrentTotals()
+{
+    // Files removed in the results window no longer count as found.
+    qint64 files = 0;
+    qint64 bytes = 0;
+    m_engine->searchResult()->countDuplicates(&files, &bytes);
+    m_progressPage->setDuplicates(files);
+    m_progressPage->setDuplicateBytes(bytes);
+    statusBar()->showMessage(
+        tr("%n duplicate(s) left (%1)", nullptr, int(qMin<qint64>(files, INT_MAX)))
+            .arg(TwSearchResult::sizeText(bytes)));
+}
+
+void MainWindow::keepOnScreen(const QScreen *screen)
+{
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // Back where the user was looking: on the screen of the results window,
+    // wholly inside it.
+    const QRect desktop = screen->availableGeometry();
+    QRect frame = frameGeometry();
+    if (desktop.contains(frame))
+        return;
+    if (!desktop.intersects(frame) || frame.width() > desktop.width()
+        || frame.height() > desktop.height()) {
+        frame.moveCenter(desktop.center());
+    } else {
+        frame.moveLeft(qBound(desktop.left(), frame.left(), desktop.right() - frame.width() + 1));
+        frame.moveTop(qBound(desktop.top(), frame.top(), desktop.bottom() - frame.height() + 1));
+    }
+    move(frame.topLeft());
 }
 
 void MainWindow::onSystemMenuEvent()

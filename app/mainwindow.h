@@ -10,8 +10,10 @@
 #include <QUrl>
 
 class FolderStrip;
+class QCheckBox;
 class QMenu;
 class QProgressDialog;
+class QScreen;
 class QPushButton;
 class QStackedWidget;
 class ResultForm;
@@ -50,6 +52,10 @@ public:
     QProgressDialog *progressDialog() const;
     QMenu *systemMenu() const { return m_sysMenu; }
     TwPreferencesDialog *preferencesDialog() const { return m_preferencesDialog; }
+    // The next scan looks for exact copies only, without the similar-image
+    // pass; the choice is kept between starts.
+    bool exactOnly() const;
+    void setExactOnly(bool exactOnly);
 
 signals:
     void stopTask();
@@ -91,11 +97,14 @@ private:
     void openPreferences();
     void openAbout();
     void openWebPage(MenuEntry entry);
+    void showCurrentTotals();
+    void keepOnScreen(const QScreen *screen);
 
     // Form
     QPushButton *btn_scan = nullptr;
     QPushButton *btn_add = nullptr;
     QPushButton *btn_set = nullptr;
+    QCheckBox *check_exactOnly = nullptr;
     QStackedWidget *stackedWidget = nullptr;
     FolderStrip *m_folderStrip = nullptr;
     ScanProgressPage *m_progressPage = nullptr;

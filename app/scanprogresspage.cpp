@@ -1,5 +1,6 @@
 #include "app/scanprogresspage.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -67,8 +68,9 @@ ScanProgressPage::ScanProgressPage(QWidget *parent)
     lab_findNumber
         = makeCard(this, QRect(256, 108, 139, 92), tr("Duplicates Found"), "lab_findNumber");
     lab_findNumber->setText(QStringLiteral("0"));
-    lab_findSize = makeCard(this, QRect(403, 108, 139, 92), tr("Found"), "lab_findSize");
-    lab_findSize->setText(QStringLiteral("0M"));
+    lab_findSize
+        = makeCard(this, QRect(403, 108, 139, 92), tr("Size of Duplicates"), "lab_findSize");
+    setSizeText(QStringLiteral("0M"));
 }
 
 void ScanProgressPage::start()
@@ -79,7 +81,7 @@ void ScanProgressPage::start()
     bar_progress->setValue(0);
     m_filesFound = 0;
     lab_fileNumber->setText(QStringLiteral("0"));
-    lab_findSize->setText(QStringLiteral("0M"));
+    setSizeText(QStringLiteral("0M"));
     lab_findNumber->setText(QStringLiteral("0"));
 }
 
@@ -118,5 +120,22 @@ void ScanProgressPage::setDuplicates(qlonglong count)
 
 void ScanProgressPage::setDuplicateBytes(qlonglong bytes)
 {
-    lab_findSize->setText(TwSearchResult::sizeText(bytes));
+    setSizeText(TwSearchResult::sizeText(bytes));
+}
+
+void ScanProgressPage::setSizeText(const QString &text)
+{
+    // "1023.99 MB" is wider than the card at the figures' size: the text
+    // gets smaller rather than cut.
+    int pixels = FigurePixels;
+    QFont font = lab_findSize->font();
+    font.setBold(true);
+    for (; pixels > MinimumFigurePixels; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(text) <= lab_findSize->width())
+            break;
+    }
+    m_sizePixels = pixels;
+    lab_findSize->setStyleSheet(QStringLiteral("font-size:%1px;").arg(pixels));
+    lab_findSize->setText(text);
 }

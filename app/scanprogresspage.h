@@ -26,8 +26,14 @@ public:
     void setProgress(double percent);
     void setDuplicates(qlonglong count);
     void setDuplicateBytes(qlonglong bytes);
+    // The pixel size the size figure is drawn at (smaller for long texts).
+    int sizeTextPixels() const { return m_sizePixels; }
 
 private:
+    static constexpr int FigurePixels = 21;
+    static constexpr int MinimumFigurePixels = 11;
+    void setSizeText(const QString &text);
+
     QLabel *lab_ringDone = nullptr;
     CRotateLabel *lag_imgAnimation = nullptr;
     QLabel *lab_fileNumber = nullptr;
@@ -36,4 +42,5 @@ private:
     QLabel *lab_findNumber = nullptr;
     QLabel *lab_findSize = nullptr;
     qlonglong m_filesFound = 0;
+    int m_sizePixels = FigurePixels;
 };

@@ -154,6 +154,25 @@ QMap<QString, TwCatalogContainer *> TwSearchResult::containers() const
     return m_containers;
 }
 
+void TwSearchResult::countDuplicates(qint64 *files, qint64 *bytes) const
+{
+    qint64 count = 0;
+    qint64 size = 0;
+    for (const TwCatalogContainer *container : qAsConst(m_containers)) {
+        for (const TwFileItemGroup *group : container->groups()) {
+            const QList<TwFileItem *> items = group->items();
+            for (int i = 1; i < items.size(); ++i) {
+                ++count;
+                size += items.at(i)->fileSize();
+            }
+        }
+    }
+    if (files)
+        *files = count;
+    if (bytes)
+        *bytes = size;
+}
+
 qint64 TwSearchResult::numberOfFileScanned() const
 {
     QMutexLocker locker(&m_mutex);

@@ -71,6 +71,12 @@ public:
     /** Category name → container; the pointers stay owned by this object. */
     QMap<QString, TwCatalogContainer *> containers() const;
 
+    /**
+     * The duplicates the groups hold now, counted as during the scan (every
+     * member beyond a group's first) with their bytes: after a removal these
+     * differ from the running totals.
+     */
+    void countDuplicates(qint64 *files, qint64 *bytes) const;
     qint64 numberOfFileScanned() const;
     qint64 numberOfDuplicateFiles() const;
     qint64 bytesOfDuplicateFiles() const;

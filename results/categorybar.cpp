@@ -85,6 +85,12 @@ QPushButton *CategoryBar::addCategoryButton(
     return button;
 }
 
+QList<QWidget *> CategoryBar::tabChain() const
+{
+    return { btnClose, btn_over, btn_all, btn_document, btn_image, btn_music, btn_videos,
+        btn_archives, btn_packages, btn_others };
+}
+
 QString CategoryBar::categoryOf(const QPushButton *button) const
 {
     return button ? button->property(CategoryProperty).toString() : QString();

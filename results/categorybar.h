@@ -19,6 +19,8 @@ public:
     // The flat look of the overview and category buttons.
     void applyStyle();
     QString categoryOf(const QPushButton *button) const;
+    // The buttons in the order Tab visits them.
+    QList<QWidget *> tabChain() const;
 
 signals:
     void backClicked();

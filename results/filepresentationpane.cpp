@@ -110,6 +110,15 @@ QPushButton *FilePresentationPane::makeToggle(
     return button;
 }
 
+QList<QWidget *> FilePresentationPane::tabChain() const
+{
+    QList<QWidget *> chain { btnMenu, horizontalSlider, btn_right_grid, btn_right_flow,
+        btn_right_list, listImageView_ };
+    if (auto *table = m_preview->findChild<QWidget *>(QStringLiteral("tableView")))
+        chain.append(table);
+    return chain;
+}
+
 void FilePresentationPane::setFilesModel(ImageListModel *files)
 {
     listImageView_->setModel(files);
@@ -130,26 +139,32 @@ void FilePresentationPane::applyStyle()
 
 void FilePresentationPane::setPresentation(FilePresentation presentation)
 {
+    const bool changed = m_presentation != presentation;
     m_presentation = presentation;
     switch (presentation) {
     case FilePresentation::Grid:
+        btn_right_grid->setChecked(true);
         stackedWidget->setCurrentIndex(0);
         listImageView_->setViewMode(ImageListView::Grid);
         setColumnsFromSlider(horizontalSlider->value());
         horizontalSlider->show();
         break;
     case FilePresentation::CompareList:
+        btn_right_list->setChecked(true);
         stackedWidget->setCurrentIndex(0);
         listImageView_->setViewMode(ImageListView::CompareList);
         listImageView_->setColumns(1);
         horizontalSlider->hide();
         break;
     case FilePresentation::Flow:
+        btn_right_flow->setChecked(true);
         stackedWidget->setCurrentIndex(1);
         m_preview->fill();
         horizontalSlider->hide();
         break;
     }
+    if (changed)
+        emit presentationChanged(presentation);
 }
 
 void FilePresentationPane::setColumnsFromSlider(int value)

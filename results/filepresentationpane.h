@@ -39,6 +39,11 @@ public:
 
     ImageListView *listImageView() const { return listImageView_; }
     PreviewPane *preview() const { return m_preview; }
+    // The controls in the order Tab visits them.
+    QList<QWidget *> tabChain() const;
+
+signals:
+    void presentationChanged(FilePresentation presentation);
 
 private:
     QPushButton *makeToggle(QWidget *parent, const char *name, const QString &image);

@@ -133,6 +133,11 @@ void GroupListPane::applyStyle()
     flat->applyComboBoxStyle(comboBox, 5, 1, QStringLiteral("#DCE4EC"), QStringLiteral("#3498DB"));
 }
 
+QList<QWidget *> GroupListPane::tabChain() const
+{
+    return { btn_duplicate, pushButton_4, listView_, lineEdit, comboBox };
+}
+
 void GroupListPane::showModeSwitch(bool shown)
 {
     frame_top_img->setVisible(shown);
@@ -143,6 +148,12 @@ void GroupListPane::showModeSwitch(bool shown)
 int GroupListPane::sortColumn() const
 {
     return comboBox->currentIndex();
+}
+
+void GroupListPane::setSortColumn(int column)
+{
+    if (column >= 0 && column < comboBox->count())
+        comboBox->setCurrentIndex(column);
 }
 
 void GroupListPane::clearSearch()

@@ -22,12 +22,16 @@ public:
     void setGroupsModel(ImageListModel *groups);
     void applyStyle();
     ImageListView *listView() const { return listView_; }
+    // The controls in the order Tab visits them.
+    QList<QWidget *> tabChain() const;
 
     // Shows the Duplicate / Similar switch (Duplicate checked) or hides it.
     void showModeSwitch(bool shown);
     // Only words the counts' tooltip.
     void setResultMode(ResultMode mode) { m_mode = mode; }
     int sortColumn() const;
+    // Shows a sort entry without running it.
+    void setSortColumn(int column);
     // Empties the search field without filtering.
     void clearSearch();
     void focusSearch();

@@ -14,6 +14,7 @@
 #include "model/twphotoitem.h"
 #include "preferences/twpreferences.h"
 #include "preferences/twselectionpreferences.h"
+#include "results/hiddenfiles.h"
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
 
@@ -23,11 +24,30 @@ const QString allCategoryKey = QStringLiteral("All");
 const QString imagesCategory = QStringLiteral("Images");
 
 // Calls fn(list) for each content key's file list, in key order.
-template <typename Fn> void forEachKeyList(const TwFileItemGroup *group, Fn fn)
+template <typename Fn>
+void forEachKeyList(const TwFileItemGroup *group, const HiddenFiles *hidden, Fn fn)
 {
     const auto byKey = group->itemsByKey();
-    for (auto it = byKey.cbegin(); it != byKey.cend(); ++it)
-        fn(it.value());
+    for (auto it = byKey.cbegin(); it != byKey.cend(); ++it) {
+        if (!hidden || hidden->isEmpty()) {
+            fn(it.value());
+            continue;
+        }
+        TwFileItemGroup::ItemList shown;
+        for (TwFileItem *item : it.value()) {
+            if (!hidden->contains(item->pathId()))
+                shown.append(item);
+        }
+        fn(shown);
+    }
+}
+
+void uncheck(TwFileItemGroup *group, TwFileItem *file)
+{
+    if (!file->isChecked())
+        return;
+    file->setChecked(false);
+    group->itemCheckedChanged(false, file->fileSize());
 }
 
 } // namespace
@@ -35,6 +55,7 @@ template <typename Fn> void forEachKeyList(const TwFileItemGroup *group, Fn fn)
 ImageListModel::ImageListModel(TwSearchResult *result, QObject *parent)
     : QAbstractTableModel(parent)
     , m_result(result)
+    , m_hidden(std::make_shared<HiddenFiles>())
 {
     // Generic views and model checkers expect the display role to read as
     // text; the snapshots answer with their path.
@@ -110,30 +131,37 @@ void ImageListModel::clearRows()
 }
 
 bool ImageListModel::groupListed(const TwFileItemGroup *group, const QString &category,
-    ResultMode mode, int *markedCount, int *fileCount)
+    ResultMode mode, int *markedCount, int *fileCount, const HiddenFiles *hidden)
 {
     if (!group)
         return false;
+    const bool images = category == imagesCategory;
+    if (images && mode == ResultMode::Ordinary)
+        return false;
     int marked = 0;
     int files = 0;
-    if (category == imagesCategory) {
-        if (mode == ResultMode::DuplicateImages) {
-            if (group->duplicateItemCount() <= 0)
-                return false;
-            marked = group->checkedDuplicateCount();
-            files = group->duplicateItemCount();
-        } else if (mode == ResultMode::SimilarImages) {
-            if (!group->hasSeveralKeys())
-                return false;
-            marked = group->checkedHeadCount();
-            files = group->keyCount();
-        } else {
-            return false;
+    int shown = 0;
+    forEachKeyList(group, hidden, [&](const TwFileItemGroup::ItemList &list) {
+        shown += list.size();
+        if (!images) {
+            files += list.size();
+            for (const TwFileItem *item : list)
+                marked += item->isChecked() ? 1 : 0;
+        } else if (mode == ResultMode::DuplicateImages) {
+            if (list.size() < 2)
+                return;
+            files += list.size();
+            for (const TwFileItem *item : list)
+                marked += item->isChecked() ? 1 : 0;
+        } else if (!list.isEmpty()) {
+            ++files;
+            marked += list.first()->isChecked() ? 1 : 0;
         }
-    } else {
-        marked = group->checkedCount();
-        files = group->allItemCount();
-    }
+    });
+    // One file shown is no group, whatever else it holds.
+    if (shown < 2 || (images && mode == ResultMode::DuplicateImages && files <= 0)
+        || (images && mode == ResultMode::SimilarImages && files < 2))
+        return false;
     if (markedCount)
         *markedCount = marked;
     if (fileCount)
@@ -188,22 +216,24 @@ void ImageListModel::loadGroups(const QString &category, ResultMode mode)
         if (QGroupItem *row = makeGroupRow(group, marked, files))
             m_groups.append(row);
     };
+    auto appendListed = [&](TwFileItemGroup *group) {
+        int marked = 0;
+        int files = 0;
+        if (groupListed(group, category, mode, &marked, &files, m_hidden.get()))
+            append(group, marked, files);
+    };
     if (category == allCategoryKey) {
         for (TwCatalogContainer *container : containers) {
             for (TwFileItemGroup *group : container->groups())
-                append(group, group->checkedCount(), group->allItemCount());
+                appendListed(group);
         }
         return;
     }
     TwCatalogContainer *container = containers.value(category);
     if (!container)
         return;
-    for (TwFileItemGroup *group : container->groups()) {
-        int marked = 0;
-        int files = 0;
-        if (groupListed(group, category, mode, &marked, &files))
-            append(group, marked, files);
-    }
+    for (TwFileItemGroup *group : container->groups())
+        appendListed(group);
 }
 
 bool ImageListModel::lessThan(const QGroupItem *a, const QGroupItem *b, const GroupSortKey &key)
@@ -280,7 +310,7 @@ void ImageListModel::loadMembers(const QString &groupName, const QString &catego
     m_mode = mode;
     m_category = category;
     if (TwFileItemGroup *group = groupByName(groupName)) {
-        forEachKeyList(group, [this, mode](const auto &list) {
+        forEachKeyList(group, m_hidden.get(), [this, mode](const auto &list) {
             if (mode == ResultMode::Ordinary) {
                 // The first copy of each content goes last, its twins to the front.
                 for (int i = 0; i < list.size(); ++i) {
@@ -322,7 +352,8 @@ TwFileItemGroup *ImageListModel::groupByName(const QString &name) const
     if (!container)
         return nullptr;
     for (TwFileItemGroup *group : container->groups()) {
-        if (group->groupName() == name && groupListed(group, m_category, m_mode))
+        if (group->groupName() == name
+            && groupListed(group, m_category, m_mode, nullptr, nullptr, m_hidden.get()))
             return group;
     }
     return nullptr;
@@ -335,7 +366,7 @@ TwFileItem *ImageListModel::fileByPathId(const QString &groupName, const QString
         return nullptr;
     TwFileItem *found = nullptr;
     const ResultMode mode = m_mode;
-    forEachKeyList(group, [&](const auto &list) {
+    forEachKeyList(group, m_hidden.get(), [&](const auto &list) {
         if (found)
             return;
         if (mode == ResultMode::DuplicateImages && list.size() < 2)
@@ -357,9 +388,17 @@ int ImageListModel::hideFile(const QString &groupName, const QString &pathId)
     TwFileItemGroup *group = groupByName(groupName);
     if (!group)
         return -1;
-    if (TwFileItem *file = fileByPathId(m_groupName, pathId))
-        return group->removeItem(file);
-    return group->allItemCount();
+    if (TwFileItem *file = fileByPathId(groupName, pathId)) {
+        uncheck(group, file);
+        m_hidden->hide(pathId);
+    }
+    int shown = 0;
+    forEachKeyList(group, m_hidden.get(), [&shown](const auto &list) { shown += list.size(); });
+    if (shown < 2) {
+        for (TwFileItem *item : group->items())
+            uncheck(group, item);
+    }
+    return shown;
 }
 
 void ImageListModel::setFileChecked(const QString &groupName, const QString &pathId, bool checked)
@@ -409,13 +448,12 @@ int ImageListModel::applySelection(const QString &groupName, SmartAction action)
                 entry.rule, ScanSettings::fromPreferences(*TwPreferences::instance()), scope);
         }
     }
-    switch (m_mode) {
-    case ResultMode::Ordinary:
-        return group->checkedCount();
-    case ResultMode::DuplicateImages:
-        return group->checkedDuplicateCount();
-    case ResultMode::SimilarImages:
-        return group->checkedHeadCount();
+    // The rules see every member; a hidden one is never marked by them.
+    for (TwFileItem *item : group->items()) {
+        if (m_hidden->contains(item->pathId()))
+            uncheck(group, item);
     }
-    return 0;
+    int marked = 0;
+    groupListed(group, m_category, m_mode, &marked, nullptr, m_hidden.get());
+    return marked;
 }

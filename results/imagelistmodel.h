@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QString>
@@ -8,6 +10,7 @@
 #include "results/resultmode.h"
 #include "results/smartaction.h"
 
+class HiddenFiles;
 class QBaseItem;
 class QGroupItem;
 class TwFileItem;
@@ -59,16 +62,24 @@ public:
 
     TwFileItemGroup *groupByName(const QString &name) const;
     TwFileItem *fileByPathId(const QString &groupName, const QString &pathId) const;
+    // Hides a file from the lists (never from disk or later scans) and clears
+    // its mark; a group left with fewer than two files shown loses its marks
+    // too, so nothing is removed that no list shows. Returns the files of the
+    // group still shown, -1 for an unknown group.
     int hideFile(const QString &groupName, const QString &pathId);
+    // The files hidden so far; shared by the models that share it.
+    HiddenFiles *hiddenFiles() const { return m_hidden.get(); }
+    void shareHiddenFiles(const ImageListModel &other) { m_hidden = other.m_hidden; }
     void setFileChecked(const QString &groupName, const QString &pathId, bool checked);
     void refreshChecks();
     int applySelection(const QString &groupName, SmartAction action);
 
     // True when a comes before b under key.
     static bool lessThan(const QGroupItem *a, const QGroupItem *b, const GroupSortKey &key);
-    // Whether a group of a category is listed in a result mode, with its counts.
+    // Whether a group of a category is listed in a result mode, with its
+    // counts; files in `hidden` count as absent.
     static bool groupListed(const TwFileItemGroup *group, const QString &category, ResultMode mode,
-        int *markedCount = nullptr, int *fileCount = nullptr);
+        int *markedCount = nullptr, int *fileCount = nullptr, const HiddenFiles *hidden = nullptr);
 
 private:
     void sortRows(const GroupSortKey &key);
@@ -82,4 +93,5 @@ private:
     ResultMode m_mode = ResultMode::Ordinary;
     QString m_category;
     QString m_groupName;
+    std::shared_ptr<HiddenFiles> m_hidden;
 };

@@ -24,6 +24,8 @@ namespace {
 const QColor accent(QStringLiteral("#3b99fc"));
 const QColor grey(QStringLiteral("#9c9c9c"));
 constexpr int debounceMs = 20;
+// Grid captions: the name, and a pixel smaller the folder under it.
+constexpr int CaptionPixels = 12;
 
 const QImage &defaultPicture()
 {
@@ -351,8 +353,24 @@ void ImageListView::reset()
 {
     m_cache.clear();
     m_pendingRows.clear();
+    updatePathSpans();
     QAbstractItemView::reset();
     restartLoading();
+}
+
+void ImageListView::updatePathSpans()
+{
+    m_paths.clear();
+    m_folders.clear();
+    const int count = model() && m_viewMode != GroupList ? model()->rowCount(rootIndex()) : 0;
+    for (int row = 0; row < count; ++row) {
+        const QBaseItem *file = fileItem(model()->index(row, 0, rootIndex()));
+        const QString path = file ? file->path : QString();
+        m_paths.append(path);
+        m_folders.append(path.left(qMax(0, path.lastIndexOf(QLatin1Char('/')))));
+    }
+    m_pathSpans = PathDisplay::spans(m_paths);
+    m_folderSpans = PathDisplay::spans(m_folders);
 }
 
 void ImageListView::restartLoading()
@@ -549,7 +567,8 @@ void ImageListView::paintGridCell(QPainter &painter, const QModelIndex &index, c
     if (!file)
         return;
     const QImage image = pictureFor(file->path, file->isImage);
-    const QRect box = fitted(c.adjusted(12, 2, -12, -22), image.size());
+    const int captionHeight = 2 * captionLineHeight() + 4;
+    const QRect box = fitted(c.adjusted(12, 2, -12, -captionHeight), image.size());
     painter.drawImage(box, image);
 
     const bool selected = selectionModel() && selectionModel()->isSelected(index);
@@ -558,14 +577,27 @@ void ImageListView::paintGridCell(QPainter &painter, const QModelIndex &index, c
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(c.adjusted(1, 1, -1, -1));
     }
+    // Name, then the folder it sits in: copies mostly share the name.
+    QFont nameFont = painter.font();
+    nameFont.setPixelSize(CaptionPixels);
+    const QFontMetrics metrics(nameFont);
+    const int line = metrics.height() + 2;
     const QImage &check = file->checked ? m_checkedIcon : m_uncheckedIcon;
+    const QRect nameRect(c.left() + 28, c.bottom() - 2 * line - 2, c.width() - 32, line);
     if (!check.isNull())
-        painter.drawImage(QRect(c.left() + 10, c.bottom() - 20, 14, 14), check);
-    const QRect nameRect(c.left() + 30, c.bottom() - 22, c.width() - 40, 20);
+        painter.drawImage(gridCheckRect(c), check);
+    painter.setFont(nameFont);
     painter.setPen(QColor(QStringLiteral("#000000")));
-    painter.drawText(nameRect, Qt::AlignHCenter | Qt::AlignVCenter,
-        painter.fontMetrics().elidedText(
-            QFileInfo(file->path).fileName(), Qt::ElideRight, nameRect.width()));
+    painter.drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
+        metrics.elidedText(QFileInfo(file->path).fileName(), Qt::ElideMiddle, nameRect.width()));
+    QFont folderFont = nameFont;
+    folderFont.setPixelSize(CaptionPixels - 1);
+    const QRect folderRect(c.left() + 4, nameRect.bottom() + 1, c.width() - 8, line);
+    painter.setFont(folderFont);
+    painter.setPen(grey);
+    painter.drawText(folderRect, Qt::AlignHCenter | Qt::AlignVCenter,
+        PathDisplay::fitted(m_folders.value(index.row()), m_folderSpans.value(index.row()),
+            QFontMetrics(folderFont), folderRect.width()));
 }
 
 void ImageListView::paintCompareRow(QPainter &painter, const QModelIndex &index, const QRect &c)
@@ -600,10 +632,9 @@ void ImageListView::paintCompareRow(QPainter &painter, const QModelIndex &index,
     QFont detailFont = painter.font();
     detailFont.setPixelSize(12);
     painter.setFont(detailFont);
-    const QStringList values {
-        file->created, file->sizeText, resolution, QStringLiteral("-"),
-        QFontMetrics(detailFont).elidedText(info.absolutePath(), Qt::ElideMiddle, valueWidth - 10)
-    };
+    const QStringList values { file->created, file->sizeText, resolution, QStringLiteral("-"),
+        PathDisplay::fitted(m_paths.value(index.row(), file->path), m_pathSpans.value(index.row()),
+            QFontMetrics(detailFont), valueWidth - 10) };
     painter.setPen(grey);
     for (int k = 0; k < labels.size(); ++k) {
         const QRect labelRect(t.right(), t.top() + 35 + 22 * k, 100, 20);
@@ -656,13 +687,41 @@ bool ImageListView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *
     return QAbstractItemView::edit(index, trigger, event);
 }
 
+int ImageListView::captionLineHeight() const
+{
+    QFont caption = font();
+    caption.setPixelSize(CaptionPixels);
+    return QFontMetrics(caption).height() + 2;
+}
+
+QRect ImageListView::gridCheckRect(const QRect &cell) const
+{
+    // Beside the file name, the upper of the two caption lines.
+    const int line = captionLineHeight();
+    const int middle = cell.bottom() - 2 * line - 2 + line / 2;
+    return QRect(cell.left() + 10, middle - 7, 14, 14);
+}
+
+QString ImageListView::buttonToolTipAt(const QModelIndex &index, const QPoint &pos) const
+{
+    if (m_viewMode != CompareList || !index.isValid())
+        return QString();
+    const QRect rect = visualRect(index);
+    const QRect t = rect.adjusted(2, 2, -rect.width() / 2, -2);
+    if (QRect(t.right() + 110, t.top() + 148, 12, 12).contains(pos))
+        return tr("Open the containing folder");
+    if (QRect(t.right() + 126, t.top() + 148, 14, 11).contains(pos))
+        return tr("Hide this file from these results only; later scans find it again");
+    return QString();
+}
+
 bool ImageListView::hitsCheckBox(const QModelIndex &index, const QPoint &pos) const
 {
     if (m_viewMode == GroupList || !index.isValid())
         return false;
     const QRect rect = visualRect(index);
     if (m_viewMode == Grid)
-        return QRect(rect.left() + 5, rect.bottom() - 15, 20, 20).contains(pos);
+        return gridCheckRect(rect).adjusted(-3, -3, 3, 3).contains(pos);
     const QRect t = rect.adjusted(2, 2, -rect.width() / 2, -2);
     return QRect(t.right() + 10, t.top() + 8, 20, 20).contains(pos);
 }
@@ -702,6 +761,11 @@ bool ImageListView::viewportEvent(QEvent *event)
     if (event->type() == QEvent::ToolTip) {
         const auto *help = static_cast<QHelpEvent *>(event);
         const QModelIndex index = indexAt(help->pos());
+        const QString button = buttonToolTipAt(index, help->pos());
+        if (!button.isEmpty()) {
+            QToolTip::showText(help->globalPos(), button, viewport());
+            return true;
+        }
         QString path;
         if (const QGroupItem *group = m_viewMode == GroupList ? groupItem(index) : nullptr)
             path = group->path;

@@ -8,6 +8,7 @@
 #include <QSize>
 
 #include "results/imageloadingtask.h"
+#include "results/pathdisplay.h"
 
 class QBaseItem;
 class QGroupItem;
@@ -43,6 +44,9 @@ public:
     int cacheCapacity() const { return m_cache.maxCost(); }
     // A load is scheduled, running, or its pictures are not painted yet.
     bool isLoading() const;
+    // Where a grid cell's check box is painted, in viewport coordinates.
+    QRect gridCheckRect(const QRect &cell) const;
+    int captionLineHeight() const;
 
     QRect visualRect(const QModelIndex &index) const override;
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
@@ -78,6 +82,8 @@ protected slots:
 
 private:
     bool hitsCheckBox(const QModelIndex &index, const QPoint &pos) const;
+    // What the painted button under pos does; empty off the buttons.
+    QString buttonToolTipAt(const QModelIndex &index, const QPoint &pos) const;
 
     struct Thumbnail {
         QImage image;
@@ -92,6 +98,7 @@ private:
     void startAsyncImageLoading();
     void onResultsReady(int begin, int end);
     void repaintPendingRows();
+    void updatePathSpans();
 
     QImage pictureFor(const QString &path, bool isImage, QSize *fullSize = nullptr) const;
     static QRect fitted(const QRect &box, const QSize &image);
@@ -111,4 +118,9 @@ private:
     QImage m_checkedIcon;
     QImage m_openIcon;
     QImage m_hideIcon;
+    // Per file row, from the last reset: the paths and the parent folders.
+    QStringList m_paths;
+    QVector<PathDisplay::Span> m_pathSpans;
+    QStringList m_folders;
+    QVector<PathDisplay::Span> m_folderSpans;
 };

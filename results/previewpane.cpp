@@ -11,7 +11,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "results/differingpathdelegate.h"
 #include "results/imagelistmodel.h"
+#include "results/pathdisplay.h"
 #include "results/qbaseitem.h"
 #include "widgets/filetypeicon.h"
 
@@ -64,7 +66,6 @@ void PreviewPane::prepareTable()
     tableView->horizontalHeader()->setStyleSheet(
         QStringLiteral("QHeaderView::section { background-color:rgb(205,205,205); padding-left: "
                        "4px; border: 0px solid 0; height:28; }"));
-    tableView->horizontalHeader()->hide();
     tableView->verticalHeader()->hide();
 
     if (!m_tableModel) {
@@ -72,6 +73,13 @@ void PreviewPane::prepareTable()
         tableView->setModel(m_tableModel);
         connect(tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &PreviewPane::showCurrent);
+        tableView->setItemDelegateForColumn(PathColumn, new DifferingPathDelegate(tableView));
+        connect(tableView->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int size) {
+                // Refills rebuild the columns; the width the user chose stays.
+                if (column == PathColumn && size >= 40 && tableView->isVisible())
+                    m_pathWidth = size;
+            });
     }
     m_tableModel->clear();
     m_tableModel->setColumnCount(ColumnCount);
@@ -81,16 +89,35 @@ void PreviewPane::fill()
 {
     prepareTable();
     const int rows = m_files ? m_files->rowCount() : 0;
-    for (int row = 0; row < rows; ++row)
+    QStringList paths;
+    for (int row = 0; row < rows; ++row) {
         addRow(row);
+        paths.append(m_files->fileAt(row) ? m_files->fileAt(row)->path : QString());
+    }
+    const QVector<PathDisplay::Span> spans = PathDisplay::spans(paths);
+    for (int row = 0; row < m_tableModel->rowCount() && row < spans.size(); ++row) {
+        QStandardItem *item = m_tableModel->item(row, PathColumn);
+        item->setData(spans.at(row).differStart, DifferingPathDelegate::DifferStartRole);
+        item->setData(spans.at(row).differEnd, DifferingPathDelegate::DifferEndRole);
+    }
 
     if (m_tableModel->rowCount() > 0) {
+        m_tableModel->setHorizontalHeaderLabels(
+            { QString(), tr("Path"), tr("Date Created"), QString(), QString() });
         QHeaderView *header = tableView->horizontalHeader();
-        header->setSectionResizeMode(PathColumn, QHeaderView::Stretch);
-        for (int column : { MarkColumn, CreatedColumn, HideColumn, OpenColumn })
+        header->show();
+        // The user sets the path's width; the buttons keep theirs.
+        header->setSectionResizeMode(PathColumn, QHeaderView::Interactive);
+        header->setSectionResizeMode(CreatedColumn, QHeaderView::Interactive);
+        for (int column : { MarkColumn, HideColumn, OpenColumn })
             header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        tableView->resizeColumnToContents(CreatedColumn);
+        int pathWidth = m_pathWidth;
+        if (pathWidth <= 0) {
+            pathWidth = tableView->viewport()->width() - header->sectionSize(CreatedColumn) - 120;
+        }
+        header->resizeSection(PathColumn, qMax(200, pathWidth));
         tableView->setWordWrap(false);
-        tableView->setTextElideMode(Qt::ElideMiddle);
         tableView->setCurrentIndex(m_tableModel->index(0, 0));
     }
 }
@@ -128,7 +155,7 @@ void PreviewPane::addRow(int row)
     };
     QPushButton *hide = makeButton(QStringLiteral(":/resource/hideFile.png"), 20);
     hide->setObjectName(QStringLiteral("hideButton"));
-    hide->setToolTip(tr("Hide this file from the results"));
+    hide->setToolTip(tr("Hide this file from these results only; later scans find it again"));
     connect(hide, &QPushButton::clicked, this, &PreviewPane::onHideClicked);
     tableView->setIndexWidget(m_tableModel->index(row, HideColumn), hide);
     QPushButton *open = makeButton(QStringLiteral(":/resource/openInFinder.png"), 16);

@@ -43,4 +43,6 @@ private:
     QSplitter *splitter_2 = nullptr;
     QLabel *labImage = nullptr;
     QTableView *tableView = nullptr;
+    // The path column's width once the table was shown; 0 before.
+    int m_pathWidth = 0;
 };

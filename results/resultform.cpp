@@ -1,27 +1,36 @@
 #include "results/resultform.h"
 
+#include <climits>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QDebug>
 #include <QFileInfo>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include "engine/twsearchresult.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
 #include "model/twshared.h"
+#include "platform/appsettings.h"
 #include "platform/product.h"
 #include "preferences/twignorelistpreferences.h"
 #include "preferences/twpreferences.h"
 #include "results/categorybar.h"
 #include "results/filepresentationpane.h"
 #include "results/grouplistpane.h"
+#include "results/hiddenfiles.h"
 #include "results/imagelistmodel.h"
 #include "results/imagelistview.h"
 #include "results/overviewchart.h"
@@ -45,8 +54,11 @@ ResultForm::ResultForm(TwSearchResult *result, QWidget *parent)
     m_groupsModel->setKind(ImageListModel::GroupRows);
     m_filesModel = new ImageListModel(m_result, this);
     m_filesModel->setKind(ImageListModel::FileRows);
+    m_filesModel->shareHiddenFiles(*m_groupsModel);
     m_files->setFilesModel(m_filesModel);
-    m_groupsModel->loadAndSortGroups(m_category, m_groupList->sortColumn(), m_resultMode);
+    restoreViewState();
+    m_groupsModel->filterGroups(
+        QString(), m_category, m_sortDescending, m_sortColumn, m_resultMode);
     m_groupList->setGroupsModel(m_groupsModel);
     m_removal = new RemovalController(m_result, this);
     connectPanes();
@@ -75,6 +87,11 @@ void ResultForm::buildWidgetTree()
     setObjectName(QStringLiteral("ResultForm"));
     resize(900, 700);
     setMinimumSize(900, 700);
+    // Pixel sizes as in the main window's style: names fit their cells
+    // whatever point size the desktop uses by default.
+    QFont windowFont = font();
+    windowFont.setPixelSize(13);
+    setFont(windowFont);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
@@ -144,13 +161,19 @@ QWidget *ResultForm::buildStatusLine()
     lab_select = new QLabel(frameBottom);
     lab_select->setObjectName(QStringLiteral("lab_select"));
     lab_select->setStyleSheet(figureStyle);
-    auto *label = new QLabel(tr("files selected."), frameBottom);
+    auto *label = new QLabel(tr("files marked for removal,"), frameBottom);
     label->setObjectName(QStringLiteral("label"));
     lab_size = new QLabel(frameBottom);
     lab_size->setObjectName(QStringLiteral("lab_size"));
     lab_size->setStyleSheet(figureStyle);
-    auto *label4 = new QLabel(tr("of storage space will be freed up."), frameBottom);
+    auto *label4 = new QLabel(tr("to be freed;"), frameBottom);
     label4->setObjectName(QStringLiteral("label_4"));
+    btn_showHidden = new QPushButton(frameBottom);
+    btn_showHidden->setObjectName(QStringLiteral("btn_showHidden"));
+    btn_showHidden->setMinimumHeight(30);
+    btn_showHidden->setCursor(Qt::PointingHandCursor);
+    btn_showHidden->setToolTip(tr("Show the files hidden from these results again"));
+    btn_showHidden->hide();
     btn_delete = new QPushButton(tr("Delete"), frameBottom);
     btn_delete->setObjectName(QStringLiteral("btn_delete"));
     btn_delete->setMinimumSize(110, 30);
@@ -161,6 +184,14 @@ QWidget *ResultForm::buildStatusLine()
     layout->addWidget(lab_size);
     layout->addWidget(label4);
     layout->addStretch(1);
+    // The other quantity, so the two are never taken for each other.
+    lab_found = new QLabel(frameBottom);
+    lab_found->setObjectName(QStringLiteral("lab_found"));
+    lab_found->setStyleSheet(QStringLiteral("color:#8a96a3;"));
+    layout->addWidget(lab_found);
+    layout->addSpacing(8);
+    layout->addWidget(btn_showHidden);
+    layout->addSpacing(8);
     layout->addWidget(btn_delete);
     return frameBottom;
 }
@@ -188,7 +219,12 @@ void ResultForm::connectPanes()
     connect(m_groupList, &GroupListPane::searchChanged, this, &ResultForm::on_lineEdit_textChanged);
     connect(m_groupList, &GroupListPane::sortActivated, this, &ResultForm::on_comboBox_activated);
     connect(btn_delete, &QPushButton::clicked, this, &ResultForm::on_btn_delete_clicked);
+    connect(btn_showHidden, &QPushButton::clicked, this, &ResultForm::showHiddenFiles);
+    listImageView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(listImageView, &QWidget::customContextMenuRequested, this, &ResultForm::showFileMenu);
     connect(m_removal, &RemovalController::progressed, this, &ResultForm::deleteProgressed);
+    connect(
+        m_files, &FilePresentationPane::presentationChanged, this, [this] { saveWindowState(); });
 
     PreviewPane *preview = m_files->preview();
     connect(preview, &PreviewPane::checkToggled, this,
@@ -212,8 +248,14 @@ void ResultForm::connectPanes()
         if (btn_delete->isEnabled())
             on_btn_delete_clicked();
     });
-    setTabOrder(listView, listImageView);
-    setTabOrder(listImageView, btn_delete);
+    // Tab walks the window as it reads: the bar, the groups with their search
+    // and sort, the file tools and files, then the status line's buttons.
+    QList<QWidget *> chain = m_categoryBar->tabChain();
+    chain += m_groupList->tabChain();
+    chain += m_files->tabChain();
+    chain += { btn_showHidden, btn_delete };
+    for (int i = 1; i < chain.size(); ++i)
+        setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
 QStandardItemModel *ResultForm::tableModel() const
@@ -327,10 +369,21 @@ void ResultForm::switchResultMode(ResultMode mode)
     listView->setFocus();
 }
 
+void ResultForm::syncSortColumn()
+{
+    // Another entry shown in the box starts in that entry's own direction.
+    const int column = m_groupList->sortColumn();
+    if (column == m_sortColumn)
+        return;
+    m_sortColumn = column;
+    m_sortDescending = column == 1 || column == 2;
+}
+
 void ResultForm::reloadGroups()
 {
-    const int rows
-        = m_groupsModel->loadAndSortGroups(m_category, m_groupList->sortColumn(), m_resultMode);
+    syncSortColumn();
+    const int rows = m_groupsModel->filterGroups(
+        QString(), m_category, m_sortDescending, m_sortColumn, m_resultMode);
     afterLoad(rows);
 }
 
@@ -455,17 +508,8 @@ void ResultForm::hideFileAt(int row, bool refillTable)
     if (!groupRow || !file)
         return;
     const QString groupName = groupRow->name;
-    const QString path = file->path;
-    const QString pathId = file->pathId;
-
-    if (TwPreferences *preferences = TwPreferences::instance()) {
-        preferences->ignoreList()->addIgnorePath(path);
-        // Hiding is meant for every later scan too, so it must outlive this run.
-        if (!preferences->save())
-            qWarning() << "ResultForm::hideFileAt: the ignore list could not be saved";
-    }
-
-    const int remaining = m_filesModel->hideFile(groupName, pathId);
+    const int remaining = m_filesModel->hideFile(groupName, file->pathId);
+    updateHiddenButton();
     if (remaining < 0) {
         updateStatus(true);
         return;
@@ -473,18 +517,12 @@ void ResultForm::hideFileAt(int row, bool refillTable)
     int marked = 0;
     int files = 0;
     TwFileItemGroup *group = m_filesModel->groupByName(groupName);
-    // A group with one file left is no group; in the image modes a group can
-    // also stop qualifying (its last exact twin hidden) with more files left.
-    if (remaining <= 1
-        || !ImageListModel::groupListed(group, m_category, fileMode(), &marked, &files)) {
-        if (remaining <= 1)
-            m_result->removeEmptyGroups();
+    // In the image modes a group can stop qualifying (its last exact twin
+    // hidden) with more files left.
+    if (!ImageListModel::groupListed(
+            group, m_category, fileMode(), &marked, &files, m_filesModel->hiddenFiles())) {
         reloadGroups();
     } else {
-        if (m_category == ImageListModel::allCategory()) {
-            marked = group->checkedCount();
-            files = group->allItemCount();
-        }
         groupRow->markedCount = marked;
         groupRow->fileCount = files;
         listView->updateGroupRow(currentGroupIndex());
@@ -493,6 +531,63 @@ void ResultForm::hideFileAt(int row, bool refillTable)
             fillTable();
     }
     updateStatus(true);
+}
+
+void ResultForm::alwaysIgnoreFileAt(int row)
+{
+    const QBaseItem *file = m_filesModel->fileAt(row);
+    if (!file)
+        return;
+    if (TwPreferences *preferences = TwPreferences::instance()) {
+        preferences->ignoreList()->addIgnorePath(file->path);
+        if (!preferences->save())
+            qWarning() << "ResultForm::alwaysIgnoreFileAt: the ignore list could not be saved";
+    }
+    hideFileAt(row, true);
+}
+
+void ResultForm::showHiddenFiles()
+{
+    if (m_filesModel->hiddenFiles()->isEmpty())
+        return;
+    m_filesModel->hiddenFiles()->clear();
+    updateHiddenButton();
+    reloadGroups();
+    updateStatus(true);
+}
+
+int ResultForm::hiddenFileCount() const
+{
+    return m_filesModel->hiddenFiles()->count();
+}
+
+void ResultForm::updateHiddenButton()
+{
+    const int hidden = hiddenFileCount();
+    btn_showHidden->setText(tr("Show hidden files (%1)").arg(hidden));
+    btn_showHidden->setVisible(hidden > 0);
+}
+
+void ResultForm::showFileMenu(const QPoint &viewportPos)
+{
+    const QModelIndex index = listImageView->indexAt(viewportPos);
+    if (!index.isValid() || !m_filesModel->fileAt(index.row()))
+        return;
+    const int row = index.row();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("fileMenu"));
+    QAction *hide = menu.addAction(tr("Hide from these results"));
+    hide->setToolTip(tr("Only this list leaves the file out; later scans find it again"));
+    QAction *ignore = menu.addAction(tr("Always ignore this file"));
+    ignore->setToolTip(tr("Adds the file to the ignore list, so no later scan reads it"));
+    menu.addSeparator();
+    QAction *open = menu.addAction(tr("Open the containing folder"));
+    menu.setToolTipsVisible(true);
+    connect(hide, &QAction::triggered, this, [this, row] { hideFileAt(row, false); });
+    connect(ignore, &QAction::triggered, this, [this, row] { alwaysIgnoreFileAt(row); });
+    connect(open, &QAction::triggered, this,
+        [this, row] { onBtnOpenFinderClick(m_filesModel->index(row, 0)); });
+    menu.exec(listImageView->viewport()->mapToGlobal(viewportPos));
 }
 
 void ResultForm::onBtnOpenFinderClick(const QModelIndex &index)
@@ -518,8 +613,16 @@ void ResultForm::openFolderOf(const QString &path)
 
 void ResultForm::on_comboBox_activated(int index)
 {
-    m_sortToggle = m_sortToggle == 0 ? 1 : 0;
-    m_groupsModel->sortGroups(index, m_sortToggle == 1, m_resultMode);
+    // The entry already shown turns its order round; another one starts
+    // from its own direction.
+    if (index == m_sortColumn) {
+        m_sortDescending = !m_sortDescending;
+    } else {
+        m_sortColumn = index;
+        m_sortDescending = index == 1 || index == 2;
+    }
+    m_groupsModel->sortGroups(index, m_sortDescending, m_resultMode);
+    saveWindowState();
     if (m_groupsModel->rowCount() > 0)
         listView->setCurrentIndex(m_groupsModel->index(0, 0));
     listView->setFocus();
@@ -530,7 +633,7 @@ void ResultForm::on_comboBox_currentIndexChanged(int) { }
 void ResultForm::on_lineEdit_textChanged(const QString &arg1)
 {
     const int rows = m_groupsModel->filterGroups(
-        arg1, m_category, m_sortToggle == 1, m_groupList->sortColumn(), m_resultMode);
+        arg1, m_category, m_sortDescending, m_sortColumn, m_resultMode);
     afterLoad(rows);
     m_groupList->focusSearch();
 }
@@ -542,6 +645,12 @@ void ResultForm::updateStatus(bool recount)
     lab_select->setText(QString::number(count));
     lab_size->setText(TwSearchResult::sizeText(bytes));
     btn_delete->setEnabled(count > 0);
+    qint64 found = 0;
+    qint64 foundBytes = 0;
+    if (m_result)
+        m_result->countDuplicates(&found, &foundBytes);
+    lab_found->setText(tr("%n duplicate(s) found (%1)", nullptr, int(qMin<qint64>(found, INT_MAX)))
+                           .arg(TwSearchResult::sizeText(foundBytes)));
 }
 
 void ResultForm::initMenu()
@@ -589,6 +698,16 @@ void ResultForm::on_btn_delete_clicked()
 {
     if (!m_removal->removeMarked())
         return;
+    // Removed files cannot come back; the count of hidden ones must not lie.
+    QSet<QString> present;
+    for (const TwCatalogContainer *container : m_result->containers()) {
+        for (const TwFileItemGroup *group : container->groups()) {
+            for (const TwFileItem *item : group->items())
+                present.insert(item->pathId());
+        }
+    }
+    m_filesModel->hiddenFiles()->retain(present);
+    updateHiddenButton();
     reloadGroups();
     updateStatus(true);
 }
@@ -608,8 +727,65 @@ void ResultForm::on_btnClose_clicked()
     close();
 }
 
+void ResultForm::restoreViewState()
+{
+    const auto settings = AppSettings::open();
+    settings->beginGroup(QLatin1String(SettingsGroup));
+    const int column = settings->value(QStringLiteral("sort_column"), 0).toInt();
+    if (column >= 0 && column <= 3) {
+        m_groupList->setSortColumn(column);
+        m_sortColumn = column;
+        m_sortDescending
+            = settings->value(QStringLiteral("sort_descending"), column == 1 || column == 2)
+                  .toBool();
+    }
+    const int presentation = settings->value(QStringLiteral("presentation"), 0).toInt();
+    if (presentation == int(FilePresentation::Flow)
+        || presentation == int(FilePresentation::CompareList))
+        m_files->setPresentation(FilePresentation(presentation));
+    const QByteArray geometry = settings->value(QStringLiteral("geometry")).toByteArray();
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+}
+
+void ResultForm::saveWindowState() const
+{
+    const auto settings = AppSettings::open();
+    settings->beginGroup(QLatin1String(SettingsGroup));
+    settings->setValue(QStringLiteral("sort_column"), m_sortColumn);
+    settings->setValue(QStringLiteral("sort_descending"), m_sortDescending);
+    settings->setValue(QStringLiteral("presentation"), int(m_files->presentation()));
+    if (isVisible()) {
+        settings->setValue(QStringLiteral("geometry"), saveGeometry());
+        settings->setValue(QStringLiteral("maximized"), isMaximized());
+    }
+}
+
+void ResultForm::showRemembered()
+{
+    const auto settings = AppSettings::open();
+    settings->beginGroup(QLatin1String(SettingsGroup));
+    const bool known = settings->contains(QStringLiteral("geometry"));
+    if (settings->value(QStringLiteral("maximized"), false).toBool()) {
+        showMaximized();
+        return;
+    }
+    show();
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect desktop = screen->availableGeometry();
+    // A remembered place on a screen that is gone, or the first opening: centred.
+    if (!known || !desktop.intersects(frameGeometry())) {
+        resize(size().boundedTo(desktop.size()));
+        move(desktop.x() + (desktop.width() - width()) / 2,
+            desktop.y() + (desktop.height() - height()) / 2);
+    }
+}
+
 void ResultForm::closeEvent(QCloseEvent *event)
 {
+    saveWindowState();
     emit closeWindows();
     QWidget::closeEvent(event);
 }

@@ -47,6 +47,19 @@ public:
 
     // Re-marks the selected groups by one entry of the smart-select menu.
     void runSmartAction(SmartAction action);
+    // Hides a file of the current group from these results only.
+    void hideFileAt(int row, bool refillTable = false);
+    // Adds a file of the current group to the preferences' ignore list, for
+    // every later scan, and hides it from these results.
+    void alwaysIgnoreFileAt(int row);
+    // Shows every file hidden from these results again.
+    void showHiddenFiles();
+    int hiddenFileCount() const;
+    // Shows the window as the user left it last time (size, maximised), or
+    // centred on the screen at its first opening.
+    void showRemembered();
+    // Where the window keeps its size, presentation and sort between runs.
+    static constexpr const char *SettingsGroup = "results_window";
 
 signals:
     void closeWindows();
@@ -106,7 +119,11 @@ private:
     void afterLoad(int rows);
     void fillTable();
     void updateStatus(bool recount);
-    void hideFileAt(int row, bool refillTable);
+    void updateHiddenButton();
+    void restoreViewState();
+    void saveWindowState() const;
+    void syncSortColumn();
+    void showFileMenu(const QPoint &viewportPos);
     void openFolderOf(const QString &path);
     void updateMenuEntries();
     QModelIndex currentGroupIndex() const;
@@ -122,7 +139,9 @@ private:
     QString m_category;
     ResultMode m_resultMode = ResultMode::Ordinary;
     QModelIndexList m_selectedGroups;
-    int m_sortToggle = 0;
+    // The order the group list shows; the column is the sort box's entry.
+    int m_sortColumn = 0;
+    bool m_sortDescending = false;
 
     CategoryBar *m_categoryBar = nullptr;
     QStackedWidget *stackview_main = nullptr;
@@ -134,5 +153,7 @@ private:
     ImageListView *listImageView = nullptr;
     QLabel *lab_select = nullptr;
     QLabel *lab_size = nullptr;
+    QLabel *lab_found = nullptr;
     QPushButton *btn_delete = nullptr;
+    QPushButton *btn_showHidden = nullptr;
 };

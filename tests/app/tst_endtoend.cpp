@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QRadioButton>
 #include <QLinearGradient>
@@ -43,6 +44,7 @@
 #include "preferences/twpreferences.h"
 #include "resources/twresources.h"
 #include "results/imagelistmodel.h"
+#include "results/removalconfirmdialog.h"
 #include "results/resultform.h"
 #include "tests/support/cannedhttpserver.h"
 #include "tests/support/temptree.h"
@@ -142,6 +144,9 @@ private:
     CannedHttpServer m_server;
     QTimer m_answerer;
     QStringList m_boxesSeen;
+    // What the removal confirmation said and listed when it was agreed to.
+    QString m_confirmedSummary;
+    QStringList m_confirmedFiles;
     QStringList m_notices;
 
     // digests of the files that must end up as one group each
@@ -194,9 +199,6 @@ void TestEndToEnd::initTestCase()
         DesktopPrompts::Answer answer;
         if (request.kind == DesktopPrompts::Kind::Information) {
             m_notices << request.title + ": " + request.text;
-        } else if (request.kind == DesktopPrompts::Kind::ConfirmRemoval) {
-            // The removal is agreed to.
-            answer.button = QMessageBox::Yes;
         } else
             answer.real = true;
         return answer;
@@ -216,6 +218,20 @@ void TestEndToEnd::cleanupTestCase()
 
 void TestEndToEnd::answerMessageBoxes()
 {
+    // The removal confirmation is the real dialog: read, then agreed to.
+    if (auto *confirm = qobject_cast<RemovalConfirmDialog *>(QApplication::activeModalWidget())) {
+        if (!confirm->isVisible())
+            return;
+        m_confirmedSummary = confirm->summaryText();
+        m_confirmedFiles.clear();
+        if (auto *list = confirm->findChild<QListWidget *>(QStringLiteral("lw_files"))) {
+            for (int row = 0; row < list->count(); ++row)
+                m_confirmedFiles << list->item(row)->toolTip();
+        }
+        if (auto *remove = confirm->findChild<QPushButton *>(QStringLiteral("btn_remove")))
+            remove->click();
+        return;
+    }
     auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
     if (!box || !box->isVisible())
         return;
@@ -386,6 +402,12 @@ void TestEndToEnd::scanMarkMoveAndReturn()
     QVERIFY(remove && remove->isEnabled());
     QTest::mouseClick(remove, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(results->findChild<QProgressDialog *>() == nullptr, 60000);
+    // The confirmation listed exactly the marked files, with the way they go.
+    QCOMPARE(sorted(m_confirmedFiles), sorted(marked));
+    QVERIFY2(m_confirmedSummary.contains(m_target->path())
+            || m_confirmedSummary.contains(QDir::toNativeSeparators(m_target->path())),
+        qPrintable(m_confirmedSummary));
+    QVERIFY2(m_confirmedSummary.contains(QLatin1String("3 file")), qPrintable(m_confirmedSummary));
 
     for (const QString &path : qAsConst(marked))
         QVERIFY2(!QFile::exists(path), qPrintable(path));

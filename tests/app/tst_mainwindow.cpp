@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -7,6 +8,7 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -19,14 +21,20 @@
 #include "app/log/loghandler.h"
 #include "app/mainwindow.h"
 #include "app/qabout.h"
+#include "app/scanprogresspage.h"
 #include "engine/qscanresult.h"
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
+#include "model/twcatalogcontainer.h"
+#include "model/twfileitem.h"
+#include "model/twfileitemgroup.h"
+#include "platform/appsettings.h"
 #include "preferences/dialog/twpreferencesdialog.h"
 #include "preferences/twignorelistpreferences.h"
 #include "preferences/twpreferences.h"
 #include "resources/twresources.h"
 #include "results/resultform.h"
+#include "tests/results/resultfixture.h"
 #include "tests/support/temptree.h"
 #include "update/qnetworkprocess.h"
 #include "widgets/clistviewdelegate.h"
@@ -73,6 +81,8 @@ private slots:
     void systemMenuEntries();
     void webPagesComeFromSettings();
     void closingDuringScanWaitsForTasks();
+    void exactOnlyIsRememberedAndSkipsTheSimilarPass();
+    void backShowsWhatTheRemovalLeftOnScreen();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
@@ -109,6 +119,9 @@ void TestMainWindow::initTestCase()
             break;
         case DesktopPrompts::Kind::ChooseFolder:
             answer.folder = m_pickedFolder;
+            break;
+        case DesktopPrompts::Kind::ConfirmRemoval:
+            answer.button = QMessageBox::Yes;
             break;
         default:
             qWarning() << "unexpected prompt" << request.title << request.text;
@@ -417,6 +430,23 @@ void TestMainWindow::progressFigures()
     window->bytesOfDuplicateFilesChanged(3 * 1024 * 1024);
     QCOMPARE(child<QLabel>(window.get(), "lab_findSize")->text(),
         TwSearchResult::sizeText(3 * 1024 * 1024));
+
+    // The widest sizes still fit their card, in smaller type if need be.
+    auto *size = child<QLabel>(window.get(), "lab_findSize");
+    auto *page = window->findChild<ScanProgressPage *>();
+    QVERIFY(page);
+    for (const qint64 bytes :
+        { qint64(1023) * 1024 * 1024 + 1013 * 1024, qint64(999) * 1024 * 1024 * 1024, qint64(5) }) {
+        window->bytesOfDuplicateFilesChanged(bytes);
+        QApplication::processEvents();
+        QFont font = size->font();
+        font.setBold(true);
+        font.setPixelSize(page->sizeTextPixels());
+        QVERIFY2(QFontMetrics(font).horizontalAdvance(size->text()) <= size->contentsRect().width(),
+            qPrintable(size->text()));
+        QCOMPARE(size->font().pixelSize(), page->sizeTextPixels());
+    }
+    QCOMPARE(page->sizeTextPixels(), 21);
 }
 
 void TestMainWindow::emptyScanEndsInNoResults()
@@ -676,6 +706,93 @@ void TestMainWindow::closingDuringScanWaitsForTasks()
     QVERIFY(second->close());
     QCOMPARE(second->engine()->threadPool()->activeThreadCount(), 0);
     second.reset();
+}
+
+void TestMainWindow::exactOnlyIsRememberedAndSkipsTheSimilarPass()
+{
+    TempTree tree;
+    QVERIFY(ResultFixture::writeSampleFolder(tree, QStringLiteral("sample")));
+    auto likenessGroups = [](MainWindow *window) {
+        int count = 0;
+        const auto containers = window->searchResult()->containers();
+        for (TwCatalogContainer *container : containers) {
+            for (TwFileItemGroup *group : container->groups())
+                count += group->hasSeveralKeys() ? 1 : 0;
+        }
+        return count;
+    };
+    auto scanned = [this](MainWindow *window, const QString &folder) {
+        window->appendFolder(folder);
+        child<QPushButton>(window, "btn_scan")->click();
+        const bool ended = waitForEnd(window);
+        if (ResultForm *form = window->resultWindow())
+            form->close();
+        return ended && window->scanState() == MainWindow::ResultsReady;
+    };
+    {
+        auto window = makeWindow();
+        QVERIFY(!window->exactOnly());
+        QVERIFY(scanned(window.get(), tree.path("sample")));
+        QVERIFY(window->engine()->similarPassEnabled());
+        QVERIFY(likenessGroups(window.get()) >= 1);
+        child<QCheckBox>(window.get(), "check_exactOnly")->click();
+    }
+
+    // The next start remembers it, and the scan finds the copies only.
+    auto window = makeWindow();
+    QVERIFY(window->exactOnly());
+    QVERIFY(child<QCheckBox>(window.get(), "check_exactOnly")->isChecked());
+    QVERIFY(scanned(window.get(), tree.path("sample")));
+    QVERIFY(!window->engine()->similarPassEnabled());
+    QCOMPARE(likenessGroups(window.get()), 0);
+    QVERIFY(window->searchResult()->numberOfDuplicateFiles() > 0);
+    window->setExactOnly(false);
+    QVERIFY(!AppSettings::open()->value(QStringLiteral("exact_duplicates_only")).toBool());
+}
+
+void TestMainWindow::backShowsWhatTheRemovalLeftOnScreen()
+{
+    TempTree tree;
+    const QByteArray same = patternBytes(40000, 3);
+    tree.writeFile("set/a.bin", same);
+    tree.writeFile("set/sub/b.bin", same);
+    tree.writeFile("set/sub/c.bin", same);
+    QVERIFY(tree.makeDir("moved"));
+    TwPreferences::instance()->general()->setRemovalMethod(TwGenernalPreferences::MoveToFolder);
+    TwPreferences::instance()->general()->setMoveToFolderPath(tree.path("moved"));
+    auto window = makeWindow();
+    QVERIFY(window->appendFolder(tree.path("set")));
+    child<QPushButton>(window.get(), "btn_scan")->click();
+    QVERIFY(waitForEnd(window.get()));
+    QPointer<ResultForm> form = window->resultWindow();
+    QVERIFY(form);
+    QCOMPARE(child<QLabel>(window.get(), "lab_findNumber")->text(), QStringLiteral("2"));
+
+    // One copy of three is removed in the results window.
+    const auto containers = window->searchResult()->containers();
+    TwFileItemGroup *group = containers.first()->groups().first();
+    for (TwFileItem *item : group->items())
+        item->setChecked(false);
+    TwFileItem *removed = group->items().last();
+    const QString removedPath = removed->filePath();
+    removed->setChecked(true);
+    group->itemCheckedChanged(true, removed->fileSize());
+    form->on_btn_delete_clicked();
+    QVERIFY(!QFileInfo::exists(removedPath));
+    QVERIFY(form->findChild<QLabel *>(QStringLiteral("lab_found"))
+                ->text()
+                .startsWith(QLatin1String("1 ")));
+
+    // Meanwhile the hidden main window ended up off every screen.
+    window->move(-4000, -3000);
+    form->close();
+    QTRY_VERIFY(form.isNull());
+    QVERIFY(window->isVisible());
+    QCOMPARE(child<QLabel>(window.get(), "lab_findNumber")->text(), QStringLiteral("1"));
+    QCOMPARE(child<QLabel>(window.get(), "lab_findSize")->text(), TwSearchResult::sizeText(40000));
+    const QRect desktop = window->screen()->availableGeometry();
+    QVERIFY2(desktop.contains(window->frameGeometry()),
+        qPrintable(QStringLiteral("%1,%2").arg(window->x()).arg(window->y())));
 }
 
 QTEST_MAIN(TestMainWindow)

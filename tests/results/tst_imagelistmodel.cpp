@@ -6,6 +6,7 @@
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
+#include "results/hiddenfiles.h"
 #include "results/imagelistmodel.h"
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
@@ -253,7 +254,7 @@ void TestImageListModel::dataCarriesSnapshotsOnlyForDisplay()
 
 void TestImageListModel::hidingDropsFilesAndReportsWhatIsLeft()
 {
-    // A result of its own: hiding destroys items.
+    // A result of its own: hiding changes what the lists show.
     TempTree tree;
     const QByteArray content = ResultFixture::bytes('h', 4000);
     QStringList paths;
@@ -266,22 +267,58 @@ void TestImageListModel::hidingDropsFilesAndReportsWhatIsLeft()
     ImageListModel groups(&result);
     ImageListModel files(&result);
     files.setKind(ImageListModel::FileRows);
+    files.shareHiddenFiles(groups);
     QCOMPARE(groups.loadAndSortGroups(QStringLiteral("Documents"), 0, ResultMode::Ordinary), 1);
     const QString name = groups.groupAt(0)->name;
     files.loadMembers(name, QStringLiteral("Documents"), ResultMode::Ordinary);
     QCOMPARE(files.rowCount(), 3);
+    // A marked file that is hidden must not be removed unseen.
+    TwFileItemGroup *group = files.groupByName(name);
+    for (TwFileItem *item : group->items()) {
+        item->setChecked(true);
+        group->itemCheckedChanged(true, item->fileSize());
+    }
 
     QCOMPARE(files.hideFile(QStringLiteral("Documents_404"), files.fileAt(0)->pathId), -1);
-    QCOMPARE(files.hideFile(name, files.fileAt(0)->pathId), 2);
+    const QString firstHidden = files.fileAt(0)->pathId;
+    QCOMPARE(files.hideFile(name, firstHidden), 2);
+    QCOMPARE(group->checkedCount(), 2);
+    QCOMPARE(files.fileByPathId(name, firstHidden), nullptr);
     files.loadMembers(name, QStringLiteral("Documents"), ResultMode::Ordinary);
     QCOMPARE(files.rowCount(), 2);
-    // The hidden file stays on disk; it only leaves the results.
+    QVERIFY(files.fileAt(0)->pathId != firstHidden && files.fileAt(1)->pathId != firstHidden);
+    QCOMPARE(groups.loadAndSortGroups(QStringLiteral("Documents"), 0, ResultMode::Ordinary), 1);
+    QCOMPARE(groups.groupAt(0)->fileCount, 2);
+    QCOMPARE(groups.groupAt(0)->markedCount, 2);
+    // The hidden file stays on disk and in its group; it only leaves the lists.
     for (const QString &path : paths)
         QVERIFY(QFileInfo::exists(path));
+    QCOMPARE(group->allItemCount(), 3);
+
+    // One file shown is no group, and its mark goes with it.
     QCOMPARE(files.hideFile(name, files.fileAt(0)->pathId), 1);
+    QCOMPARE(group->checkedCount(), 0);
     result.removeEmptyGroups();
     QCOMPARE(groups.loadAndSortGroups(QStringLiteral("Documents"), 0, ResultMode::Ordinary), 0);
     QCOMPARE(groups.loadAndSortGroups(QStringLiteral("All"), 0, ResultMode::Ordinary), 0);
+    QCOMPARE(files.hiddenFiles()->count(), 2);
+
+    // A rule run over the group never marks what is hidden.
+    files.hiddenFiles()->clear();
+    files.hideFile(name, firstHidden);
+    QCOMPARE(groups.loadAndSortGroups(QStringLiteral("Documents"), 0, ResultMode::Ordinary), 1);
+    files.loadMembers(name, QStringLiteral("Documents"), ResultMode::Ordinary);
+    const int marked = files.applySelection(name, SmartAction::Oldest);
+    int shownMarked = 0;
+    for (TwFileItem *item : group->items()) {
+        if (item->pathId() == firstHidden)
+            QVERIFY(!item->isChecked());
+        else
+            shownMarked += item->isChecked() ? 1 : 0;
+    }
+    QVERIFY(marked >= 1);
+    QCOMPARE(marked, shownMarked);
+    QCOMPARE(group->checkedCount(), shownMarked);
 }
 
 void TestImageListModel::applySelectionCountsByScope()

@@ -342,7 +342,7 @@ void TestImageListView::buttonsAreHitTestedOnSelectedCells()
     QSignalSpy hides(&view, &ImageListView::btnHideFileClick);
 
     const QRect cell = view.visualRect(model.index(1, 0));
-    const QPoint checkBox(cell.left() + 10, cell.bottom() - 5);
+    const QPoint checkBox = view.gridCheckRect(cell).center();
     // A click on the check box toggles at once, also on a cell not yet current, and once only.
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, checkBox);
     QCOMPARE(view.currentIndex().row(), 1);

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStandardItemModel>
@@ -18,6 +19,7 @@
 
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
+#include "platform/appsettings.h"
 #include "resources/twresources.h"
 #include "results/imagelistmodel.h"
 #include "results/imagelistview.h"
@@ -78,6 +80,8 @@ private slots:
     void groupCountsExplainThemselves();
     void categoryTextsKeepClearOfBorders();
     void translatedCategoryTextsKeepTheirCategory();
+    void windowKeepsSizePresentationAndSortBetweenOpenings();
+    void tabVisitsTheWindowInReadingOrderAndCtrlASelectsAllGroups();
 
 private:
     std::unique_ptr<ResultForm> openSample();
@@ -92,6 +96,8 @@ void TestResultForm::initTestCase()
 {
     QVERIFY(m_tree.isValid());
     ResultFixture::isolate(m_tree);
+    // The window remembers itself in the native store: one of the test's own.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_tree.path("settings"));
     initTwResources();
 }
 
@@ -108,6 +114,8 @@ void TestResultForm::init()
         return answer;
     });
     TwPreferences::instance()->general()->setRemovalMethod(TwGenernalPreferences::MoveToTrash);
+    // Every test opens the window as at a first start.
+    AppSettings::open()->remove(QLatin1String(ResultForm::SettingsGroup));
 }
 
 void TestResultForm::cleanup()
@@ -395,12 +403,38 @@ void TestResultForm::hidingTheSecondLastFileDropsTheGroup()
     QCOMPARE(form->groupsModel()->groupAt(0)->fileCount, 2);
     QCOMPARE(form->filesModel()->rowCount(), 2);
     QVERIFY(QFileInfo::exists(hidden));
-    QVERIFY(TwPreferences::instance()->ignoreList()->ignorePaths().contains(hidden));
+    // Hiding is for these results only; the ignore list is another action.
+    QVERIFY(!TwPreferences::instance()->ignoreList()->ignorePaths().contains(hidden));
+    auto *showHidden = child<QPushButton>(form.get(), "btn_showHidden");
+    QVERIFY(!showHidden->isHidden());
+    QVERIFY(showHidden->text().contains(QLatin1String("(1)")));
 
     form->onBtnHideFileClick(form->filesModel()->index(0, 0));
     QCOMPARE(form->groupsModel()->rowCount(), 1);
     QCOMPARE(label(form.get(), "lab_select"),
         QString::number(m_engine->searchResult()->checkedCount(true)));
+    QCOMPARE(form->hiddenFileCount(), 2);
+
+    // Shown again: both groups with every file, nothing saved meanwhile.
+    showHidden->click();
+    QCOMPARE(form->hiddenFileCount(), 0);
+    QVERIFY(showHidden->isHidden());
+    QCOMPARE(form->groupsModel()->rowCount(), 2);
+    QCOMPARE(form->groupsModel()->groupAt(0)->fileCount, 3);
+    QVERIFY(!TwPreferences::instance()->ignoreList()->ignorePaths().contains(hidden));
+    TwPreferences stored;
+    stored.load(TwPreferences::instance()->filePath());
+    QVERIFY(!stored.ignoreList()->ignorePaths().contains(hidden));
+
+    // The lasting choice writes the ignore list and hides the file as well.
+    const QString ignored = form->filesModel()->fileAt(0)->path;
+    form->alwaysIgnoreFileAt(0);
+    QVERIFY(TwPreferences::instance()->ignoreList()->ignorePaths().contains(ignored));
+    TwPreferences reread;
+    QVERIFY(reread.load(TwPreferences::instance()->filePath()));
+    QVERIFY(reread.ignoreList()->ignorePaths().contains(ignored));
+    QCOMPARE(form->groupsModel()->groupAt(0)->fileCount, 2);
+    QCOMPARE(form->hiddenFileCount(), 1);
 
     // The open button hands the file's folder to the desktop.
     QString opened;
@@ -738,6 +772,81 @@ void TestResultForm::translatedCategoryTextsKeepTheirCategory()
     QCOMPARE(form->resultMode(), ResultMode::DuplicateImages);
     QVERIFY(child<QWidget>(form.get(), "frame_top_img")->isVisible());
     QCOMPARE(form->groupsModel()->rowCount(), 1);
+}
+
+void TestResultForm::windowKeepsSizePresentationAndSortBetweenOpenings()
+{
+    {
+        auto form = openSample();
+        QVERIFY(form);
+        form->resize(1010, 760);
+        child<QPushButton>(form.get(), "btn_right_list")->click();
+        // Size twice: from largest, then turned round to smallest first.
+        form->on_comboBox_activated(1);
+        form->on_comboBox_activated(1);
+        form->close();
+    }
+    QVERIFY(QFileInfo::exists(AppSettings::open()->fileName()));
+
+    auto form = openSample();
+    QVERIFY(form);
+    QCOMPARE(form->size(), QSize(1010, 760));
+    QCOMPARE(child<ImageListView>(form.get(), "listImageView")->viewMode(),
+        int(ImageListView::CompareList));
+    QVERIFY(child<QPushButton>(form.get(), "btn_right_list")->isChecked());
+    QCOMPARE(child<QComboBox>(form.get(), "comboBox")->currentIndex(), 1);
+    ImageListModel *groups = form->groupsModel();
+    QVERIFY(groups->rowCount() >= 3);
+    QVERIFY(groups->groupAt(0)->size < groups->groupAt(groups->rowCount() - 1)->size);
+    // The order holds in another category too.
+    child<QPushButton>(form.get(), "btn_document")->click();
+    QVERIFY(groups->groupAt(0)->size < groups->groupAt(1)->size);
+
+    // Maximised stays maximised; the preview comes back as the preview.
+    child<QPushButton>(form.get(), "btn_right_flow")->click();
+    form->showMaximized();
+    QTRY_VERIFY(form->isMaximized());
+    form->close();
+    ResultForm third(m_engine->searchResult());
+    third.showRemembered();
+    QTRY_VERIFY(third.isMaximized());
+    QCOMPARE(child<QStackedWidget>(&third, "stackedWidget")->currentIndex(), 1);
+    third.showNormal();
+    third.close();
+}
+
+void TestResultForm::tabVisitsTheWindowInReadingOrderAndCtrlASelectsAllGroups()
+{
+    auto form = openSample();
+    QVERIFY(form);
+    QApplication::setActiveWindow(form.get());
+    QTRY_VERIFY(form->isActiveWindow());
+    auto *groupList = child<ImageListView>(form.get(), "listView");
+    child<QPushButton>(form.get(), "btnClose")->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 40 && !visited.contains(QStringLiteral("btn_delete")); ++i) {
+        QWidget *focused = QApplication::focusWidget();
+        QVERIFY(focused);
+        visited << focused->objectName();
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    const QStringList expected { QStringLiteral("btnClose"), QStringLiteral("btn_over"),
+        QStringLiteral("listView"), QStringLiteral("lineEdit"), QStringLiteral("comboBox"),
+        QStringLiteral("btnMenu"), QStringLiteral("horizontalSlider"),
+        QStringLiteral("listImageView"), QStringLiteral("btn_delete") };
+    int at = -1;
+    for (const QString &name : expected) {
+        const int found = visited.indexOf(name);
+        QVERIFY2(found > at, qPrintable(visited.join(QLatin1Char(' '))));
+        at = found;
+    }
+
+    groupList->setFocus();
+    groupList->clearSelection();
+    QTest::keyClick(groupList, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(
+        groupList->selectionModel()->selectedIndexes().size(), form->groupsModel()->rowCount());
+    QVERIFY(form->groupsModel()->rowCount() >= 4);
 }
 
 QTEST_MAIN(TestResultForm)

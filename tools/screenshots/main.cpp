@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QWidget>
 
+#include "platform/appsettings.h"
 #include "preferences/twpreferences.h"
 #include "resources/twresources.h"
 #include "tools/screenshots/screenshotcontext.h"
@@ -41,6 +43,8 @@ int main(int argc, char *argv[])
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir settingsDir;
     TwPreferences::setFilePath(settingsDir.filePath(QStringLiteral("preferences.cfg")));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     // No message box, picker or browser may interrupt a picture.
     DesktopPrompts::setOverride(
         [](const DesktopPrompts::Request &) { return DesktopPrompts::Answer(); });
@@ -49,6 +53,8 @@ int main(int argc, char *argv[])
     for (const auto &entry : ScreenshotRegistry::entries()) {
         if (!wanted.isEmpty() && !wanted.contains(entry.name))
             continue;
+        // Every picture starts from a first start: no remembered window.
+        AppSettings::open()->clear();
         ScreenshotContext context;
         QWidget *widget = entry.build(context);
         if (!widget) {

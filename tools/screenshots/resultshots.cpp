@@ -388,3 +388,63 @@ TW_SCREENSHOT(results_removal_failures)
     form->on_btn_delete_clicked();
     return pictureOfRemoval(context, picture);
 }
+
+namespace {
+
+// Copies deep in a photo archive that differ only in one folder halfway down:
+// a start-shortened path would read the same for all of them.
+ResultForm *openDeepCopies(ScreenshotContext &context)
+{
+    const QString archive = QStringLiteral("Archive/Family photos/2019/Summer holidays/");
+    const char *sources[] = { "Camera A", "Camera B", "Phone of Ann" };
+    const char *trips[] = { "Beach_2019.jpg", "Harbour_2019.jpg", "Dunes_2019.jpg" };
+    for (int i = 0; i < 3; ++i) {
+        const QImage photo = drawLandscape(quint32(90 + i), QSize(640, 480));
+        for (const char *source : sources) {
+            savePicture(context,
+                archive + QLatin1String(source) + QStringLiteral("/Export/Full size/")
+                    + QLatin1String(trips[i]),
+                photo, "JPG", 90);
+        }
+    }
+    auto *engine = new ScanEngine;
+    bool ended = false;
+    QObject::connect(engine, &ScanEngine::scanEnded, engine, [&ended] { ended = true; });
+    engine->BeginScanCatalogue({ context.root() + QStringLiteral("/Library") },
+        ScanSettings::fromPreferences(*TwPreferences::instance()));
+    ScreenshotContext::waitUntil([&ended] { return ended; }, 120000);
+    auto *form = new ResultForm(engine->searchResult());
+    engine->setParent(form);
+    context.keep(form);
+    form->show();
+    ScreenshotContext::settle();
+    child<QPushButton>(form, "btn_image")->click();
+    return form;
+}
+
+} // namespace
+
+TW_SCREENSHOT(results_deep_preview_table)
+{
+    ResultForm *form = openDeepCopies(context);
+    child<QPushButton>(form, "btn_right_flow")->click();
+    waitForThumbnails(form);
+    return form;
+}
+
+TW_SCREENSHOT(results_deep_compare_list)
+{
+    ResultForm *form = openDeepCopies(context);
+    child<QPushButton>(form, "btn_right_list")->click();
+    child<ImageListView>(form, "listImageView")->setCurrentIndex(form->filesModel()->index(0, 0));
+    waitForThumbnails(form);
+    return form;
+}
+
+TW_SCREENSHOT(results_deep_grid)
+{
+    ResultForm *form = openDeepCopies(context);
+    child<QSlider>(form, "horizontalSlider")->setValue(4);
+    waitForThumbnails(form);
+    return form;
+}
