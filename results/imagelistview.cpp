@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QtConcurrent>
 
+#include "platform/nativepath.h"
 #include "results/imagelistmodel.h"
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
@@ -564,8 +565,8 @@ void ImageListView::paintGridCell(QPainter &painter, const QModelIndex &index, c
     const QRect nameRect(c.left() + 30, c.bottom() - 22, c.width() - 40, 20);
     painter.setPen(QColor(QStringLiteral("#000000")));
     painter.drawText(nameRect, Qt::AlignHCenter | Qt::AlignVCenter,
-        painter.fontMetrics().elidedText(
-            QFileInfo(file->path).fileName(), Qt::ElideRight, nameRect.width()));
+        painter.fontMetrics().elidedText(NativePath::displayText(QFileInfo(file->path).fileName()),
+            Qt::ElideRight, nameRect.width()));
 }
 
 void ImageListView::paintCompareRow(QPainter &painter, const QModelIndex &index, const QRect &c)
@@ -600,10 +601,10 @@ void ImageListView::paintCompareRow(QPainter &painter, const QModelIndex &index,
     QFont detailFont = painter.font();
     detailFont.setPixelSize(12);
     painter.setFont(detailFont);
-    const QStringList values {
-        file->created, file->sizeText, resolution, QStringLiteral("-"),
-        QFontMetrics(detailFont).elidedText(info.absolutePath(), Qt::ElideMiddle, valueWidth - 10)
-    };
+    const QStringList values { file->created, file->sizeText, resolution, QStringLiteral("-"),
+        QFontMetrics(detailFont)
+            .elidedText(
+                NativePath::displayText(info.absolutePath()), Qt::ElideMiddle, valueWidth - 10) };
     painter.setPen(grey);
     for (int k = 0; k < labels.size(); ++k) {
         const QRect labelRect(t.right(), t.top() + 35 + 22 * k, 100, 20);
@@ -626,7 +627,8 @@ void ImageListView::paintCompareRow(QPainter &painter, const QModelIndex &index,
     painter.setPen(current ? Qt::white : Qt::black);
     const QRect titleRect(t.right() + 35, t.top(), w / 2 - 10, 25);
     painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
-        QFontMetrics(titleFont).elidedText(info.baseName(), Qt::ElideMiddle, bar.width() - 10));
+        QFontMetrics(titleFont).elidedText(
+            NativePath::displayText(info.baseName()), Qt::ElideMiddle, bar.width() - 10));
 }
 
 bool ImageListView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
@@ -710,8 +712,9 @@ bool ImageListView::viewportEvent(QEvent *event)
         if (path.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(
-                help->globalPos(), QDir::toNativeSeparators(path), viewport(), visualRect(index));
+            QToolTip::showText(help->globalPos(),
+                NativePath::displayText(QDir::toNativeSeparators(path)), viewport(),
+                visualRect(index));
         return true;
     }
     return QAbstractItemView::viewportEvent(event);

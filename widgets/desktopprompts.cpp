@@ -4,6 +4,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 
+#include "platform/nativepath.h"
+
 namespace {
 
 DesktopPrompts::Override &currentOverride()
@@ -92,7 +94,7 @@ bool DesktopPrompts::openFolder(const QString &folder)
     Request request;
     request.kind = Kind::OpenFolder;
     request.folder = folder;
-    request.url = QUrl::fromLocalFile(folder);
+    request.url = NativePath::fileUrl(folder);
     Answer given;
     if (answer(request, &given))
         return given.opened;
