@@ -16,6 +16,7 @@
 #include <QStandardItemModel>
 
 #include "engine/scanengine.h"
+#include "platform/nativepath.h"
 #include "preferences/twignorelistpreferences.h"
 #include "preferences/twpreferences.h"
 #include "widgets/clistviewdelegate.h"
@@ -188,8 +189,9 @@ bool FolderStrip::appendFolder(const QString &rawPath)
     QString name = QFileInfo(path).fileName();
     if (name.isEmpty())
         name = path; // a drive or the file-system root
-    auto *item = new QStandardItem(folderIcon(path), name);
-    item->setToolTip(QDir::toNativeSeparators(path));
+    // Shown with a mark for bytes that are not text; scanned by the path itself.
+    auto *item = new QStandardItem(folderIcon(path), NativePath::displayText(name));
+    item->setToolTip(NativePath::displayText(QDir::toNativeSeparators(path)));
     item->setData(path, Qt::UserRole);
     m_model->appendRow(item);
     place();

@@ -52,6 +52,21 @@ bool QScanResult::collectFile(qint64 size, const QString &path, const FileId &id
     return true;
 }
 
+void QScanResult::countSkip(Skip reason)
+{
+    ++m_skipped[int(reason)];
+}
+
+SkipCounts QScanResult::skipCounts() const
+{
+    SkipCounts counts;
+    counts.unreadableFolders = m_skipped[int(Skip::UnreadableFolder)].load();
+    counts.unreadableFiles = m_skipped[int(Skip::UnreadableFile)].load();
+    counts.specialFiles = m_skipped[int(Skip::SpecialFile)].load();
+    counts.tooLong = m_skipped[int(Skip::TooLong)].load();
+    return counts;
+}
+
 bool QScanResult::claimFolder(const FileId &id)
 {
     QMutexLocker locker(&m_mutex);
@@ -160,6 +175,8 @@ void QScanResult::clear()
     m_sizeBuckets.clear();
     m_walkedFolderIds.clear();
     m_collectedIds.clear();
+    for (std::atomic<qint64> &count : m_skipped)
+        count = 0;
     TwCatalog::releaseCatalogs();
     // Build the table now, on this thread, so that the walk tasks only read it.
     TwCatalog::catalogs();

@@ -11,6 +11,7 @@
 
 #include <atomic>
 
+#include "engine/skipcounts.h"
 #include "preferences/twgenernalpreferences.h"
 
 /**
@@ -81,6 +82,13 @@ public:
     /** The bucket key of a file: its category name followed by the size in decimal. */
     static QString bucketKey(const QString &path, qint64 size);
 
+    /** Why the walk passed over an entry. */
+    enum class Skip { UnreadableFolder, UnreadableFile, SpecialFile, TooLong };
+    /** Counts one entry passed over; thread-safe, without the lock. */
+    void countSkip(Skip reason);
+    /** The entries passed over since the last clear() (no refused images: the walk opens none). */
+    SkipCounts skipCounts() const;
+
 private:
     void addToBucket(qint64 size, const QString &path);
 
@@ -92,4 +100,5 @@ private:
     QStringList m_singleImages;
     QSet<QPair<quint64, quint64>> m_walkedFolderIds;
     QSet<QPair<quint64, quint64>> m_collectedIds;
+    std::atomic<qint64> m_skipped[4] = {};
 };

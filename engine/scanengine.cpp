@@ -11,6 +11,7 @@
 #include "engine/qscanthread.h"
 #include "engine/qsearchthread.h"
 #include "engine/twsearchresult.h"
+#include "imaging/twimagedecoder.h"
 #include "model/canceltoken.h"
 
 namespace {
@@ -83,6 +84,14 @@ QScanResult *ScanEngine::scanResult() const
 TwSearchResult *ScanEngine::searchResult() const
 {
     return m_searchResult.get();
+}
+
+SkipCounts ScanEngine::skipCounts() const
+{
+    SkipCounts counts = m_scanResult->skipCounts();
+    // The decoder counts for the whole process; only this scan's share counts.
+    counts.refusedImages = TwImageDecoder::refusedCount() - m_refusedBefore;
+    return counts;
 }
 
 void ScanEngine::clearResults()
@@ -161,6 +170,7 @@ bool ScanEngine::BeginScanCatalogue(const QStringList &folders, const ScanSettin
         << QStringLiteral("begin scaned! system thread count=%1!").arg(QThread::idealThreadCount());
     m_settings = settings;
     m_cancel = std::make_shared<CancelToken>();
+    m_refusedBefore = TwImageDecoder::refusedCount();
     progressSum = 0;
     m_progressAdded = 0;
     m_latestFileCount = 0;

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <memory>
 
+#include "engine/skipcounts.h"
 #include "model/scansettings.h"
 
 class CancelToken;
@@ -57,6 +58,8 @@ public:
     QThreadPool *threadPool() const { return m_pool.get(); }
 
     QScanResult *scanResult() const;
+    /** What the last scan passed over: the walk's counts and the images refused for their size. */
+    SkipCounts skipCounts() const;
     TwSearchResult *searchResult() const;
     void clearResults();
 
@@ -149,4 +152,5 @@ private:
     std::atomic<qlonglong> m_latestBytes { -1 };
     std::atomic_bool m_totalsPending { false };
     bool m_similarPassEnabled = true;
+    qint64 m_refusedBefore = 0;
 };

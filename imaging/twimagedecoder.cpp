@@ -8,9 +8,16 @@
 #include <QImageReader>
 #include <QtDebug>
 
+#include <atomic>
+#include <mutex>
+#include <optional>
+
+#include <opencv2/core/utils/logger.hpp>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "imaging/pixelbudget.h"
+#include "platform/messagecapture.h"
 #include "platform/nativepath.h"
 #include "platform/regularfile.h"
 
@@ -89,6 +96,30 @@ int reducedColourFlag(int factor)
 cv::Size reducedSize(cv::Size full, int factor)
 {
     return { (full.width + factor - 1) / factor, (full.height + factor - 1) / factor };
+}
+
+qint64 pixelsOf(cv::Size size)
+{
+    return qint64(size.width) * qint64(size.height);
+}
+
+// Bytes a colour decode of `size` holds: three channels of eight bits. An
+// image whose size no header tells takes the whole budget and so decodes
+// alone.
+qint64 decodedBytes(cv::Size size)
+{
+    return size.width > 0 && size.height > 0 ? pixelsOf(size) * 3 : PixelBudget::decoding().total();
+}
+
+std::atomic<qint64> refusedImages { 0 };
+
+// OpenCV's own warnings go to the C++ error stream, which no capture sees;
+// every failure they describe is logged by decodeFile() with its file.
+void silenceOpenCvLog()
+{
+    static std::once_flag once;
+    std::call_once(
+        once, [] { cv::utils::logging::setLogLevel(cv::utils::logging::LOG_LEVEL_SILENT); });
 }
 
 } // namespace
@@ -225,22 +256,36 @@ cv::Mat TwImageDecoder::decode(
         }
     }
 
+    silenceOpenCvLog();
+    const bool known = header.width > 0 && header.height > 0;
+    const int factor = isJpeg && header.width > longSide
+        ? reductionFactor(header, workingSize(header, longSide))
+        : 1;
+    // The decoded picture is held only until it is reduced; the share of the
+    // budget lasts as long.
+    std::optional<PixelBudget::Share> share;
+    share.emplace(
+        PixelBudget::decoding(), decodedBytes(known ? reducedSize(header, factor) : cv::Size()));
+
     // The codec only reads the buffer; no copy is made.
     const cv::Mat buffer(1, int(data.size()), CV_8UC1, const_cast<char *>(data.constData()));
     cv::Mat image;
     try {
-        if (isJpeg && header.width > longSide) {
-            const int factor = reductionFactor(header, workingSize(header, longSide));
-            if (factor > 1) {
-                image = cv::imdecode(buffer, reducedColourFlag(factor));
-                // Headers the codec read differently fall back to a full decode.
-                if (image.size() == reducedSize(header, factor))
-                    *fullSize = header;
-                else
-                    image.release();
-            }
+        if (factor > 1) {
+            image = cv::imdecode(buffer, reducedColourFlag(factor));
+            // Headers the codec read differently fall back to a full decode.
+            if (image.size() == reducedSize(header, factor))
+                *fullSize = header;
+            else
+                image.release();
         }
         if (image.empty()) {
+            if (factor > 1) {
+                // Released first: holding one share while waiting for a
+                // second could wait for ever.
+                share.reset();
+                share.emplace(PixelBudget::decoding(), decodedBytes(header));
+            }
             image = cv::imdecode(buffer, cv::IMREAD_COLOR);
             *fullSize = image.size();
         }
@@ -278,10 +323,30 @@ cv::Mat TwImageDecoder::decodeFile(
         return {};
     }
     QString reason;
-    cv::Mat working = decode(data, longSide, fullSize, &reason);
-    if (working.empty() && qint64(fullSize->width) * qint64(fullSize->height) > MaximumPixels)
-        qWarning().noquote() << "Refused" << NativePath::displayText(path) << ":" << reason;
+    QString complaints;
+    cv::Mat working;
+    {
+        MessageCapture capture;
+        working = decode(data, longSide, fullSize, &reason);
+        complaints = capture.text();
+    }
+    // One line per file, naming it, whatever the codecs had to say.
+    const QString shown = NativePath::displayText(path);
+    if (working.empty() && pixelsOf(*fullSize) > MaximumPixels) {
+        ++refusedImages;
+        qWarning().noquote() << "Refused" << shown << ":" << reason;
+    } else if (working.empty() && (!reason.isEmpty() || !complaints.isEmpty())) {
+        qWarning().noquote() << "Cannot decode" << shown << ":"
+                             << (complaints.isEmpty() ? reason : complaints);
+    } else if (!complaints.isEmpty()) {
+        qInfo().noquote() << "Decoded" << shown << "despite:" << complaints;
+    }
     if (error)
         *error = reason;
     return working;
+}
+
+qint64 TwImageDecoder::refusedCount()
+{
+    return refusedImages.load();
 }

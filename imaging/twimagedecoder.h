@@ -9,7 +9,9 @@
 // on. Files are read as bytes, so any file name works whatever the locale.
 // Large JPEG files are decoded at a reduced scale straight from the
 // compressed data, which is several times faster than a full decode followed
-// by a resize and keeps the working size exact.
+// by a resize and keeps the working size exact. Every decode takes its share
+// of PixelBudget::decoding() first, so the decoders running at once never hold
+// more decoded pixels than that budget.
 class TwImageDecoder {
 public:
     // Files above this size are not taken for images.
@@ -51,7 +53,11 @@ public:
     // than MaximumPixels, and `error` says why.
     static cv::Mat decode(
         const QByteArray &data, int longSide, cv::Size *fullSize, QString *error = nullptr);
-    // The same for a file; an unreadable file is not an image.
+    // The same for a file; an unreadable file is not an image. What the
+    // codecs print meanwhile is caught and logged in one line naming the file.
     static cv::Mat decodeFile(
         const QString &path, int longSide, cv::Size *fullSize, QString *error = nullptr);
+
+    // Files decodeFile() refused for their size since the program started.
+    static qint64 refusedCount();
 };

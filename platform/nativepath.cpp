@@ -1,5 +1,9 @@
 #include "platform/nativepath.h"
 
+#include <QCoreApplication>
+
+#include "platform/nativepathcodec.h"
+
 namespace {
 
 constexpr ushort RawByteBase = 0xDC00;
@@ -73,7 +77,16 @@ void appendUtf8(QByteArray &out, uint codePoint)
     }
 }
 
+// Qt's own file calls convert names with the locale codec; with this one
+// installed they agree with encode() and decode().
+void installLocaleCodec()
+{
+    NativePathCodec::install();
+}
+
 } // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(installLocaleCodec)
 
 QByteArray NativePath::encode(const QString &path)
 {
@@ -141,6 +154,13 @@ QString NativePath::displayText(const QString &path)
             c = QChar::ReplacementCharacter;
     }
     return out;
+}
+
+QUrl NativePath::fileUrl(const QString &path)
+{
+    if (!hasRawBytes(path))
+        return QUrl::fromLocalFile(path);
+    return QUrl::fromEncoded(QByteArrayLiteral("file://") + encode(path).toPercentEncoding("/"));
 }
 
 QString NativePath::escapedText(const QString &path)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
 
 // File names as the system stores them are bytes; ours are strings. Names
 // that are not valid UTF-8 (old archives, other systems) would be lost by
@@ -24,4 +25,7 @@ public:
     static QString displayText(const QString &path);
     // The path for a terminal: each raw byte becomes "\xHH".
     static QString escapedText(const QString &path);
+    // A file: URL naming exactly the bytes of `path` (raw bytes are
+    // percent-encoded as they are, not as text).
+    static QUrl fileUrl(const QString &path);
 };

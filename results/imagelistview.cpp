@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QtConcurrent>
 
+#include "platform/nativepath.h"
 #include "results/imagelistmodel.h"
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
@@ -365,7 +366,7 @@ void ImageListView::updatePathSpans()
     const int count = model() && m_viewMode != GroupList ? model()->rowCount(rootIndex()) : 0;
     for (int row = 0; row < count; ++row) {
         const QBaseItem *file = fileItem(model()->index(row, 0, rootIndex()));
-        const QString path = file ? file->path : QString();
+        const QString path = file ? NativePath::displayText(file->path) : QString();
         m_paths.append(path);
         m_folders.append(path.left(qMax(0, path.lastIndexOf(QLatin1Char('/')))));
     }
@@ -589,7 +590,7 @@ void ImageListView::paintGridCell(QPainter &painter, const QModelIndex &index, c
     painter.setFont(nameFont);
     painter.setPen(QColor(QStringLiteral("#000000")));
     painter.drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
-        metrics.elidedText(QFileInfo(file->path).fileName(), Qt::ElideMiddle, nameRect.width()));
+        metrics.elidedText(NativePath::displayText(QFileInfo(file->path).fileName()), Qt::ElideMiddle, nameRect.width()));
     QFont folderFont = nameFont;
     folderFont.setPixelSize(CaptionPixels - 1);
     const QRect folderRect(c.left() + 4, nameRect.bottom() + 1, c.width() - 8, line);
@@ -633,7 +634,7 @@ void ImageListView::paintCompareRow(QPainter &painter, const QModelIndex &index,
     detailFont.setPixelSize(12);
     painter.setFont(detailFont);
     const QStringList values { file->created, file->sizeText, resolution, QStringLiteral("-"),
-        PathDisplay::fitted(m_paths.value(index.row(), file->path), m_pathSpans.value(index.row()),
+        PathDisplay::fitted(m_paths.value(index.row(), NativePath::displayText(file->path)), m_pathSpans.value(index.row()),
             QFontMetrics(detailFont), valueWidth - 10) };
     painter.setPen(grey);
     for (int k = 0; k < labels.size(); ++k) {
@@ -657,7 +658,8 @@ void ImageListView::paintCompareRow(QPainter &painter, const QModelIndex &index,
     painter.setPen(current ? Qt::white : Qt::black);
     const QRect titleRect(t.right() + 35, t.top(), w / 2 - 10, 25);
     painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
-        QFontMetrics(titleFont).elidedText(info.baseName(), Qt::ElideMiddle, bar.width() - 10));
+        QFontMetrics(titleFont).elidedText(
+            NativePath::displayText(info.baseName()), Qt::ElideMiddle, bar.width() - 10));
 }
 
 bool ImageListView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
@@ -774,8 +776,9 @@ bool ImageListView::viewportEvent(QEvent *event)
         if (path.isEmpty())
             QToolTip::hideText();
         else
-            QToolTip::showText(
-                help->globalPos(), QDir::toNativeSeparators(path), viewport(), visualRect(index));
+            QToolTip::showText(help->globalPos(),
+                NativePath::displayText(QDir::toNativeSeparators(path)), viewport(),
+                visualRect(index));
         return true;
     }
     return QAbstractItemView::viewportEvent(event);

@@ -31,4 +31,12 @@ struct ImageLoader {
     ImageLoadingTaskPtr operator()(const ImageLoadingTaskPtr &task) const;
 
     static bool isLoadableSuffix(const QString &path);
+
+    // The picture at `path` shrunk to fit `bound` (as it is when it fits or
+    // `bound` is empty), with EXIF rotations applied; `fullSize` gets the
+    // size of the file's picture. The file is opened without blocking and
+    // read only when it is a regular file, so a pipe or a device put where a
+    // photo was cannot hang the window; pictures declaring more pixels than
+    // the scan decodes are not read either. Null when nothing was read.
+    static QImage readFitted(const QString &path, const QSize &bound, QSize *fullSize = nullptr);
 };

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QDebug>
 #include <QHeaderView>
-#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
@@ -11,8 +10,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "platform/nativepath.h"
 #include "results/differingpathdelegate.h"
 #include "results/imagelistmodel.h"
+#include "results/imageloadingtask.h"
 #include "results/pathdisplay.h"
 #include "results/qbaseitem.h"
 #include "widgets/filetypeicon.h"
@@ -20,6 +21,8 @@
 namespace {
 
 enum Column { MarkColumn, PathColumn, CreatedColumn, HideColumn, OpenColumn, ColumnCount };
+// The path as the file system has it; the text shown may differ.
+constexpr int PathRole = Qt::UserRole + 1;
 
 } // namespace
 
@@ -127,8 +130,11 @@ void PreviewPane::addRow(int row)
     const QBaseItem *file = m_files->fileAt(row);
     if (!file)
         return;
-    auto *pathItem = new QStandardItem(file->path);
-    pathItem->setToolTip(file->path);
+    // Shown with a mark for bytes that are not text; the file is found by
+    // the path itself.
+    auto *pathItem = new QStandardItem(NativePath::displayText(file->path));
+    pathItem->setData(file->path, PathRole);
+    pathItem->setToolTip(NativePath::displayText(file->path));
     m_tableModel->appendRow({ new QStandardItem, pathItem, new QStandardItem(file->created),
         new QStandardItem, new QStandardItem });
 
@@ -197,17 +203,12 @@ void PreviewPane::showCurrent()
     const QStandardItem *pathItem = m_tableModel->item(row, PathColumn);
     if (!pathItem)
         return;
-    const QString path = pathItem->text();
+    const QString path = pathItem->data(PathRole).toString();
     const QBaseItem *file = m_files ? m_files->fileAt(row) : nullptr;
 
     QImage image;
     if (file && file->isImage) {
-        QImageReader reader(path);
-        reader.setAutoTransform(true);
-        const QSize size = reader.size();
-        if (size.isValid() && !labImage->size().isEmpty())
-            reader.setScaledSize(size.scaled(labImage->size(), Qt::KeepAspectRatio));
-        image = reader.read();
+        image = ImageLoader::readFitted(path, labImage->size());
     } else {
         const QPixmap icon = FileTypeIcon::largePixmap(path);
         if (!icon.isNull())

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "engine/twsearchresult.h"
+#include "platform/nativepath.h"
 #include "platform/product.h"
 #include "widgets/desktopprompts.h"
 
@@ -194,9 +195,10 @@ void RemovalConfirmDialog::refresh()
         if (keepOne && m_plan.isKeeper(file.path))
             continue;
         auto *row = new QListWidgetItem(
-            QStringLiteral("%1    (%2)").arg(file.path, TwSearchResult::sizeText(file.size)),
+            QStringLiteral("%1    (%2)")
+                .arg(NativePath::displayText(file.path), TwSearchResult::sizeText(file.size)),
             m_files);
-        row->setToolTip(file.path);
+        row->setToolTip(NativePath::displayText(file.path));
     }
     const int count = m_plan.fileCount(keepOne);
     switch (m_method) {

@@ -9,6 +9,8 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "platform/nativepath.h"
+
 namespace {
 
 DesktopPrompts::Override &currentOverride()
@@ -136,7 +138,7 @@ bool DesktopPrompts::openFolder(const QString &folder)
     Request request;
     request.kind = Kind::OpenFolder;
     request.folder = folder;
-    request.url = QUrl::fromLocalFile(folder);
+    request.url = NativePath::fileUrl(folder);
     Answer given;
     if (answer(request, &given))
         return given.opened;

@@ -7,6 +7,7 @@
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
+#include "platform/nativepath.h"
 
 QString CliReport::text(const TwSearchResult &result)
 {
@@ -21,7 +22,7 @@ QString CliReport::text(const TwSearchResult &result)
             for (const TwFileItem *item : group->items())
                 out += QStringLiteral("%1 %2\n").arg(
                     item->isChecked() ? QStringLiteral("  *") : QStringLiteral("   "),
-                    item->filePath());
+                    NativePath::escapedText(item->filePath()));
             out += QLatin1Char('\n');
         }
     }
@@ -85,7 +86,10 @@ void appendJsonString(QString &out, const QString &text)
             out += QLatin1String("\\t");
             break;
         default:
-            if (c.unicode() < 0x20)
+            // Control characters, and the lone surrogates that carry bytes
+            // of names that are not UTF-8: a reader mapping those back gets
+            // the exact name.
+            if (c.unicode() < 0x20 || c.isSurrogate())
                 out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
             else
                 out += c;

@@ -13,6 +13,7 @@
 #include "app/cli/clireport.h"
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
+#include "platform/nativepath.h"
 #include "preferences/twpreferences.h"
 
 namespace {
@@ -41,16 +42,17 @@ QStringList CliRunner::checkedFolders(const QStringList &folders, QString *probl
     QStringList checked;
     for (const QString &folder : folders) {
         const QFileInfo info(folder);
+        const QString shown = NativePath::escapedText(folder);
         if (!info.exists()) {
-            *problem = QStringLiteral("%1: no such folder").arg(folder);
+            *problem = QStringLiteral("%1: no such folder").arg(shown);
             return QStringList();
         }
         if (!info.isDir()) {
-            *problem = QStringLiteral("%1: not a folder").arg(folder);
+            *problem = QStringLiteral("%1: not a folder").arg(shown);
             return QStringList();
         }
         if (!info.isReadable() || !info.isExecutable()) {
-            *problem = QStringLiteral("%1: the folder cannot be read").arg(folder);
+            *problem = QStringLiteral("%1: the folder cannot be read").arg(shown);
             return QStringList();
         }
         checked.append(QDir::cleanPath(info.absoluteFilePath()));
@@ -172,6 +174,7 @@ int CliRunner::run(
     out.flush();
     err << result.numberOfDuplicateFiles() << " duplicate files, "
         << TwSearchResult::sizeText(result.bytesOfDuplicateFiles()) << "\n";
+    err << engine.skipCounts().summary() << "\n";
     err.flush();
     return stopped ? Failure : Success;
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "app/cli/clirunner.h"
+#include "platform/nativepath.h"
 
 namespace {
 
@@ -27,6 +28,11 @@ int main(int argc, char *argv[])
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // Arguments are file names as much as text: bytes that are not UTF-8
+    // are kept, so such a folder can be named.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(NativePath::decode(QByteArray(argv[i])));
     CliRunner runner;
-    return runner.run(QCoreApplication::arguments(), out, err, isatty(STDERR_FILENO) != 0);
+    return runner.run(arguments, out, err, isatty(STDERR_FILENO) != 0);
 }

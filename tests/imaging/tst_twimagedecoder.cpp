@@ -2,10 +2,18 @@
 
 #include <QtTest>
 
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "imaging/pixelbudget.h"
 #include "imaging/twimagedecoder.h"
+#include "platform/messagecapture.h"
 #include "tests/imaging/testimages.h"
 #include "tests/support/temptree.h"
 
@@ -52,6 +60,35 @@ QByteArray pngBomb(cv::Size size)
     return png;
 }
 
+// Every Qt message of the process, in order; passed on to the test's own
+// handler so that expected messages are still matched.
+QStringList recordedMessages;
+QtMessageHandler testHandler = nullptr;
+
+void recordMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    recordedMessages.append(message);
+    if (testHandler)
+        testHandler(type, context, message);
+}
+
+// What reaches the process's stderr descriptor while `work` runs.
+QByteArray stderrDuring(const std::function<void()> &work)
+{
+    QTemporaryFile sink;
+    if (!sink.open())
+        return "cannot redirect stderr";
+    fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(sink.handle(), STDERR_FILENO);
+    work();
+    fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    sink.seek(0);
+    return sink.readAll();
+}
+
 long peakResidentKilobytes()
 {
     rusage usage {};
@@ -85,6 +122,9 @@ private slots:
     void nonImagesDecodeToNothing();
     void anyFileNameLoads();
     void oversizedImagesAreRefusedBeforeDecoding();
+    void codecComplaintsBecomeOneLineNamingTheFile_data();
+    void codecComplaintsBecomeOneLineNamingTheFile();
+    void parallelDecodesStayWithinThePixelBudget();
 
 private:
     TempTree m_tree;
@@ -93,6 +133,8 @@ private:
 
 void TestTwImageDecoder::initTestCase()
 {
+    // Before any decode, so that the decoder's capture passes its messages on here.
+    testHandler = qInstallMessageHandler(recordMessage);
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY(m_tree.isValid());
     m_scene = TestImages::scene(7, cv::Size(2400, 1800), 30);
@@ -323,7 +365,6 @@ void TestTwImageDecoder::anyFileNameLoads()
     QCOMPARE(working.size(), cv::Size(256, 192));
 }
 
-
 void TestTwImageDecoder::oversizedImagesAreRefusedBeforeDecoding()
 {
     const QString bombPath = m_tree.path(QStringLiteral("bomb/huge.png"));
@@ -354,6 +395,86 @@ void TestTwImageDecoder::oversizedImagesAreRefusedBeforeDecoding()
     // A decoded bomb would need 2.7 GB; the normal image a few tens of MB.
     QVERIFY2(peakResidentKilobytes() - before < 300 * 1024,
         qPrintable(QString::number(peakResidentKilobytes() - before)));
+}
+
+void TestTwImageDecoder::codecComplaintsBecomeOneLineNamingTheFile_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("decodes");
+    QTest::addColumn<QString>("complaint");
+    const QByteArray png = TestImages::encode(m_scene, ".png");
+    QTest::newRow("truncated png") << png.left(png.size() / 2) << false << "libpng";
+    // Stray bytes after the first segment make libjpeg complain and go on.
+    QByteArray jpeg = TestImages::encode(m_scene, ".jpg");
+    const int firstSegmentEnd = 4 + (quint8(jpeg[4]) << 8 | quint8(jpeg[5]));
+    jpeg.insert(firstSegmentEnd, QByteArray(7, '\x11'));
+    QTest::newRow("corrupt jpeg") << jpeg << true << "Corrupt JPEG data";
+}
+
+void TestTwImageDecoder::codecComplaintsBecomeOneLineNamingTheFile()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, decodes);
+    QFETCH(QString, complaint);
+    const QString path = m_tree.writeFile(
+        QStringLiteral("damaged/%1.img").arg(QString::fromLatin1(QTest::currentDataTag())), data);
+    QVERIFY(!path.isEmpty());
+    recordedMessages.clear();
+    cv::Mat working;
+    cv::Size fullSize;
+    const QByteArray raw
+        = stderrDuring([&] { working = TwImageDecoder::decodeFile(path, 300, &fullSize); });
+    QVERIFY2(raw.isEmpty(), raw.constData());
+    QCOMPARE(!working.empty(), decodes);
+    QCOMPARE(recordedMessages.size(), 1);
+    QVERIFY2(recordedMessages.first().contains(path), qPrintable(recordedMessages.first()));
+    QVERIFY2(recordedMessages.first().contains(complaint), qPrintable(recordedMessages.first()));
+
+    // While one thread captures, what another prints is not taken for its file.
+    QString captured;
+    const QByteArray elsewhere = stderrDuring([&] {
+        MessageCapture capture;
+        std::thread([] {
+            fprintf(stderr, "unrelated\n");
+            qWarning("unrelated too");
+        }).join();
+        captured = capture.text();
+    });
+    QCOMPARE(elsewhere, QByteArray("unrelated\n"));
+    QVERIFY(captured.isEmpty());
+    QVERIFY(recordedMessages.contains("unrelated too"));
+}
+
+void TestTwImageDecoder::parallelDecodesStayWithinThePixelBudget()
+{
+    // Eight pictures of 6000x5000 hold 720 MB decoded together, well above the budget.
+    cv::Mat large(5000, 6000, CV_8UC3, cv::Scalar(40, 90, 160));
+    cv::rectangle(large, cv::Rect(1000, 1000, 3000, 2000), cv::Scalar(200, 30, 10), cv::FILLED);
+    const QByteArray png = TestImages::encode(large, ".png");
+    const qint64 decodedBytes = qint64(large.total()) * 3;
+    QVERIFY(8 * decodedBytes > PixelBudget::DecodingBytes);
+    QStringList paths;
+    for (int i = 0; i < 8; ++i)
+        paths << m_tree.writeFile(QStringLiteral("budget/large%1.png").arg(i), png);
+
+    PixelBudget &budget = PixelBudget::decoding();
+    std::atomic<int> decoded { 0 };
+    std::vector<std::thread> threads;
+    for (const QString &path : qAsConst(paths)) {
+        threads.emplace_back([&decoded, path] {
+            cv::Size fullSize;
+            const cv::Mat working = TwImageDecoder::decodeFile(path, 300, &fullSize);
+            if (working.cols == 300 && fullSize == cv::Size(6000, 5000))
+                ++decoded;
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    QCOMPARE(decoded.load(), 8);
+    QVERIFY(budget.peak() <= budget.total());
+    // Shares were really taken, several at once, and all given back.
+    QVERIFY2(budget.peak() >= 2 * decodedBytes, qPrintable(QString::number(budget.peak())));
+    QCOMPARE(budget.inUse(), qint64(0));
 }
 
 QTEST_GUILESS_MAIN(TestTwImageDecoder)

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include <sys/mount.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include "model/scansettings.h"
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
+#include "platform/nativepath.h"
 #include "tests/support/temptree.h"
 
 // Stands in for the results window's progress dialog: counts the reports and
@@ -72,6 +74,8 @@ private slots:
     void folderSwappedForLinkAfterTheCheck_data();
     void folderSwappedForLinkAfterTheCheck();
     void failedRemovalsNameFileAndReason();
+    void namesThatAreNotText_data();
+    void namesThatAreNotText();
 
 private:
     // A group of `count` copies named copy0.. under `folder`; the first
@@ -762,6 +766,74 @@ void TestFileRemoval::failedRemovalsNameFileAndReason()
     removeChecked(group.get(), again);
     QVERIFY(group->failures().isEmpty());
 }
+
+namespace {
+
+bool writeRaw(const QByteArray &path, const QByteArray &content)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    ::close(fd);
+    return written;
+}
+
+bool existsRaw(const QByteArray &path)
+{
+    struct stat info;
+    return ::lstat(path.constData(), &info) == 0;
+}
+
+} // namespace
+
+void TestFileRemoval::namesThatAreNotText_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::newRow("permanently") << int(TwGenernalPreferences::RemovePermanently);
+    QTest::newRow("trash") << int(TwGenernalPreferences::MoveToTrash);
+    QTest::newRow("folder") << int(TwGenernalPreferences::MoveToFolder);
+}
+
+void TestFileRemoval::namesThatAreNotText()
+{
+    QFETCH(int, method);
+    const QByteArray root = NativePath::encode(m_tree->root());
+    const QByteArray kept = root + "/caf\xe9-0.bin";
+    const QByteArray marked = root + "/caf\xe9-1.bin";
+    // What a lossy conversion would turn the marked name into.
+    const QByteArray lookalike = root + "/caf\xef\xbf\xbd-1.bin";
+    const QByteArray content(300, 'n');
+    QVERIFY(writeRaw(kept, content) && writeRaw(marked, content) && writeRaw(lookalike, content));
+    const QByteArray target = root + "/moved\xe9";
+    QCOMPARE(::mkdir(target.constData(), 0700), 0);
+
+    auto group = std::make_unique<TwFileItemGroup>(new TwFileItem(NativePath::decode(kept), true));
+    auto *item = new TwFileItem(NativePath::decode(marked), true);
+    group->addItem(item);
+    QCOMPARE(group->items().first()->matchKey(), item->matchKey());
+    QVERIFY(!item->matchKey().isEmpty());
+    item->setChecked(true);
+    group->itemCheckedChanged(true, item->fileSize());
+    QCOMPARE(item->fileSize(), qint64(content.size()));
+
+    DeletionProgress progress;
+    QVERIFY(group->removeChecked(
+        TwFileItemGroup::RemovalMethod(method), NativePath::decode(target), progress.callback()));
+    QVERIFY(!existsRaw(marked));
+    QVERIFY(existsRaw(kept));
+    QVERIFY(existsRaw(lookalike));
+    if (method == TwGenernalPreferences::MoveToFolder)
+        QVERIFY(existsRaw(target + "/caf\xe9-1.bin"));
+    if (method == TwGenernalPreferences::MoveToTrash) {
+        QStringList trashed;
+        for (const QString &name : trashedFiles())
+            if (NativePath::encode(name) == "caf\xe9-1.bin")
+                trashed << name;
+        QCOMPARE(trashed.size(), 1);
+    }
+}
+
 
 QTEST_GUILESS_MAIN(TestFileRemoval)
 #include "tst_fileremoval.moc"

@@ -3,11 +3,16 @@
 #include <QStandardItemModel>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/nativepath.h"
 #include "resources/twresources.h"
 #include "results/imagelistview.h"
 #include "results/imageloadingtask.h"
 #include "results/qbaseitem.h"
 #include "tests/results/resultfixture.h"
+#include "tests/support/fifo.h"
 
 namespace {
 
@@ -91,6 +96,7 @@ private slots:
     void cursorMovesWithinTheGrid();
     void rubberBandSelectsIntersectedCells();
     void loaderDecodesOnlyKnownSuffixes();
+    void loaderPassesOverPipesAndKeepsRawNames();
     void thumbnailsLoadForVisibleRowsWithinTheCacheBound();
     void buttonsAreHitTestedOnSelectedCells();
     void paintsLoadedPicturesAndFallbacks();
@@ -288,6 +294,38 @@ void TestImageListView::loaderDecodesOnlyKnownSuffixes()
     cached->image = std::make_unique<QImage>(8, 8, QImage::Format_RGB32);
     ImageLoader()(cached);
     QCOMPARE(cached->image->size(), QSize(8, 8));
+}
+
+void TestImageListView::loaderPassesOverPipesAndKeepsRawNames()
+{
+    const QString pipe = m_tree.path(QStringLiteral("waiting.jpg"));
+    QVERIFY(Fifo::make(pipe));
+    auto task = ImageLoadingTaskPtr::create();
+    task->path = pipe;
+    QImage preview;
+    QVERIFY(Fifo::finishesWithin(std::chrono::seconds(10), { pipe }, [&] {
+        ImageLoader()(task);
+        preview = ImageLoader::readFitted(pipe, QSize(300, 300));
+    }));
+    QVERIFY(task->image->isNull());
+    QVERIFY(preview.isNull());
+
+    // A name that is not UTF-8 is read by its own bytes.
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    QVERIFY(buffer.open(QIODevice::WriteOnly));
+    QVERIFY(ResultFixture::drawPicture(6, QSize(640, 480), 10).save(&buffer, "JPG"));
+    const QByteArray raw = NativePath::encode(m_tree.root()) + "/caf\xe9.jpg";
+    const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, jpeg.constData(), size_t(jpeg.size())), ssize_t(jpeg.size()));
+    ::close(fd);
+    QSize fullSize;
+    const QImage image
+        = ImageLoader::readFitted(NativePath::decode(raw), QSize(320, 320), &fullSize);
+    ::unlink(raw.constData());
+    QCOMPARE(fullSize, QSize(640, 480));
+    QCOMPARE(image.size(), QSize(320, 240));
 }
 
 void TestImageListView::thumbnailsLoadForVisibleRowsWithinTheCacheBound()

@@ -17,9 +17,14 @@
 #include <QtCharts/QPieSlice>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
 #include "platform/appsettings.h"
+#include "platform/nativepath.h"
 #include "resources/twresources.h"
 #include "results/imagelistmodel.h"
 #include "results/imagelistview.h"
@@ -75,6 +80,7 @@ private slots:
     void deletesByEachRemovalMethod_data();
     void deletesByEachRemovalMethod();
     void failedRemovalsAreListedAtTheEnd();
+    void rawNamesShownWithAMarkAndRemovedByTheirBytes();
     void cancelAfterThirdFileKeepsTheRestMarked();
     void backEmitsCloseWindowsOnce();
     void groupCountsExplainThemselves();
@@ -657,6 +663,54 @@ void TestResultForm::failedRemovalsAreListedAtTheEnd()
         QVERIFY2(named.first().contains(QLatin1String("No such file")), qPrintable(named.first()));
     }
     QCOMPARE(m_engine->searchResult()->checkedCount(true), 2);
+}
+
+void TestResultForm::rawNamesShownWithAMarkAndRemovedByTheirBytes()
+{
+    const QByteArray folder = NativePath::encode(m_tree.path(QStringLiteral("raw")));
+    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    const auto write = [](const QByteArray &path, const QByteArray &content) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const bool ok
+            = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
+        ::close(fd);
+        return ok;
+    };
+    const QByteArray content = ResultFixture::bytes('u', 7000);
+    const QList<QByteArray> copies { folder + "/a\xe9.dat", folder + "/b\xe9.dat" };
+    for (const QByteArray &copy : copies)
+        QVERIFY(write(copy, content));
+    // The name a lossy conversion of either copy would give.
+    const QByteArray lookalike = folder + "/b\xef\xbf\xbd.dat";
+    QVERIFY(write(lookalike, ResultFixture::bytes('v', 7000)));
+
+    m_engine = ResultFixture::scan(NativePath::decode(folder));
+    QVERIFY(m_engine);
+    ResultForm form(m_engine->searchResult());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.groupsModel()->rowCount(), 1);
+    child<QPushButton>(&form, "btn_right_flow")->click();
+    QStandardItemModel *table = form.tableModel();
+    QCOMPARE(table->rowCount(), 2);
+    QByteArray marked;
+    for (int row = 0; row < 2; ++row) {
+        const QString shown = table->item(row, 1)->text();
+        QVERIFY2(shown.contains(QChar::ReplacementCharacter), qPrintable(shown));
+        QVERIFY(!NativePath::hasRawBytes(shown));
+        const QBaseItem *file = form.filesModel()->fileAt(row);
+        QVERIFY(copies.contains(NativePath::encode(file->path)));
+        if (file->checked)
+            marked = NativePath::encode(file->path);
+    }
+    QVERIFY(!marked.isEmpty());
+
+    form.on_btn_delete_clicked();
+    struct stat info;
+    QVERIFY(::lstat(marked.constData(), &info) != 0);
+    for (const QByteArray &path : copies + QList<QByteArray> { lookalike })
+        if (path != marked)
+            QVERIFY2(::lstat(path.constData(), &info) == 0, path.constData());
 }
 
 void TestResultForm::cancelAfterThirdFileKeepsTheRestMarked()

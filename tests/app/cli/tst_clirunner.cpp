@@ -1,14 +1,22 @@
+#include <QBuffer>
 #include <QDirIterator>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
 #include <QtTest>
 
+#include <climits>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/cli/clirunner.h"
+#include "platform/nativepath.h"
 #include "tests/engine/enginetestsupport.h"
+#include "tests/support/fifo.h"
 #include "tests/support/temptree.h"
 
 namespace {
@@ -55,6 +63,106 @@ void fillTree(const TempTree &tree)
     tree.writeFile("misc/lone.zip", randomBytes(2, 900));
 }
 
+bool writeAt(int folder, const QByteArray &name, const QByteArray &content)
+{
+    const int fd
+        = ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    ::close(fd);
+    return written;
+}
+
+// The JSON string literal that follows `key` in `text`, unescaped the way a
+// reader does it: \uXXXX becomes that UTF-16 unit, paired or not.
+QStringList jsonStrings(const QString &text, const QString &key)
+{
+    QStringList found;
+    const QString opening = QStringLiteral("\"%1\":\"").arg(key);
+    for (int at = text.indexOf(opening); at >= 0; at = text.indexOf(opening, at + 1)) {
+        QString value;
+        for (int i = at + opening.size(); i < text.size() && text.at(i) != '"'; ++i) {
+            if (text.at(i) != '\\') {
+                value += text.at(i);
+            } else if (text.at(++i) == 'u') {
+                value += QChar(ushort(text.mid(i + 1, 4).toUInt(nullptr, 16)));
+                i += 4;
+            } else {
+                value += text.at(i);
+            }
+        }
+        found.append(value);
+    }
+    return found;
+}
+
+// A small valid PNG whose header declares 30000x30000 pixels.
+QByteArray pngBomb()
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(8, 8, QImage::Format_RGB32).save(&buffer, "PNG");
+    const auto put32 = [&png](int at, quint32 value) {
+        for (int i = 0; i < 4; ++i)
+            png[at + i] = char(value >> (24 - 8 * i));
+    };
+    put32(16, 30000);
+    put32(20, 30000);
+    // The CRC of the header chunk covers its type and its 13 data bytes.
+    quint32 crc = 0xFFFFFFFFu;
+    for (int i = 12; i < 29; ++i) {
+        crc ^= quint8(png[i]);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    put32(29, ~crc);
+    return png;
+}
+
+// Folders of 200-byte names nested beyond the system's path limit, each made
+// relative to the one above; removes what it made, deepest first.
+class DeepChain {
+public:
+    explicit DeepChain(const QString &root)
+    {
+        m_fds.append(::open(NativePath::encode(root).constData(), O_RDONLY | O_DIRECTORY));
+        const QByteArray name(200, 'd');
+        int length = NativePath::encode(root).size();
+        while (m_fds.last() >= 0 && length < PATH_MAX + 300) {
+            if (::mkdirat(m_fds.last(), name.constData(), 0700) != 0)
+                break;
+            m_fds.append(::openat(m_fds.last(), name.constData(), O_RDONLY | O_DIRECTORY));
+            length += name.size() + 1;
+        }
+        m_depthBytes = length;
+    }
+    ~DeepChain()
+    {
+        const QByteArray name(200, 'd');
+        for (const QByteArray &file : qAsConst(m_files))
+            ::unlinkat(deepest(), file.constData(), 0);
+        for (int i = m_fds.size() - 1; i > 0; --i) {
+            ::close(m_fds.at(i));
+            ::unlinkat(m_fds.at(i - 1), name.constData(), AT_REMOVEDIR);
+        }
+        ::close(m_fds.first());
+    }
+    bool isValid() const { return m_fds.last() >= 0 && m_depthBytes > PATH_MAX; }
+    int deepest() const { return m_fds.last(); }
+    bool write(const QByteArray &name, const QByteArray &content)
+    {
+        m_files.append(name);
+        return writeAt(deepest(), name, content);
+    }
+
+private:
+    QVector<int> m_fds;
+    QVector<QByteArray> m_files;
+    int m_depthBytes = 0;
+};
+
 } // namespace
 
 class TestCliRunner : public QObject {
@@ -72,6 +180,9 @@ private slots:
     void textBlocksMarkSelectedMembers();
     void preferencesFromAnotherFile();
     void nothingIsRemoved();
+    void namesThatAreNotText();
+    void summaryCountsSpecialAndTooLong();
+    void summaryCountsUnreadableFolders();
 };
 
 void TestCliRunner::badFoldersExitWithStatusTwo_data()
@@ -234,6 +345,80 @@ void TestCliRunner::nothingIsRemoved()
     const QStringList before = listing(tree.root());
     QCOMPARE(runCli({ tree.root() }).status, int(CliRunner::Success));
     QCOMPARE(listing(tree.root()), before);
+}
+
+void TestCliRunner::namesThatAreNotText()
+{
+    TempTree tree;
+    const QByteArray folder = NativePath::encode(tree.root()) + "/caf\xe9";
+    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    const QByteArray content = randomBytes(21, 4000);
+    const bool written = writeAt(fd, "na\xefve.txt", content) && writeAt(fd, "\xff.txt", content);
+    ::close(fd);
+    QVERIFY(written);
+    // The folder is named by its bytes, as a shell passes them.
+    const QString argument = NativePath::decode(folder);
+
+    const Outcome json = runCli({ "--json", "--no-similar", argument });
+    QCOMPARE(json.status, int(CliRunner::Success));
+    QVERIFY2(json.out.contains("caf\\udce9/na\\udcefve.txt"), qPrintable(json.out));
+    QSet<QByteArray> reported;
+    for (const QString &path : jsonStrings(json.out, "path"))
+        reported.insert(NativePath::encode(path));
+    QCOMPARE(reported, (QSet<QByteArray> { folder + "/na\xefve.txt", folder + "/\xff.txt" }));
+    QCOMPARE(
+        QJsonDocument::fromJson(json.out.toUtf8()).object().value("groups").toArray().size(), 1);
+
+    const Outcome text = runCli({ "--no-similar", argument });
+    QCOMPARE(text.status, int(CliRunner::Success));
+    QVERIFY2(text.out.contains("caf\\xe9/na\\xefve.txt"), qPrintable(text.out));
+    QVERIFY(text.out.contains("caf\\xe9/\\xff.txt"));
+    QVERIFY(!NativePath::hasRawBytes(text.out));
+}
+
+void TestCliRunner::summaryCountsSpecialAndTooLong()
+{
+    TempTree tree;
+    fillTree(tree);
+    QVERIFY(Fifo::make(tree.path("docs/waiting.txt")));
+    QVERIFY(
+        ::symlink("nowhere", QFile::encodeName(tree.path("docs/dangling.txt")).constData()) == 0);
+    DeepChain chain(tree.root());
+    QVERIFY(chain.isValid());
+    const QByteArray content = randomBytes(31, 3000);
+    QVERIFY(chain.write("deep-a.bin", content));
+    QVERIFY(chain.write("deep-b.bin", content));
+    QVERIFY(!tree.writeFile("pics/huge.png", pngBomb()).isEmpty());
+
+    Outcome outcome;
+    QVERIFY(Fifo::finishesWithin(std::chrono::seconds(60), { tree.path("docs/waiting.txt") },
+        [&] { outcome = runCli({ tree.root() }); }));
+    QCOMPARE(outcome.status, int(CliRunner::Success));
+    // The rest of the tree is still found.
+    QCOMPARE(outcome.out.trimmed().split("\n\n").size(), 2);
+    const QString summary = outcome.err.trimmed().split('\n').last();
+    QCOMPARE(summary,
+        QString("Skipped: 2 special files, 2 files skipped: path too long, 1 refused image"));
+}
+
+void TestCliRunner::summaryCountsUnreadableFolders()
+{
+    if (::geteuid() == 0)
+        QSKIP("running as root: permission bits do not block reading");
+    TempTree tree;
+    fillTree(tree);
+    QVERIFY(tree.writeFile("closed/inside.txt", "hidden away").size() > 0);
+    QVERIFY(tree.writeFile("docs/sealed.txt", randomBytes(1, 6000)).size() > 0);
+    QVERIFY(QFile::setPermissions(tree.path("closed"), QFileDevice::Permissions()));
+    QVERIFY(QFile::setPermissions(tree.path("docs/sealed.txt"), QFileDevice::Permissions()));
+    const Outcome outcome = runCli({ "--no-similar", tree.root() });
+    QFile::setPermissions(tree.path("closed"),
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(outcome.status, int(CliRunner::Success));
+    QCOMPARE(outcome.err.trimmed().split('\n').last(),
+        QString("Skipped: 1 unreadable folder, 1 unreadable file"));
 }
 
 QTEST_GUILESS_MAIN(TestCliRunner)
