@@ -72,6 +72,9 @@ public:
     // Checked files the last removal run left alone because they, or every
     // other copy of their content, changed or went since the scan.
     int keptChangedCount() const { return m_keptChangedCount; }
+    // Whether `item` may go on the scan's word: unchanged since the scan, and
+    // for an exact copy, another of `sameContent` (its key's items) is too.
+    static bool stillAsScanned(const TwFileItem *item, const ItemList &sameContent);
     static bool dealWithFile(
         const QString &path, RemovalMethod method, const QString &targetFolder);
     // The first of `candidate`, `baseName`_n.<rest> (n = `n`, n + 1, ...)
@@ -108,7 +111,6 @@ signals:
 private:
     void releaseItems();
     void clampCounters();
-    static bool stillAsScanned(const TwFileItem *item, const ItemList &sameContent);
 
     ItemMap m_itemsByKey;
     int m_checkedCount = 0;

@@ -25,8 +25,11 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("twinscan-cli"));
     qInstallMessageHandler(quietMessages);
 
+    QCoreApplication::setApplicationVersion(QStringLiteral(TW_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
+    QTextStream in(stdin);
     CliRunner runner;
+    runner.setInput(&in, isatty(STDIN_FILENO) != 0);
     return runner.run(QCoreApplication::arguments(), out, err, isatty(STDERR_FILENO) != 0);
 }

@@ -72,6 +72,7 @@ private slots:
     void textBlocksMarkSelectedMembers();
     void preferencesFromAnotherFile();
     void nothingIsRemoved();
+    void versionAndHelpReturn();
 };
 
 void TestCliRunner::badFoldersExitWithStatusTwo_data()
@@ -83,6 +84,9 @@ void TestCliRunner::badFoldersExitWithStatusTwo_data()
     QTest::newRow("no folder") << QStringList {};
     QTest::newRow("unknown option") << QStringList { "--remove", "%1" };
     QTest::newRow("missing preferences") << QStringList { "--preferences", "%1/none.cfg", "%1" };
+    QTest::newRow("two actions") << QStringList { "--delete", "--trash", "%1" };
+    QTest::newRow("link similar") << QStringList { "--link", "--include-similar", "%1" };
+    QTest::newRow("script exists") << QStringList { "--script", "%1/file.txt", "%1" };
 }
 
 void TestCliRunner::badFoldersExitWithStatusTwo()
@@ -234,6 +238,17 @@ void TestCliRunner::nothingIsRemoved()
     const QStringList before = listing(tree.root());
     QCOMPARE(runCli({ tree.root() }).status, int(CliRunner::Success));
     QCOMPARE(listing(tree.root()), before);
+}
+
+void TestCliRunner::versionAndHelpReturn()
+{
+    // The parser's own version and help handling would end the process.
+    const Outcome version = runCli({ "--version" });
+    QCOMPARE(version.status, int(CliRunner::Success));
+    QVERIFY2(version.out.contains(TW_VERSION), qPrintable(version.out));
+    const Outcome help = runCli({ "--help" });
+    QCOMPARE(help.status, int(CliRunner::Success));
+    QVERIFY(help.out.contains("Exit status"));
 }
 
 QTEST_GUILESS_MAIN(TestCliRunner)
