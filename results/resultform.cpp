@@ -29,6 +29,7 @@
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
 #include "results/removalcontroller.h"
+#include "results/resultexporter.h"
 #include "results/smartselectmenu.h"
 #include "widgets/desktopprompts.h"
 #include "widgets/flatui.h"
@@ -151,6 +152,10 @@ QWidget *ResultForm::buildStatusLine()
     lab_size->setStyleSheet(figureStyle);
     auto *label4 = new QLabel(tr("of storage space will be freed up."), frameBottom);
     label4->setObjectName(QStringLiteral("label_4"));
+    btn_export = new QPushButton(tr("Export…"), frameBottom);
+    btn_export->setObjectName(QStringLiteral("btn_export"));
+    btn_export->setMinimumSize(110, 30);
+    btn_export->setCursor(Qt::PointingHandCursor);
     btn_delete = new QPushButton(tr("Delete"), frameBottom);
     btn_delete->setObjectName(QStringLiteral("btn_delete"));
     btn_delete->setMinimumSize(110, 30);
@@ -161,6 +166,8 @@ QWidget *ResultForm::buildStatusLine()
     layout->addWidget(lab_size);
     layout->addWidget(label4);
     layout->addStretch(1);
+    layout->addWidget(btn_export);
+    layout->addSpacing(8);
     layout->addWidget(btn_delete);
     return frameBottom;
 }
@@ -175,6 +182,9 @@ void ResultForm::initUI()
     const QString hover = QStringLiteral("#0078d7");
     FlatUI::instance()->applyButtonStyle(btn_delete, 5, 0, accent, white, accent, hover, white,
         hover, accent, white, hover, FlatUI::Rounded);
+    // The export is the quieter action: outlined in the accent.
+    FlatUI::instance()->applyButtonStyle(btn_export, 5, 0, white, accent, accent, white, hover,
+        hover, white, accent, hover, FlatUI::Rounded);
     frame->setStyleSheet(QStringLiteral(
         "QFrame#frame{border:1px solid #c7c7c7;border-left: 0px ; border-right: 0px; }"));
 }
@@ -188,6 +198,7 @@ void ResultForm::connectPanes()
     connect(m_groupList, &GroupListPane::searchChanged, this, &ResultForm::on_lineEdit_textChanged);
     connect(m_groupList, &GroupListPane::sortActivated, this, &ResultForm::on_comboBox_activated);
     connect(btn_delete, &QPushButton::clicked, this, &ResultForm::on_btn_delete_clicked);
+    connect(btn_export, &QPushButton::clicked, this, &ResultForm::on_btn_export_clicked);
     connect(m_removal, &RemovalController::progressed, this, &ResultForm::deleteProgressed);
 
     PreviewPane *preview = m_files->preview();
@@ -213,7 +224,8 @@ void ResultForm::connectPanes()
             on_btn_delete_clicked();
     });
     setTabOrder(listView, listImageView);
-    setTabOrder(listImageView, btn_delete);
+    setTabOrder(listImageView, btn_export);
+    setTabOrder(btn_export, btn_delete);
 }
 
 QStandardItemModel *ResultForm::tableModel() const
@@ -591,6 +603,11 @@ void ResultForm::on_btn_delete_clicked()
         return;
     reloadGroups();
     updateStatus(true);
+}
+
+void ResultForm::on_btn_export_clicked()
+{
+    ResultExporter::exportResults(this, *m_result);
 }
 
 void ResultForm::onItemFileDeleted(int complate)

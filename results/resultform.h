@@ -84,6 +84,7 @@ public slots:
     void on_comboBox_currentIndexChanged(int index);
     void on_lineEdit_textChanged(const QString &arg1);
     void on_btn_delete_clicked();
+    void on_btn_export_clicked();
     void onItemFileDeleted(int complate);
     void onItemDeletedComplated();
     void bulidPieChart();
@@ -134,5 +135,6 @@ private:
     ImageListView *listImageView = nullptr;
     QLabel *lab_select = nullptr;
     QLabel *lab_size = nullptr;
+    QPushButton *btn_export = nullptr;
     QPushButton *btn_delete = nullptr;
 };

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QUrl>
 
+class QFileDialog;
 class QWidget;
 
 // Every modal question, message, folder picker and hand-off to the desktop
@@ -15,7 +16,16 @@ class QWidget;
 // without a modal loop, a dialog or a browser popping up.
 class DesktopPrompts {
 public:
-    enum class Kind { Question, Information, Error, ChooseFolder, OpenUrl, OpenFolder, ConfirmRemoval };
+    enum class Kind {
+        Question,
+        Information,
+        Error,
+        ChooseFolder,
+        OpenUrl,
+        OpenFolder,
+        ConfirmRemoval,
+        ChooseSaveFile
+    };
 
     struct Request {
         Kind kind = Kind::Information;
@@ -27,6 +37,9 @@ public:
         QUrl url;
         // The lines a confirmation lists (the files of a removal).
         QStringList items;
+        // The file types a save picker offers, and its proposed file.
+        QStringList nameFilters;
+        QString file;
         QMessageBox::StandardButtons buttons = QMessageBox::NoButton;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
@@ -40,6 +53,9 @@ public:
         bool opened = true;
         // A removal confirmed with every copy of the wholly marked groups.
         bool removeEveryCopy = false;
+        // The file a save picker chose (empty: cancelled) and its file type.
+        QString file;
+        QString nameFilter;
         bool real = false;
     };
 
@@ -53,12 +69,21 @@ public:
     static void error(QWidget *parent, const QString &text);
     // A directories-only picker; empty when cancelled.
     static QString chooseFolder(QWidget *parent, const QString &caption, const QString &start);
+    // A save picker starting at `file`, offering `nameFilters`; empty when
+    // cancelled, else the file with the chosen type in `chosenFilter`.
+    static QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &file,
+        const QStringList &nameFilters, QString *chosenFilter);
+    // The save picker as chooseSaveFile() shows it; owned by the caller.
+    static QFileDialog *saveFileDialog(const Request &request);
     static bool openUrl(const QUrl &url);
     // Shows the folder in the desktop's file manager.
     static bool openFolder(const QString &folder);
 
     // For dialogs built elsewhere: true when the override answered `request`.
-    static bool intercept(const Request &request, Answer *result) { return answer(request, result); }
+    static bool intercept(const Request &request, Answer *result)
+    {
+        return answer(request, result);
+    }
 
     // An empty function restores the real boxes, pickers and desktop.
     static void setOverride(Override answer);
