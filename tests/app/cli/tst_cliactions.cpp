@@ -151,6 +151,7 @@ private slots:
     void init() { TestPreferences::reset(); }
 
     void linkLeavesOneFileUnderEveryName();
+    void linkAcrossFileSystemsLeavesBothFiles();
     void changedFileIsKeptAndReported_data();
     void changedFileIsKeptAndReported();
     void lastMemberIsNeverTouched_data();
@@ -193,6 +194,33 @@ void TestCliActions::linkLeavesOneFileUnderEveryName()
     QCOMPARE(second.summary.actedOn, 0);
     QCOMPARE(second.summary.bytesFreed, qint64(0));
     QCOMPARE(statOf(paths.last()).st_nlink, nlink_t(3));
+}
+
+void TestCliActions::linkAcrossFileSystemsLeavesBothFiles()
+{
+    TempTree tree;
+    QTemporaryDir memory(QStringLiteral("/dev/shm/tst_cliactions-XXXXXX"));
+    if (!memory.isValid() || statOf(memory.path()).st_dev == statOf(tree.root()).st_dev)
+        QSKIP("needs a second file system at /dev/shm");
+    const QByteArray text = randomBytes(30, 3000);
+    const QString here = tree.writeFile("a.txt", text);
+    const QString there = memory.filePath("a.txt");
+    QFile file(there);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    file.close();
+    Scan scan({ tree.root(), memory.path() });
+    QVERIFY(scan.finished());
+    QCOMPARE(scan.members(true).size(), 1);
+
+    const Acted acted = act(scan, { "--link" });
+    QCOMPARE(acted.summary.actedOn, 0);
+    QCOMPARE(acted.summary.failed, 1);
+    QVERIFY2(acted.err.contains("same file system"), qPrintable(acted.err));
+    for (const QString &path : { here, there }) {
+        QCOMPARE(contentOf(path), text);
+        QCOMPARE(statOf(path).st_nlink, nlink_t(1));
+    }
+    QCOMPARE(listing(tree.root()).size() + listing(memory.path()).size(), 2);
 }
 
 void TestCliActions::changedFileIsKeptAndReported_data()
