@@ -16,11 +16,18 @@ public:
 
     bool isValid() const { return m_valid; }
     qint64 size() const { return m_size; }
+    // Modification time in nanoseconds since the epoch.
+    qint64 modifiedNs() const { return m_modifiedNs; }
     // True when `path` is still the same file, unchanged, in the same folder.
     bool matches(const QString &path) const;
     // The same for the file's entry in its folder held open: the folder must
     // be the one the scan saw, however its path leads now.
     bool matches(const HeldFolder &folder) const;
+    // True when both stamps name one file (one inode), wherever its names are.
+    bool sameFileAs(const FileStamp &other) const
+    {
+        return m_valid && other.m_valid && m_device == other.m_device && m_inode == other.m_inode;
+    }
     bool operator==(const FileStamp &other) const;
 
 private:

@@ -98,6 +98,9 @@ public:
     {
         return dealWithFile(path, method, MoveTarget(targetFolder));
     }
+    // Whether `item` may go on the scan's word: unchanged since the scan, and
+    // for an exact copy, another of `sameContent` (its key's items) is too.
+    static bool stillAsScanned(const TwFileItem *item, const ItemList &sameContent);
     // The first of `candidate`, `baseName`_n.<rest> (n = `n`, n + 1, ...)
     // that does not exist; <rest> is everything after the base name.
     static QString uniqueTargetPath(const QString &candidate, const QString &baseName, int n);
@@ -132,7 +135,6 @@ signals:
 private:
     void releaseItems();
     void clampCounters();
-    static bool stillAsScanned(const TwFileItem *item, const ItemList &sameContent);
 
     ItemMap m_itemsByKey;
     int m_checkedCount = 0;

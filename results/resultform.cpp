@@ -38,6 +38,7 @@
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
 #include "results/removalcontroller.h"
+#include "results/resultexporter.h"
 #include "results/smartselectmenu.h"
 #include "widgets/desktopprompts.h"
 #include "widgets/flatui.h"
@@ -174,6 +175,10 @@ QWidget *ResultForm::buildStatusLine()
     btn_showHidden->setCursor(Qt::PointingHandCursor);
     btn_showHidden->setToolTip(tr("Show the files hidden from these results again"));
     btn_showHidden->hide();
+    btn_export = new QPushButton(tr("Export…"), frameBottom);
+    btn_export->setObjectName(QStringLiteral("btn_export"));
+    btn_export->setMinimumSize(110, 30);
+    btn_export->setCursor(Qt::PointingHandCursor);
     btn_delete = new QPushButton(tr("Delete"), frameBottom);
     btn_delete->setObjectName(QStringLiteral("btn_delete"));
     btn_delete->setMinimumSize(110, 30);
@@ -191,6 +196,7 @@ QWidget *ResultForm::buildStatusLine()
     layout->addWidget(lab_found);
     layout->addSpacing(8);
     layout->addWidget(btn_showHidden);
+    layout->addWidget(btn_export);
     layout->addSpacing(8);
     layout->addWidget(btn_delete);
     return frameBottom;
@@ -206,6 +212,9 @@ void ResultForm::initUI()
     const QString hover = QStringLiteral("#0078d7");
     FlatUI::instance()->applyButtonStyle(btn_delete, 5, 0, accent, white, accent, hover, white,
         hover, accent, white, hover, FlatUI::Rounded);
+    // The export is the quieter action: outlined in the accent.
+    FlatUI::instance()->applyButtonStyle(btn_export, 5, 0, white, accent, accent, white, hover,
+        hover, white, accent, hover, FlatUI::Rounded);
     frame->setStyleSheet(QStringLiteral(
         "QFrame#frame{border:1px solid #c7c7c7;border-left: 0px ; border-right: 0px; }"));
 }
@@ -222,6 +231,7 @@ void ResultForm::connectPanes()
     connect(btn_showHidden, &QPushButton::clicked, this, &ResultForm::showHiddenFiles);
     listImageView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(listImageView, &QWidget::customContextMenuRequested, this, &ResultForm::showFileMenu);
+    connect(btn_export, &QPushButton::clicked, this, &ResultForm::on_btn_export_clicked);
     connect(m_removal, &RemovalController::progressed, this, &ResultForm::deleteProgressed);
     connect(
         m_files, &FilePresentationPane::presentationChanged, this, [this] { saveWindowState(); });
@@ -253,7 +263,7 @@ void ResultForm::connectPanes()
     QList<QWidget *> chain = m_categoryBar->tabChain();
     chain += m_groupList->tabChain();
     chain += m_files->tabChain();
-    chain += { btn_showHidden, btn_delete };
+    chain += { btn_showHidden, btn_export, btn_delete };
     for (int i = 1; i < chain.size(); ++i)
         setTabOrder(chain.at(i - 1), chain.at(i));
 }
@@ -710,6 +720,11 @@ void ResultForm::on_btn_delete_clicked()
     updateHiddenButton();
     reloadGroups();
     updateStatus(true);
+}
+
+void ResultForm::on_btn_export_clicked()
+{
+    ResultExporter::exportResults(this, *m_result);
 }
 
 void ResultForm::onItemFileDeleted(int complate)

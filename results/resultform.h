@@ -97,6 +97,7 @@ public slots:
     void on_comboBox_currentIndexChanged(int index);
     void on_lineEdit_textChanged(const QString &arg1);
     void on_btn_delete_clicked();
+    void on_btn_export_clicked();
     void onItemFileDeleted(int complate);
     void onItemDeletedComplated();
     void bulidPieChart();
@@ -154,6 +155,7 @@ private:
     QLabel *lab_select = nullptr;
     QLabel *lab_size = nullptr;
     QLabel *lab_found = nullptr;
+    QPushButton *btn_export = nullptr;
     QPushButton *btn_delete = nullptr;
     QPushButton *btn_showHidden = nullptr;
 };

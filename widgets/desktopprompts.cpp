@@ -10,6 +10,9 @@
 #include <QVBoxLayout>
 
 #include "platform/nativepath.h"
+#include <QFileInfo>
+
+#include <memory>
 
 namespace {
 
@@ -120,6 +123,39 @@ QString DesktopPrompts::chooseFolder(QWidget *parent, const QString &caption, co
     if (answer(request, &given))
         return given.folder;
     return QFileDialog::getExistingDirectory(parent, caption, start, QFileDialog::ShowDirsOnly);
+}
+
+QFileDialog *DesktopPrompts::saveFileDialog(const Request &request)
+{
+    auto *dialog = new QFileDialog(request.parent, request.title);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters(request.nameFilters);
+    const QFileInfo proposed(request.file);
+    dialog->setDirectory(proposed.absolutePath());
+    dialog->selectFile(proposed.fileName());
+    return dialog;
+}
+
+QString DesktopPrompts::chooseSaveFile(QWidget *parent, const QString &caption, const QString &file,
+    const QStringList &nameFilters, QString *chosenFilter)
+{
+    Request request;
+    request.kind = Kind::ChooseSaveFile;
+    request.parent = parent;
+    request.title = caption;
+    request.file = file;
+    request.nameFilters = nameFilters;
+    Answer given;
+    if (answer(request, &given)) {
+        *chosenFilter = given.nameFilter;
+        return given.file;
+    }
+    std::unique_ptr<QFileDialog> dialog(saveFileDialog(request));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return QString();
+    *chosenFilter = dialog->selectedNameFilter();
+    return dialog->selectedFiles().first();
 }
 
 bool DesktopPrompts::openUrl(const QUrl &url)

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 // Every modal question, message, folder picker and hand-off to the desktop
@@ -17,7 +18,16 @@ class QWidget;
 // without a modal loop, a dialog or a browser popping up.
 class DesktopPrompts {
 public:
-    enum class Kind { Question, Information, Error, ChooseFolder, OpenUrl, OpenFolder, ConfirmRemoval };
+    enum class Kind {
+        Question,
+        Information,
+        Error,
+        ChooseFolder,
+        OpenUrl,
+        OpenFolder,
+        ConfirmRemoval,
+        ChooseSaveFile
+    };
 
     struct Request {
         Kind kind = Kind::Information;
@@ -29,6 +39,9 @@ public:
         QUrl url;
         // The lines a confirmation or a report lists (the files of a removal).
         QStringList items;
+        // The file types a save picker offers, and its proposed file.
+        QStringList nameFilters;
+        QString file;
         QMessageBox::StandardButtons buttons = QMessageBox::NoButton;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     };
@@ -42,6 +55,9 @@ public:
         bool opened = true;
         // A removal confirmed with every copy of the wholly marked groups.
         bool removeEveryCopy = false;
+        // The file a save picker chose (empty: cancelled) and its file type.
+        QString file;
+        QString nameFilter;
         bool real = false;
     };
 
@@ -62,6 +78,12 @@ public:
     static void error(QWidget *parent, const QString &text);
     // A directories-only picker; empty when cancelled.
     static QString chooseFolder(QWidget *parent, const QString &caption, const QString &start);
+    // A save picker starting at `file`, offering `nameFilters`; empty when
+    // cancelled, else the file with the chosen type in `chosenFilter`.
+    static QString chooseSaveFile(QWidget *parent, const QString &caption, const QString &file,
+        const QStringList &nameFilters, QString *chosenFilter);
+    // The save picker as chooseSaveFile() shows it; owned by the caller.
+    static QFileDialog *saveFileDialog(const Request &request);
     static bool openUrl(const QUrl &url);
     // Shows the folder in the desktop's file manager.
     static bool openFolder(const QString &folder);

@@ -1,6 +1,7 @@
 #include "app/cli/clirunner.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -10,6 +11,7 @@
 
 #include <memory>
 
+#include "app/cli/cliactions.h"
 #include "app/cli/clireport.h"
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
@@ -35,6 +37,12 @@ qint64 peakMemoryKiB()
 CliRunner::CliRunner(QObject *parent)
     : QObject(parent)
 {
+}
+
+void CliRunner::setInput(QTextStream *in, bool isTerminal)
+{
+    m_in = in;
+    m_inIsTerminal = in && isTerminal;
 }
 
 QStringList CliRunner::checkedFolders(const QStringList &folders, QString *problem)
@@ -66,8 +74,15 @@ int CliRunner::run(
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Finds duplicate files and similar images and lists them by group.\n"
-                       "Nothing is ever removed."));
+                       "Nothing is changed unless an action is given; actions apply to the\n"
+                       "automatically selected copies of exact groups.\n"
+                       "\n"
+                       "Exit status: 0 done; 1 the scan could not start or was stopped, or an\n"
+                       "action failed on a file; 2 wrong command line or folder; 3 an action was\n"
+                       "not confirmed, nothing changed; 4 done, but files that changed since the\n"
+                       "scan were kept."));
     parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption preferencesOption(QStringLiteral("preferences"),
         QStringLiteral("Read the settings from <file> instead of the saved preferences."),
         QStringLiteral("file"));
@@ -82,6 +97,7 @@ int CliRunner::run(
         QStringLiteral("timings"), QStringLiteral("Print how long each phase took."));
     parser.addOptions(
         { preferencesOption, noSimilarOption, jsonOption, lockedOption, timingsOption });
+    parser.addOptions(CliActions::options());
     parser.addPositionalArgument(
         QStringLiteral("folder"), QStringLiteral("Folders to scan."), QStringLiteral("FOLDER..."));
 
@@ -94,6 +110,18 @@ int CliRunner::run(
         out << parser.helpText();
         out.flush();
         return Success;
+    }
+    if (parser.isSet(versionOption)) {
+        out << QCoreApplication::applicationName() << " " << QStringLiteral(TW_VERSION) << "\n";
+        out.flush();
+        return Success;
+    }
+    CliActions actions;
+    QString actionProblem;
+    if (!actions.configure(parser, &actionProblem)) {
+        err << "twinscan-cli: " << actionProblem << "\n";
+        err.flush();
+        return BadInput;
     }
     if (parser.positionalArguments().isEmpty()) {
         err << "twinscan-cli: no folder given\n" << parser.helpText();
@@ -154,8 +182,8 @@ int CliRunner::run(
         stopped = userStop;
         loop.quit();
     });
-    if (!engine.BeginScanCatalogue(
-            folders, ScanSettings::fromPreferences(*TwPreferences::instance()))) {
+    const ScanSettings settings = ScanSettings::fromPreferences(*TwPreferences::instance());
+    if (!engine.BeginScanCatalogue(folders, settings)) {
         err << "twinscan-cli: the scan could not start\n";
         err.flush();
         return Failure;
@@ -166,7 +194,7 @@ int CliRunner::run(
         err.flush();
     }
 
-    const TwSearchResult &result = *engine.searchResult();
+    TwSearchResult &result = *engine.searchResult();
     if (parser.isSet(jsonOption))
         CliReport::writeJson(result, out);
     else
@@ -176,5 +204,38 @@ int CliRunner::run(
         << TwSearchResult::sizeText(result.bytesOfDuplicateFiles()) << "\n";
     err << engine.skipCounts().summary() << "\n";
     err.flush();
-    return stopped ? Failure : Success;
+    if (stopped)
+        return Failure;
+    return actions.hasAction() ? act(actions, result, engine.scannedFolders(), settings, err)
+                               : Success;
+}
+
+int CliRunner::act(CliActions &actions, TwSearchResult &result, const QStringList &folders,
+    const ScanSettings &settings, QTextStream &err)
+{
+    actions.plan(result, folders, settings);
+    if (actions.plannedCount() == 0) {
+        err << "Nothing selected to act on.\n";
+        err.flush();
+        return Success;
+    }
+    if (actions.needsConfirmation()) {
+        if (!m_inIsTerminal) {
+            err << "twinscan-cli: nothing done: standard input is not a terminal to ask on;"
+                   " give --yes to act without asking\n";
+            err.flush();
+            return NotConfirmed;
+        }
+        if (!actions.confirm(*m_in, err)) {
+            err << "Nothing done.\n";
+            err.flush();
+            return NotConfirmed;
+        }
+    }
+    const CliActions::Summary summary = actions.run(err);
+    err << actions.summaryText(summary) << "\n";
+    err.flush();
+    if (summary.failed > 0)
+        return Failure;
+    return summary.keptChanged > 0 ? KeptChanged : Success;
 }

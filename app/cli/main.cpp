@@ -26,6 +26,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("twinscan-cli"));
     qInstallMessageHandler(quietMessages);
 
+    QCoreApplication::setApplicationVersion(QStringLiteral(TW_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
     // Arguments are file names as much as text: bytes that are not UTF-8
@@ -33,6 +34,8 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(NativePath::decode(QByteArray(argv[i])));
+    QTextStream in(stdin);
     CliRunner runner;
+    runner.setInput(&in, isatty(STDIN_FILENO) != 0);
     return runner.run(arguments, out, err, isatty(STDERR_FILENO) != 0);
 }

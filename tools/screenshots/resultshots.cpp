@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -11,6 +12,8 @@
 #include <QRandomGenerator>
 #include <QSlider>
 #include <QTableView>
+
+#include <memory>
 
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
@@ -447,4 +450,34 @@ TW_SCREENSHOT(results_deep_grid)
     child<QSlider>(form, "horizontalSlider")->setValue(4);
     waitForThumbnails(form);
     return form;
+}
+
+TW_SCREENSHOT(results_export_dialog)
+{
+    ResultForm *form = openResults(context);
+    waitForThumbnails(form);
+    // The picker as the button opens it, drawn by Qt itself so the picture
+    // does not depend on the desktop's own dialog; answered with cancel.
+    QImage composite;
+    DesktopPrompts::setOverride([form, &composite](const DesktopPrompts::Request &request) {
+        if (request.kind != DesktopPrompts::Kind::ChooseSaveFile)
+            return DesktopPrompts::Answer();
+        std::unique_ptr<QFileDialog> dialog(DesktopPrompts::saveFileDialog(request));
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        dialog->resize(640, 420);
+        dialog->show();
+        ScreenshotContext::settle();
+        composite = form->grab().toImage();
+        QPainter painter(&composite);
+        painter.fillRect(composite.rect(), QColor(0, 0, 0, 60));
+        const QImage box = dialog->grab().toImage();
+        const QPoint at(
+            (composite.width() - box.width()) / 2, (composite.height() - box.height()) / 2);
+        painter.fillRect(QRect(at, box.size()).adjusted(-1, -1, 1, 1), QColor(120, 120, 120));
+        painter.drawImage(at, box);
+        painter.end();
+        return DesktopPrompts::Answer();
+    });
+    child<QPushButton>(form, "btn_export")->click();
+    return pictureOfRemoval(context, composite);
 }

@@ -183,6 +183,7 @@ private slots:
     void namesThatAreNotText();
     void summaryCountsSpecialAndTooLong();
     void summaryCountsUnreadableFolders();
+    void versionAndHelpReturn();
 };
 
 void TestCliRunner::badFoldersExitWithStatusTwo_data()
@@ -194,6 +195,9 @@ void TestCliRunner::badFoldersExitWithStatusTwo_data()
     QTest::newRow("no folder") << QStringList {};
     QTest::newRow("unknown option") << QStringList { "--remove", "%1" };
     QTest::newRow("missing preferences") << QStringList { "--preferences", "%1/none.cfg", "%1" };
+    QTest::newRow("two actions") << QStringList { "--delete", "--trash", "%1" };
+    QTest::newRow("link similar") << QStringList { "--link", "--include-similar", "%1" };
+    QTest::newRow("script exists") << QStringList { "--script", "%1/file.txt", "%1" };
 }
 
 void TestCliRunner::badFoldersExitWithStatusTwo()
@@ -419,6 +423,17 @@ void TestCliRunner::summaryCountsUnreadableFolders()
     QCOMPARE(outcome.status, int(CliRunner::Success));
     QCOMPARE(outcome.err.trimmed().split('\n').last(),
         QString("Skipped: 1 unreadable folder, 1 unreadable file"));
+}
+
+void TestCliRunner::versionAndHelpReturn()
+{
+    // The parser's own version and help handling would end the process.
+    const Outcome version = runCli({ "--version" });
+    QCOMPARE(version.status, int(CliRunner::Success));
+    QVERIFY2(version.out.contains(TW_VERSION), qPrintable(version.out));
+    const Outcome help = runCli({ "--help" });
+    QCOMPARE(help.status, int(CliRunner::Success));
+    QVERIFY(help.out.contains("Exit status"));
 }
 
 QTEST_GUILESS_MAIN(TestCliRunner)
