@@ -1,5 +1,6 @@
 #include "app/scanprogresspage.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -69,6 +70,9 @@ ScanProgressPage::ScanProgressPage(QWidget *parent)
     lab_findNumber->setText(QStringLiteral("0"));
     lab_findSize = makeCard(this, QRect(403, 108, 139, 92), tr("Found"), "lab_findSize");
     lab_findSize->setText(QStringLiteral("0M"));
+    lab_folder
+        = makeLabel(this, "lab_folder", QRect(64, 216, 478, 18), Qt::AlignLeft | Qt::AlignVCenter);
+    lab_folder->setProperty("class", QStringLiteral("caption"));
 }
 
 void ScanProgressPage::start()
@@ -81,10 +85,12 @@ void ScanProgressPage::start()
     lab_fileNumber->setText(QStringLiteral("0"));
     lab_findSize->setText(QStringLiteral("0M"));
     lab_findNumber->setText(QStringLiteral("0"));
+    setFolder(QString());
 }
 
 void ScanProgressPage::finish()
 {
+    setFolder(QString());
     lag_imgAnimation->stopRotation();
     lab_ringDone->show();
     bar_progress->setValue(bar_progress->maximum());
@@ -119,4 +125,18 @@ void ScanProgressPage::setDuplicates(qlonglong count)
 void ScanProgressPage::setDuplicateBytes(qlonglong bytes)
 {
     lab_findSize->setText(TwSearchResult::sizeText(bytes));
+}
+
+void ScanProgressPage::setFolder(const QString &folder)
+{
+    m_folder = folder;
+    if (folder.isEmpty()) {
+        lab_folder->clear();
+        return;
+    }
+    const QString text = tr("Reading %1").arg(QDir::toNativeSeparators(folder));
+    // Deep trees make long paths: the middle goes, both ends stay readable.
+    lab_folder->setText(
+        lab_folder->fontMetrics().elidedText(text, Qt::ElideMiddle, lab_folder->width()));
+    lab_folder->setToolTip(folder);
 }

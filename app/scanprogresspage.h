@@ -26,6 +26,9 @@ public:
     void setProgress(double percent);
     void setDuplicates(qlonglong count);
     void setDuplicateBytes(qlonglong bytes);
+    // The folder the walk reads now, under the figures; empty hides the line.
+    void setFolder(const QString &folder);
+    QString folder() const { return m_folder; }
 
 private:
     QLabel *lab_ringDone = nullptr;
@@ -35,5 +38,7 @@ private:
     QProgressBar *bar_progress = nullptr;
     QLabel *lab_findNumber = nullptr;
     QLabel *lab_findSize = nullptr;
+    QLabel *lab_folder = nullptr;
     qlonglong m_filesFound = 0;
+    QString m_folder;
 };
