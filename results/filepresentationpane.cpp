@@ -130,6 +130,8 @@ void FilePresentationPane::applyStyle()
 
 void FilePresentationPane::setPresentation(FilePresentation presentation)
 {
+    if (m_presentation == FilePresentation::Flow && presentation != FilePresentation::Flow)
+        m_preview->release();
     m_presentation = presentation;
     switch (presentation) {
     case FilePresentation::Grid:
@@ -160,7 +162,7 @@ void FilePresentationPane::setColumnsFromSlider(int value)
 void FilePresentationPane::refreshMarks()
 {
     if (previewShowing())
-        m_preview->fill();
+        m_preview->refreshMarks();
     else
         listImageView_->viewport()->update();
 }

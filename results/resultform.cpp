@@ -26,6 +26,7 @@
 #include "results/imagelistview.h"
 #include "results/overviewchart.h"
 #include "results/previewpane.h"
+#include "results/previewtablemodel.h"
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
 #include "results/removalcontroller.h"
@@ -46,7 +47,8 @@ ResultForm::ResultForm(TwSearchResult *result, QWidget *parent)
     m_filesModel = new ImageListModel(m_result, this);
     m_filesModel->setKind(ImageListModel::FileRows);
     m_files->setFilesModel(m_filesModel);
-    m_groupsModel->loadAndSortGroups(m_category, m_groupList->sortColumn(), m_resultMode);
+    adoptSortColumn();
+    m_groupsModel->loadAndSortGroups(m_category, m_sortColumn, m_resultMode, m_sortDescending);
     m_groupList->setGroupsModel(m_groupsModel);
     m_removal = new RemovalController(m_result, this);
     connectPanes();
@@ -216,7 +218,7 @@ void ResultForm::connectPanes()
     setTabOrder(listImageView, btn_delete);
 }
 
-QStandardItemModel *ResultForm::tableModel() const
+PreviewTableModel *ResultForm::tableModel() const
 {
     return m_files->preview()->tableModel();
 }
@@ -329,9 +331,27 @@ void ResultForm::switchResultMode(ResultMode mode)
 
 void ResultForm::reloadGroups()
 {
-    const int rows
-        = m_groupsModel->loadAndSortGroups(m_category, m_groupList->sortColumn(), m_resultMode);
+    adoptSortColumn();
+    int rows = m_groupsModel->loadAndSortGroups(
+        m_category, m_sortColumn, m_resultMode, m_sortDescending);
+    // The list keeps agreeing with the search field after a hide or a delete.
+    const QString search = m_groupList->searchText();
+    if (!search.isEmpty())
+        rows = m_groupsModel->filterGroups(
+            search, m_category, m_sortDescending, m_sortColumn, m_resultMode);
     afterLoad(rows);
+}
+
+void ResultForm::adoptSortColumn()
+{
+    // The sort box moved without being chosen (set from code): its column
+    // in its own direction.
+    const int column = m_groupList->sortColumn();
+    if (column != m_sortColumn) {
+        m_sortColumn = column;
+        m_sortDescending = ImageListModel::defaultDescending(column);
+    }
+    m_groupList->showSortDirection(m_sortColumn, m_sortDescending);
 }
 
 void ResultForm::afterLoad(int rows)
@@ -518,8 +538,16 @@ void ResultForm::openFolderOf(const QString &path)
 
 void ResultForm::on_comboBox_activated(int index)
 {
-    m_sortToggle = m_sortToggle == 0 ? 1 : 0;
-    m_groupsModel->sortGroups(index, m_sortToggle == 1, m_resultMode);
+    // Choosing the listed column again reverses it; another column starts
+    // in its own direction. The box shows which.
+    if (index == m_sortColumn) {
+        m_sortDescending = !m_sortDescending;
+    } else {
+        m_sortColumn = index;
+        m_sortDescending = ImageListModel::defaultDescending(index);
+    }
+    m_groupList->showSortDirection(m_sortColumn, m_sortDescending);
+    m_groupsModel->sortGroups(m_sortColumn, m_sortDescending, m_resultMode);
     if (m_groupsModel->rowCount() > 0)
         listView->setCurrentIndex(m_groupsModel->index(0, 0));
     listView->setFocus();
@@ -529,8 +557,9 @@ void ResultForm::on_comboBox_currentIndexChanged(int) { }
 
 void ResultForm::on_lineEdit_textChanged(const QString &arg1)
 {
+    adoptSortColumn();
     const int rows = m_groupsModel->filterGroups(
-        arg1, m_category, m_sortToggle == 1, m_groupList->sortColumn(), m_resultMode);
+        arg1, m_category, m_sortDescending, m_sortColumn, m_resultMode);
     afterLoad(rows);
     m_groupList->focusSearch();
 }
