@@ -130,7 +130,13 @@ MainWindow::MainWindow(QWidget *parent)
     connect(engine, &ScanEngine::numberOfFileScannedChanged, this,
         &MainWindow::numberOfFileScannedChanged);
     connect(engine, &ScanEngine::filesFound, this, &MainWindow::onAddScanFile);
-    connect(engine, &ScanEngine::progressChanged, this, &MainWindow::onSearchProgress);
+    connect(engine, &ScanEngine::readingFolder, this, &MainWindow::onReadingFolder);
+    // The bar follows the bytes still to read, not the count of files.
+    connect(engine, &ScanEngine::progressFractionChanged, this, &MainWindow::onProgressFraction);
+    connect(engine, &ScanEngine::phaseChanged, this, [this](ScanEngine::Phase phase) {
+        if (phase != ScanEngine::Walking)
+            m_progressPage->setFolder(QString());
+    });
     connect(engine, &ScanEngine::processStart, this, &MainWindow::processStart);
     connect(engine, &ScanEngine::processEnd, this, &MainWindow::processEnd);
     connect(engine, &ScanEngine::scanEnded, this, &MainWindow::onScanEnded);
@@ -432,6 +438,17 @@ void MainWindow::onSearchProgress(int sum, double total)
     // The similar-image pass counts images that the candidate total does not
     // include, and an empty scan has no total.
     m_progressPage->setProgress(total > 0 ? sum / total * 100.0 : 0.0);
+}
+
+void MainWindow::onProgressFraction(double fraction)
+{
+    m_progressPage->setProgress(fraction * 100.0);
+}
+
+void MainWindow::onReadingFolder(const QString &folder)
+{
+    if (m_scanState == Scanning)
+        m_progressPage->setFolder(folder);
 }
 
 void MainWindow::numberOfDuplicateFilesChanged(qlonglong newValue)

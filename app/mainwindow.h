@@ -72,6 +72,8 @@ public slots:
     void processEnd(const QString &text);
     void onAddScanFile(qlonglong fileCount, const QString &path);
     void onSearchProgress(int sum, double total);
+    void onProgressFraction(double fraction);
+    void onReadingFolder(const QString &folder);
     void onScanEnded(bool userStop, bool duplicatesFound, qint64 elapsedMs);
     void onResultWindowClose();
     void deleteSelectPath(const QModelIndex &index);

@@ -1,6 +1,7 @@
 #include "app/scanprogresspage.h"
 
 #include <QFontMetrics>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -71,6 +72,9 @@ ScanProgressPage::ScanProgressPage(QWidget *parent)
     lab_findSize
         = makeCard(this, QRect(403, 108, 139, 92), tr("Size of Duplicates"), "lab_findSize");
     setSizeText(QStringLiteral("0M"));
+    lab_folder
+        = makeLabel(this, "lab_folder", QRect(64, 216, 478, 18), Qt::AlignLeft | Qt::AlignVCenter);
+    lab_folder->setProperty("class", QStringLiteral("caption"));
 }
 
 void ScanProgressPage::start()
@@ -83,10 +87,12 @@ void ScanProgressPage::start()
     lab_fileNumber->setText(QStringLiteral("0"));
     setSizeText(QStringLiteral("0M"));
     lab_findNumber->setText(QStringLiteral("0"));
+    setFolder(QString());
 }
 
 void ScanProgressPage::finish()
 {
+    setFolder(QString());
     lag_imgAnimation->stopRotation();
     lab_ringDone->show();
     bar_progress->setValue(bar_progress->maximum());
@@ -138,4 +144,18 @@ void ScanProgressPage::setSizeText(const QString &text)
     m_sizePixels = pixels;
     lab_findSize->setStyleSheet(QStringLiteral("font-size:%1px;").arg(pixels));
     lab_findSize->setText(text);
+}
+
+void ScanProgressPage::setFolder(const QString &folder)
+{
+    m_folder = folder;
+    if (folder.isEmpty()) {
+        lab_folder->clear();
+        return;
+    }
+    const QString text = tr("Reading %1").arg(QDir::toNativeSeparators(folder));
+    // Deep trees make long paths: the middle goes, both ends stay readable.
+    lab_folder->setText(
+        lab_folder->fontMetrics().elidedText(text, Qt::ElideMiddle, lab_folder->width()));
+    lab_folder->setToolTip(folder);
 }

@@ -28,6 +28,9 @@ public:
     void setDuplicateBytes(qlonglong bytes);
     // The pixel size the size figure is drawn at (smaller for long texts).
     int sizeTextPixels() const { return m_sizePixels; }
+    // The folder the walk reads now, under the figures; empty hides the line.
+    void setFolder(const QString &folder);
+    QString folder() const { return m_folder; }
 
 private:
     static constexpr int FigurePixels = 21;
@@ -41,6 +44,8 @@ private:
     QProgressBar *bar_progress = nullptr;
     QLabel *lab_findNumber = nullptr;
     QLabel *lab_findSize = nullptr;
+    QLabel *lab_folder = nullptr;
     qlonglong m_filesFound = 0;
     int m_sizePixels = FigurePixels;
+    QString m_folder;
 };

@@ -119,6 +119,7 @@ void QScanResult::removeDiffSizeItem(QFlags<TwGenernalPreferences::TwScanMethodF
     m_sameSizeGroups.clear();
     m_singleImages.clear();
     qint64 candidates = 0;
+    qint64 bytes = 0;
     QVector<qint64> costs;
     for (auto it = m_sizeBuckets.cbegin(); it != m_sizeBuckets.cend(); ++it) {
         const QStringList &paths = it.value();
@@ -136,10 +137,12 @@ void QScanResult::removeDiffSizeItem(QFlags<TwGenernalPreferences::TwScanMethodF
             while (digits > 0 && key.at(digits - 1).isDigit())
                 --digits;
             costs.append(key.midRef(digits).toLongLong() * paths.size());
+            bytes += costs.last();
         }
     }
     m_sameSizeGroups = balancedOrder(m_sameSizeGroups, costs, BalancedTaskCount);
     m_candidateCount = candidates;
+    m_candidateBytes = bytes;
     qDebug() << "QScanResult::removeDiffSizeItem"
              << QStringLiteral("scan file count:%1, size count:%2 sign image count:%3")
                     .arg(m_fileCount.load())
@@ -170,6 +173,7 @@ void QScanResult::clear()
     QMutexLocker locker(&m_mutex);
     m_fileCount = 0;
     m_candidateCount = 0;
+    m_candidateBytes = 0;
     m_sameSizeGroups.clear();
     m_singleImages.clear();
     m_sizeBuckets.clear();

@@ -56,6 +56,8 @@ public:
     qint64 fileCount() const { return m_fileCount.load(); }
     /** Files kept for comparison by removeDiffSizeItem(); read without the lock. */
     qint64 candidateCount() const { return m_candidateCount.load(); }
+    /** Bytes of the same-size groups' files, as removeDiffSizeItem() kept them. */
+    qint64 candidateBytes() const { return m_candidateBytes.load(); }
 
     /**
      * Keeps the buckets of two or more files as same-size groups and the
@@ -94,6 +96,7 @@ private:
 
     std::atomic<qint64> m_fileCount { 0 };
     std::atomic<qint64> m_candidateCount { 0 };
+    std::atomic<qint64> m_candidateBytes { 0 };
     QList<QStringList> m_sameSizeGroups;
     mutable QMutex m_mutex;
     QHash<QString, QStringList> m_sizeBuckets;

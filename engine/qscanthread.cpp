@@ -110,6 +110,7 @@ void QScanThread::doWork()
         emit finished(stopping());
         return;
     }
+    emit readingFolder(path);
     // One directory read and one stat per entry, relative to the open
     // folder: no per-entry path walk, no permission probes.
     DIR *dir = ::fdopendir(opened);

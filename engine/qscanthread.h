@@ -33,6 +33,8 @@ signals:
     void finished(bool userStop);
     void addNewThread(const QString &path);
     void addItemFile(qlonglong fileCount, const QString &path);
+    /** The task starts listing @p path (a folder not walked before in this scan). */
+    void readingFolder(const QString &path);
 
 public slots:
     /** Cancels the token this task was given, and so every task sharing it. */

@@ -1,6 +1,7 @@
 #include "engine/qsearchthread.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QThread>
 
 #include "engine/qscanresult.h"
@@ -52,7 +53,9 @@ void QSearchThread::runDuplicatePass()
             = searchResult->addSameSizeGroup(group, m_settings, m_cancel.get());
         if (!unique.isEmpty())
             scanResult->appendSingleImages(unique);
-        emit addItemFile(group.size() - unique.size());
+        // Every file of the group was read, also those left without a twin.
+        const qint64 bytes = group.isEmpty() ? 0 : QFileInfo(group.first()).size() * group.size();
+        emit addItemFile(group.size() - unique.size(), bytes);
     }
 }
 
@@ -78,6 +81,6 @@ void QSearchThread::runSimilarPass()
             if (!searchResult->addSimilarImage(item.release(), m_settings, *m_cancel))
                 break;
         }
-        emit addItemFile(1);
+        emit addItemFile(1, 0);
     }
 }

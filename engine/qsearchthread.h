@@ -27,8 +27,8 @@ public:
     void run() override;
 
 signals:
-    /** Candidate files this step accounted for. */
-    void addItemFile(int count);
+    /** Candidate files this step accounted for, and the bytes it compared. */
+    void addItemFile(int count, qint64 bytes);
     void finished();
 
 public slots:

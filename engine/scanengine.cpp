@@ -1,10 +1,13 @@
 #include "engine/scanengine.h"
 
+#include <cmath>
+
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QMutexLocker>
 #include <QThreadPool>
+#include <QTimer>
 
 #include "engine/processthread.h"
 #include "engine/qscanresult.h"
@@ -30,6 +33,9 @@ ScanEngine::ScanEngine(QObject *parent)
     , m_cancel(std::make_shared<CancelToken>())
 {
     m_pool->setMaxThreadCount(PoolThreads);
+    m_walkReportTimer = new QTimer(this);
+    m_walkReportTimer->setSingleShot(true);
+    connect(m_walkReportTimer, &QTimer::timeout, this, &ScanEngine::flushFilesFound);
     // The totals are emitted by pool threads under the result's lock, so the
     // value kept last is always the newest.
     TwSearchResult *search = m_searchResult.get();
@@ -173,7 +179,19 @@ bool ScanEngine::BeginScanCatalogue(const QStringList &folders, const ScanSettin
     m_refusedBefore = TwImageDecoder::refusedCount();
     progressSum = 0;
     m_progressAdded = 0;
+    m_progressBytes = 0;
+    m_progress = ScanProgress();
+    m_reportedFraction = -1;
     m_latestFileCount = 0;
+    {
+        QMutexLocker locker(&m_latestPathMutex);
+        m_latestPath.clear();
+        m_latestFolder.clear();
+    }
+    m_reportedFolder.clear();
+    m_walkReportTimer->stop();
+    m_filesFoundPending = false;
+    m_lastWalkReport.invalidate();
     progressTotal = 0;
     finishedTaskCount = 0;
     scanTaskCount = 0;
@@ -203,6 +221,8 @@ void ScanEngine::startScanTask(const QString &path)
         Qt::QueuedConnection);
     connect(
         task, &QScanThread::addItemFile, this, &ScanEngine::onAddScanFile, Qt::DirectConnection);
+    connect(task, &QScanThread::readingFolder, this, &ScanEngine::onReadingFolder,
+        Qt::DirectConnection);
     connect(task, &QScanThread::finished, this, &ScanEngine::onScanFinished, Qt::QueuedConnection);
     // Tasks poll the scan's token themselves; nothing calls into a task,
     // because the pool deletes it on its own thread at any moment.
@@ -227,22 +247,61 @@ void ScanEngine::onAddScanFile(qlonglong fileCount, const QString &path)
             m_latestPath = path;
         }
     }
+    scheduleWalkReport();
+}
+
+// Runs on the walk task's thread.
+void ScanEngine::onReadingFolder(const QString &path)
+{
+    {
+        QMutexLocker locker(&m_latestPathMutex);
+        m_latestFolder = path;
+    }
+    scheduleWalkReport();
+}
+
+// Runs on any thread: at most one report is on its way at a time.
+void ScanEngine::scheduleWalkReport()
+{
     if (!m_filesFoundPending.exchange(true))
-        QMetaObject::invokeMethod(this, &ScanEngine::flushFilesFound, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &ScanEngine::onWalkReportDue, Qt::QueuedConnection);
+}
+
+void ScanEngine::onWalkReportDue()
+{
+    const qint64 wait
+        = m_lastWalkReport.isValid() ? WalkReportMs - m_lastWalkReport.elapsed() : qint64(0);
+    if (wait > 0) {
+        if (!m_walkReportTimer->isActive())
+            m_walkReportTimer->start(int(wait));
+        return;
+    }
+    flushFilesFound();
 }
 
 void ScanEngine::flushFilesFound()
 {
+    m_walkReportTimer->stop();
+    // Cleared before reading, so a report that comes in meanwhile schedules
+    // another one and is never lost.
     m_filesFoundPending = false;
+    m_lastWalkReport.start();
     QString path;
+    QString folder;
     qlonglong count;
     {
         QMutexLocker locker(&m_latestPathMutex);
         count = m_latestFileCount.load();
         path = m_latestPath;
+        folder = m_latestFolder;
     }
-    if (m_phase == Walking)
-        emit filesFound(count, path);
+    if (m_phase != Walking)
+        return;
+    emit filesFound(count, path);
+    if (folder != m_reportedFolder && m_phase == Walking) {
+        m_reportedFolder = folder;
+        emit readingFolder(folder);
+    }
 }
 
 void ScanEngine::onScanFinished(bool userStop)
@@ -252,6 +311,11 @@ void ScanEngine::onScanFinished(bool userStop)
         return;
     --scanTaskCount;
     if (scanTaskCount != 0 || m_cancel->isCancelled())
+        return;
+    // The last figures of the walk, whatever the throttle held back.
+    if (m_filesFoundPending || m_walkReportTimer->isActive())
+        flushFilesFound();
+    if (m_phase != Walking) // stopped by a receiver of the last report
         return;
     m_scanResult->removeDiffSizeItem(m_settings.scanMethod);
     qDebug() << "ScanEngine::onScanFinished"
@@ -282,6 +346,9 @@ void ScanEngine::beginSearchThread()
 {
     const int groupCount = m_scanResult->sameSizeGroups().size();
     progressTotal = float(m_scanResult->candidateCount());
+    const qint64 singles = m_scanResult->singleImages().size();
+    m_progress.start(m_scanResult->candidateCount() - singles, m_scanResult->candidateBytes(),
+        m_similarPassEnabled ? singles : 0);
     finishedTaskCount = 0;
     qDebug() << "ScanEngine::beginSearchThread"
              << "beginSearchThread:= " << groupCount;
@@ -307,6 +374,8 @@ void ScanEngine::onSearchFinished()
 void ScanEngine::beginSimialThread()
 {
     finishedTaskCount = 0;
+    // Reports of the duplicate pass still on their way count to that pass.
+    flushProgress();
     if (!m_similarPassEnabled) {
         startProcessStage(false);
         return;
@@ -314,6 +383,7 @@ void ScanEngine::beginSimialThread()
     const int imageCount = m_scanResult->singleImages().size();
     qDebug() << "ScanEngine::beginSimialThread"
              << "beginSimialThread:= " << imageCount;
+    m_progress.startSimilar(imageCount);
     setPhase(SearchingSimilar);
     if (m_phase != SearchingSimilar)
         return;
@@ -330,8 +400,9 @@ void ScanEngine::onSimalyFinished()
 }
 
 // Runs on the comparison task's thread.
-void ScanEngine::onAddSearchFile(int curCount)
+void ScanEngine::onAddSearchFile(int curCount, qint64 bytes)
 {
+    m_progressBytes += bytes;
     m_progressAdded += curCount;
     if (!m_progressPending.exchange(true))
         QMetaObject::invokeMethod(this, &ScanEngine::flushProgress, Qt::QueuedConnection);
@@ -342,11 +413,27 @@ void ScanEngine::flushProgress()
     // Cleared before reading, so a report that comes in meanwhile queues
     // another call and is never lost.
     m_progressPending = false;
+    const qint64 bytes = m_progressBytes.exchange(0);
     const int added = m_progressAdded.exchange(0);
-    if (added == 0)
+    if (added == 0 && bytes == 0)
         return;
     progressSum += added;
+    if (m_phase == SearchingSimilar)
+        m_progress.addImages(added);
+    else
+        m_progress.addCompared(added, bytes);
     emit progressChanged(progressSum, double(progressTotal));
+    emitFraction();
+}
+
+void ScanEngine::emitFraction()
+{
+    // Reported in steps of a thousandth: the bar has no finer grain.
+    const double fraction = std::floor(m_progress.fraction() * 1000.0) / 1000.0;
+    if (fraction <= m_reportedFraction)
+        return;
+    m_reportedFraction = fraction;
+    emit progressFractionChanged(fraction);
 }
 
 void ScanEngine::flushTotals()
@@ -365,6 +452,11 @@ void ScanEngine::flushTotals()
 
 void ScanEngine::startProcessStage(bool userStop)
 {
+    if (!userStop) {
+        flushProgress();
+        m_progress.finish();
+        emitFraction();
+    }
     setPhase(Processing);
     m_processThread->setUserStop(userStop);
     m_processThread->start();

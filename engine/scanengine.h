@@ -12,11 +12,13 @@
 #include <memory>
 
 #include "engine/skipcounts.h"
+#include "engine/scanprogress.h"
 #include "model/scansettings.h"
 
 class CancelToken;
 class QScanResult;
 class QThreadPool;
+class QTimer;
 class TwSearchResult;
 class processThread;
 
@@ -73,6 +75,8 @@ public:
      * (start, count) per task; the last task also takes the remainder.
      */
     static QVector<QPair<int, int>> taskSlices(int elementCount);
+    /** Shortest time between two walk reports: a million files never flood the window. */
+    static constexpr int WalkReportMs = 100;
     /** Number of comparison tasks per pass. */
     static constexpr int SearchTaskCount = 8;
 
@@ -82,10 +86,20 @@ public:
 
 signals:
     void phaseChanged(ScanEngine::Phase phase);
-    /** Files collected so far by the walk, and the file last collected. */
+    /**
+     * Files collected so far by the walk, and the file last collected; at
+     * most every WalkReportMs while walking, and once more when it ends.
+     */
     void filesFound(qlonglong fileCount, const QString &path);
+    /** With filesFound(): the folder a walk task began listing last. */
+    void readingFolder(const QString &folder);
     /** Comparison progress: @p sum of all candidates accounted for, of @p total. */
     void progressChanged(int sum, double total);
+    /**
+     * Comparison progress weighted by the bytes to read (see ScanProgress):
+     * 0..1, never falling within a scan, 1 when the comparison is complete.
+     */
+    void progressFractionChanged(double fraction);
     void numberOfDuplicateFilesChanged(qlonglong newValue);
     void bytesOfDuplicateFilesChanged(qlonglong newValue);
     void numberOfFileScannedChanged(qlonglong newValue);
@@ -102,10 +116,11 @@ signals:
 private slots:
     void onAddNewScanThread(const QString &path);
     void onAddScanFile(qlonglong fileCount, const QString &path);
+    void onReadingFolder(const QString &path);
     void onScanFinished(bool userStop);
     void onSearchFinished();
     void onSimalyFinished();
-    void onAddSearchFile(int curCount);
+    void onAddSearchFile(int curCount, qint64 bytes);
     void EndSearch();
 
 private:
@@ -115,7 +130,10 @@ private:
     void startSearchTasks(int elementCount, bool duplicateMode);
     void setPhase(Phase phase);
     void startProcessStage(bool userStop);
+    void scheduleWalkReport();
+    void onWalkReportDue();
     void flushFilesFound();
+    void emitFraction();
     void flushProgress();
     void flushTotals();
 
@@ -135,6 +153,8 @@ private:
     int finishedTaskCount = 0;
     int progressSum = 0;
     float progressTotal = 0;
+    ScanProgress m_progress;
+    double m_reportedFraction = -1;
     QTime scanStartTime;
     QElapsedTimer m_elapsed;
 
@@ -143,9 +163,15 @@ private:
     // event-loop turn instead of one event each.
     std::atomic<qlonglong> m_latestFileCount { 0 };
     QString m_latestPath;
+    QString m_latestFolder;
     QMutex m_latestPathMutex;
     std::atomic_bool m_filesFoundPending { false };
+    // Walk reports wait for this timer when the last one is too recent.
+    QTimer *m_walkReportTimer = nullptr;
+    QElapsedTimer m_lastWalkReport;
+    QString m_reportedFolder;
     std::atomic<int> m_progressAdded { 0 };
+    std::atomic<qint64> m_progressBytes { 0 };
     std::atomic_bool m_progressPending { false };
     std::atomic<qlonglong> m_latestScanned { -1 };
     std::atomic<qlonglong> m_latestDuplicates { -1 };

@@ -140,6 +140,8 @@ void FilePresentationPane::applyStyle()
 void FilePresentationPane::setPresentation(FilePresentation presentation)
 {
     const bool changed = m_presentation != presentation;
+    if (m_presentation == FilePresentation::Flow && presentation != FilePresentation::Flow)
+        m_preview->release();
     m_presentation = presentation;
     switch (presentation) {
     case FilePresentation::Grid:
@@ -175,7 +177,7 @@ void FilePresentationPane::setColumnsFromSlider(int value)
 void FilePresentationPane::refreshMarks()
 {
     if (previewShowing())
-        m_preview->fill();
+        m_preview->refreshMarks();
     else
         listImageView_->viewport()->update();
 }

@@ -5,6 +5,7 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -63,7 +64,19 @@ GroupListPane::GroupListPane(QWidget *parent)
         [this] { emit modeChosen(ResultMode::DuplicateImages); });
     connect(pushButton_4, &QPushButton::clicked, this,
         [this] { emit modeChosen(ResultMode::SimilarImages); });
-    connect(lineEdit, &QLineEdit::textChanged, this, &GroupListPane::searchChanged);
+    m_searchDelay = new QTimer(this);
+    m_searchDelay->setSingleShot(true);
+    m_searchDelay->setInterval(SearchDelayMs);
+    connect(lineEdit, &QLineEdit::textChanged, m_searchDelay, qOverload<>(&QTimer::start));
+    connect(
+        m_searchDelay, &QTimer::timeout, this, [this] { emit searchChanged(lineEdit->text()); });
+    // Enter does not wait.
+    connect(lineEdit, &QLineEdit::returnPressed, this, [this] {
+        if (m_searchDelay->isActive()) {
+            m_searchDelay->stop();
+            emit searchChanged(lineEdit->text());
+        }
+    });
     connect(
         comboBox, QOverload<int>::of(&QComboBox::activated), this, &GroupListPane::sortActivated);
 }
@@ -110,8 +123,10 @@ QWidget *GroupListPane::buildSearchRow()
     comboBox = new QComboBox(row);
     comboBox->setObjectName(QStringLiteral("comboBox"));
     comboBox->setMinimumWidth(80);
-    comboBox->addItems({ tr("Name"), tr("Size"), tr("Count"), tr("Type") });
+    m_sortNames = QStringList { tr("Name"), tr("Size"), tr("Count"), tr("Type") };
+    comboBox->addItems(m_sortNames);
     comboBox->setCurrentIndex(0);
+    showSortDirection(0, false);
     layout->addWidget(lineEdit, 1);
     layout->addWidget(comboBox);
     return row;
@@ -156,11 +171,33 @@ void GroupListPane::setSortColumn(int column)
         comboBox->setCurrentIndex(column);
 }
 
+void GroupListPane::showSortDirection(int column, bool descending)
+{
+    {
+        const QSignalBlocker blocker(comboBox);
+        comboBox->setCurrentIndex(column);
+    }
+    for (int i = 0; i < comboBox->count() && i < m_sortNames.size(); ++i) {
+        QString text = m_sortNames.at(i);
+        if (i == column)
+            text += descending ? QStringLiteral(" \u2193") : QStringLiteral(" \u2191");
+        comboBox->setItemText(i, text);
+    }
+    comboBox->setToolTip(descending ? tr("Descending; choose it again to reverse")
+                                    : tr("Ascending; choose it again to reverse"));
+}
+
 void GroupListPane::clearSearch()
 {
     // The caller reloads; a filter run here would only be replaced.
+    m_searchDelay->stop();
     const QSignalBlocker blocker(lineEdit);
     lineEdit->clear();
+}
+
+QString GroupListPane::searchText() const
+{
+    return lineEdit->text();
 }
 
 void GroupListPane::focusSearch()

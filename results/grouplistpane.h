@@ -10,6 +10,7 @@ class ImageListView;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 // The left side of the lists page: the Duplicate / Similar switch of the
 // Images category, the list of groups, the search field and the sort box.
@@ -32,8 +33,14 @@ public:
     int sortColumn() const;
     // Shows a sort entry without running it.
     void setSortColumn(int column);
+    // Puts the sort box on @p column and marks the entry with the direction
+    // the groups are listed in; the other entries show none.
+    void showSortDirection(int column, bool descending);
     // Empties the search field without filtering.
     void clearSearch();
+    QString searchText() const;
+    // Quiet time after the last keystroke before the search runs.
+    static constexpr int SearchDelayMs = 200;
     void focusSearch();
     // What the two numbers of a group row mean, for a point of the list's
     // viewport over them; empty elsewhere.
@@ -59,4 +66,7 @@ private:
     ImageListView *listView_ = nullptr;
     QLineEdit *lineEdit = nullptr;
     QComboBox *comboBox = nullptr;
+    QStringList m_sortNames;
+    // Typing restarts it; the search runs once the user pauses.
+    QTimer *m_searchDelay = nullptr;
 };

@@ -124,8 +124,12 @@ QBaseItem *ImageListModel::fileAt(int row) const
 
 void ImageListModel::clearRows()
 {
-    qDeleteAll(m_groups);
+    qDeleteAll(m_loadOrder);
+    m_loadOrder.clear();
+    m_allGroups.clear();
     m_groups.clear();
+    m_groupsLoaded = false;
+    m_filter.clear();
     qDeleteAll(m_files);
     m_files.clear();
 }
@@ -209,12 +213,15 @@ void ImageListModel::loadGroups(const QString &category, ResultMode mode)
     clearRows();
     m_mode = mode;
     m_category = category;
+    m_groupsLoaded = true;
+    // Rows come in the containers' order until the first sort.
+    m_sortKey = GroupSortKey { -1, mode, false };
     if (!m_result)
         return;
     const auto containers = m_result->containers();
     auto append = [this](TwFileItemGroup *group, int marked, int files) {
         if (QGroupItem *row = makeGroupRow(group, marked, files))
-            m_groups.append(row);
+            m_loadOrder.append(row);
     };
     auto appendListed = [&](TwFileItemGroup *group) {
         int marked = 0;
@@ -227,13 +234,12 @@ void ImageListModel::loadGroups(const QString &category, ResultMode mode)
             for (TwFileItemGroup *group : container->groups())
                 appendListed(group);
         }
-        return;
+    } else if (TwCatalogContainer *container = containers.value(category)) {
+        for (TwFileItemGroup *group : container->groups())
+            appendListed(group);
     }
-    TwCatalogContainer *container = containers.value(category);
-    if (!container)
-        return;
-    for (TwFileItemGroup *group : container->groups())
-        appendListed(group);
+    m_allGroups = m_loadOrder;
+    m_groups = m_allGroups;
 }
 
 bool ImageListModel::lessThan(const QGroupItem *a, const QGroupItem *b, const GroupSortKey &key)
@@ -263,15 +269,39 @@ bool ImageListModel::lessThan(const QGroupItem *a, const QGroupItem *b, const Gr
 
 void ImageListModel::sortRows(const GroupSortKey &key)
 {
-    std::stable_sort(m_groups.begin(), m_groups.end(),
-        [&key](const QGroupItem *a, const QGroupItem *b) { return lessThan(a, b, key); });
+    if (key.column != m_sortKey.column || key.descending != m_sortKey.descending) {
+        m_allGroups = m_loadOrder;
+        std::stable_sort(m_allGroups.begin(), m_allGroups.end(),
+            [&key](const QGroupItem *a, const QGroupItem *b) { return lessThan(a, b, key); });
+        m_sortKey = key;
+    }
+    applyFilter();
+}
+
+void ImageListModel::applyFilter()
+{
+    if (m_filter.isEmpty()) {
+        m_groups = m_allGroups;
+        return;
+    }
+    m_groups.clear();
+    for (QGroupItem *row : qAsConst(m_allGroups)) {
+        if (row->fileName.contains(m_filter, Qt::CaseInsensitive))
+            m_groups.append(row);
+    }
 }
 
 int ImageListModel::loadAndSortGroups(const QString &category, int column, ResultMode mode)
 {
+    return loadAndSortGroups(category, column, mode, defaultDescending(column));
+}
+
+int ImageListModel::loadAndSortGroups(
+    const QString &category, int column, ResultMode mode, bool descending)
+{
     beginResetModel();
     loadGroups(category, mode);
-    sortRows(GroupSortKey { column, mode, column == 1 || column == 2 });
+    sortRows(GroupSortKey { column, mode, descending });
     endResetModel();
     return m_groups.size();
 }
@@ -280,16 +310,9 @@ int ImageListModel::filterGroups(
     const QString &text, const QString &category, bool descending, int column, ResultMode mode)
 {
     beginResetModel();
-    loadGroups(category, mode);
-    if (!text.isEmpty()) {
-        for (int i = m_groups.size() - 1; i >= 0; --i) {
-            QGroupItem *row = m_groups.at(i);
-            if (!row->fileName.contains(text, Qt::CaseInsensitive)) {
-                m_groups.remove(i);
-                delete row;
-            }
-        }
-    }
+    if (!m_groupsLoaded || m_kind != GroupRows || category != m_category || mode != m_mode)
+        loadGroups(category, mode);
+    m_filter = text;
     sortRows(GroupSortKey { column, mode, descending });
     endResetModel();
     return m_groups.size();
@@ -298,6 +321,8 @@ int ImageListModel::filterGroups(
 void ImageListModel::sortGroups(int column, bool descending, ResultMode mode)
 {
     beginResetModel();
+    // Counts may have changed since the last sort (hidden files).
+    m_sortKey.column = -1;
     sortRows(GroupSortKey { column, mode, descending });
     endResetModel();
 }

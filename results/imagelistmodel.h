@@ -54,7 +54,13 @@ public:
 
     void clearRows();
     void loadGroups(const QString &category, ResultMode mode);
+    // Loads the groups of a category afresh, unfiltered, in the column's own
+    // direction (see defaultDescending()) or the one given.
     int loadAndSortGroups(const QString &category, int column, ResultMode mode);
+    int loadAndSortGroups(const QString &category, int column, ResultMode mode, bool descending);
+    // Shows the loaded groups whose first file's name holds text. The groups
+    // are loaded once per category and mode and only filtered afterwards, so
+    // a keystroke in the search field never reaches the disk.
     int filterGroups(
         const QString &text, const QString &category, bool descending, int column, ResultMode mode);
     void sortGroups(int column, bool descending, ResultMode mode);
@@ -74,6 +80,8 @@ public:
     void refreshChecks();
     int applySelection(const QString &groupName, SmartAction action);
 
+    // Size and Count list the largest first, Name and Type from A.
+    static bool defaultDescending(int column) { return column == 1 || column == 2; }
     // True when a comes before b under key.
     static bool lessThan(const QGroupItem *a, const QGroupItem *b, const GroupSortKey &key);
     // Whether a group of a category is listed in a result mode, with its
@@ -83,12 +91,22 @@ public:
 
 private:
     void sortRows(const GroupSortKey &key);
+    void applyFilter();
     QGroupItem *makeGroupRow(TwFileItemGroup *group, int markedCount, int fileCount);
     QBaseItem *makeFileRow(TwFileItem *file);
 
     TwSearchResult *m_result;
     int m_kind = GroupRows;
+    // Every group row of the loaded category (owned) in the containers'
+    // order, the same rows sorted by m_sortKey, and the ones the filter lets
+    // through, in sorted order. Each sort starts from the containers' order,
+    // so rows that tie keep one order whatever was sorted before.
+    QVector<QGroupItem *> m_loadOrder;
+    QVector<QGroupItem *> m_allGroups;
     QVector<QGroupItem *> m_groups;
+    GroupSortKey m_sortKey;
+    QString m_filter;
+    bool m_groupsLoaded = false;
     QList<QBaseItem *> m_files;
     ResultMode m_mode = ResultMode::Ordinary;
     QString m_category;

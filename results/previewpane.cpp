@@ -1,33 +1,32 @@
 #include "results/previewpane.h"
 
-#include <QCheckBox>
-#include <QDebug>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QLabel>
-#include <QPushButton>
 #include <QSplitter>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 
-#include "platform/nativepath.h"
 #include "results/differingpathdelegate.h"
 #include "results/imagelistmodel.h"
-#include "results/imageloadingtask.h"
-#include "results/pathdisplay.h"
+#include "results/previewtablemodel.h"
 #include "results/qbaseitem.h"
 #include "widgets/filetypeicon.h"
 
 namespace {
 
-enum Column { MarkColumn, PathColumn, CreatedColumn, HideColumn, OpenColumn, ColumnCount };
-// The path as the file system has it; the text shown may differ.
-constexpr int PathRole = Qt::UserRole + 1;
+// The table's fixed rows and narrow columns: sizing them from their contents
+// would measure every row of a group of thousands.
+constexpr int RowHeight = 28;
+constexpr int MarkWidth = 34;
+constexpr int IconWidth = 28;
 
 } // namespace
 
 PreviewPane::PreviewPane(QWidget *parent)
     : QWidget(parent)
+    , m_tableModel(new PreviewTableModel(this))
 {
     setObjectName(QStringLiteral("page_2"));
     auto *layout = new QVBoxLayout(this);
@@ -53,11 +52,29 @@ PreviewPane::PreviewPane(QWidget *parent)
     splitter_2->setStretchFactor(0, 3);
     splitter_2->setStretchFactor(1, 2);
     layout->addWidget(splitter_2);
+    prepareTable();
     connect(splitter_2, &QSplitter::splitterMoved, this, &PreviewPane::showCurrent);
+    connect(&m_loader, &QFutureWatcher<QImage>::finished, this, &PreviewPane::onLoaded);
+    connect(m_tableModel, &PreviewTableModel::checkToggled, this, [this](int row) {
+        emit checkToggled(row);
+        m_tableModel->rowChanged(row);
+    });
+}
+
+PreviewPane::~PreviewPane()
+{
+    // The decode reads nothing of ours, but its result must not arrive late.
+    m_loader.waitForFinished();
+}
+
+void PreviewPane::setFilesModel(ImageListModel *files)
+{
+    m_tableModel->setFilesModel(files);
 }
 
 void PreviewPane::prepareTable()
 {
+    tableView->setModel(m_tableModel);
     tableView->setShowGrid(false);
     tableView->setStyleSheet(QStringLiteral("QTableView{background-color: rgb(255, 255, "
                                             "255);alternate-background-color: rgb(233, 248, "
@@ -66,164 +83,145 @@ void PreviewPane::prepareTable()
     tableView->setSelectionMode(QAbstractItemView::SingleSelection);
     tableView->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tableView->horizontalHeader()->setStyleSheet(
-        QStringLiteral("QHeaderView::section { background-color:rgb(205,205,205); padding-left: "
-                       "4px; border: 0px solid 0; height:28; }"));
+    tableView->setWordWrap(false);
+    tableView->setTextElideMode(Qt::ElideMiddle);
+    tableView->setMouseTracking(true);
     tableView->verticalHeader()->hide();
+    tableView->setItemDelegateForColumn(
+        PreviewTableModel::PathColumn, new DifferingPathDelegate(tableView));
+    tableView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tableView->verticalHeader()->setDefaultSectionSize(RowHeight);
 
-    if (!m_tableModel) {
-        m_tableModel = new QStandardItemModel(this);
-        tableView->setModel(m_tableModel);
-        connect(tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &PreviewPane::showCurrent);
-        tableView->setItemDelegateForColumn(PathColumn, new DifferingPathDelegate(tableView));
-        connect(tableView->horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this](int column, int, int size) {
-                // Refills rebuild the columns; the width the user chose stays.
-                if (column == PathColumn && size >= 40 && tableView->isVisible())
-                    m_pathWidth = size;
-            });
-    }
-    m_tableModel->clear();
-    m_tableModel->setColumnCount(ColumnCount);
+    QHeaderView *header = tableView->horizontalHeader();
+    header->setMinimumSectionSize(IconWidth);
+    for (int column = 0; column < PreviewTableModel::ColumnCount; ++column)
+        header->setSectionResizeMode(column, QHeaderView::Fixed);
+    // The user sets the path's and the date's widths; the icons keep theirs.
+    header->setSectionResizeMode(PreviewTableModel::PathColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(PreviewTableModel::CreatedColumn, QHeaderView::Interactive);
+    header->resizeSection(PreviewTableModel::MarkColumn, MarkWidth);
+    header->resizeSection(PreviewTableModel::HideColumn, IconWidth);
+    header->resizeSection(PreviewTableModel::OpenColumn, IconWidth);
+    const QString sample = QStringLiteral("0000/00/00 00:00:00");
+    header->resizeSection(
+        PreviewTableModel::CreatedColumn, tableView->fontMetrics().horizontalAdvance(sample) + 24);
+
+    connect(tableView->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        &PreviewPane::showCurrent);
+    connect(tableView, &QTableView::clicked, this, &PreviewPane::onClicked);
+    connect(tableView, &QTableView::entered, this, &PreviewPane::onEntered);
 }
 
 void PreviewPane::fill()
 {
-    prepareTable();
-    const int rows = m_files ? m_files->rowCount() : 0;
-    QStringList paths;
-    for (int row = 0; row < rows; ++row) {
-        addRow(row);
-        paths.append(m_files->fileAt(row) ? m_files->fileAt(row)->path : QString());
-    }
-    const QVector<PathDisplay::Span> spans = PathDisplay::spans(paths);
-    for (int row = 0; row < m_tableModel->rowCount() && row < spans.size(); ++row) {
-        QStandardItem *item = m_tableModel->item(row, PathColumn);
-        item->setData(spans.at(row).differStart, DifferingPathDelegate::DifferStartRole);
-        item->setData(spans.at(row).differEnd, DifferingPathDelegate::DifferEndRole);
-    }
-
     if (m_tableModel->rowCount() > 0) {
-        m_tableModel->setHorizontalHeaderLabels(
-            { QString(), tr("Path"), tr("Date Created"), QString(), QString() });
-        QHeaderView *header = tableView->horizontalHeader();
-        header->show();
-        // The user sets the path's width; the buttons keep theirs.
-        header->setSectionResizeMode(PathColumn, QHeaderView::Interactive);
-        header->setSectionResizeMode(CreatedColumn, QHeaderView::Interactive);
-        for (int column : { MarkColumn, HideColumn, OpenColumn })
-            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-        tableView->resizeColumnToContents(CreatedColumn);
-        int pathWidth = m_pathWidth;
-        if (pathWidth <= 0) {
-            pathWidth = tableView->viewport()->width() - header->sectionSize(CreatedColumn) - 120;
-        }
-        header->resizeSection(PathColumn, qMax(200, pathWidth));
-        tableView->setWordWrap(false);
-        tableView->setCurrentIndex(m_tableModel->index(0, 0));
+        tableView->setCurrentIndex(m_tableModel->index(0, PreviewTableModel::MarkColumn));
+        tableView->scrollToTop();
+        // The current row may not have changed, its file has.
+        showCurrent();
     }
 }
 
-void PreviewPane::addRow(int row)
+void PreviewPane::refreshMarks()
 {
-    const QBaseItem *file = m_files->fileAt(row);
+    m_tableModel->allRowsChanged();
+}
+
+void PreviewPane::onClicked(const QModelIndex &index)
+{
+    const QBaseItem *file = m_tableModel->fileAt(index.row());
     if (!file)
         return;
-    // Shown with a mark for bytes that are not text; the file is found by
-    // the path itself.
-    auto *pathItem = new QStandardItem(NativePath::displayText(file->path));
-    pathItem->setData(file->path, PathRole);
-    pathItem->setToolTip(NativePath::displayText(file->path));
-    m_tableModel->appendRow({ new QStandardItem, pathItem, new QStandardItem(file->created),
-        new QStandardItem, new QStandardItem });
-
-    auto *check = new QCheckBox;
-    check->setObjectName(QStringLiteral("singleCheck"));
-    check->setChecked(file->checked);
-    check->setProperty("row", row);
-    check->setStyleSheet(QStringLiteral("QCheckBox{margin-left:8px;}"));
-    connect(check, &QCheckBox::stateChanged, this, &PreviewPane::onCheckStateChanged);
-    tableView->setIndexWidget(m_tableModel->index(row, MarkColumn), check);
-
-    auto makeButton = [&](const QString &icon, int maxWidth) {
-        auto *button = new QPushButton;
-        button->setProperty("id", row);
-        button->setProperty("row", row);
-        button->setProperty("status", QStringLiteral("normal"));
-        button->setProperty("fileName", file->path);
-        button->setStyleSheet(
-            QStringLiteral("QPushButton{background-color: rgba(255, 255, 255, 0);border:none;}"));
-        button->setIcon(QIcon(icon));
-        button->setMaximumWidth(maxWidth);
-        button->setCursor(Qt::PointingHandCursor);
-        return button;
-    };
-    QPushButton *hide = makeButton(QStringLiteral(":/resource/hideFile.png"), 20);
-    hide->setObjectName(QStringLiteral("hideButton"));
-    hide->setToolTip(tr("Hide this file from these results only; later scans find it again"));
-    connect(hide, &QPushButton::clicked, this, &PreviewPane::onHideClicked);
-    tableView->setIndexWidget(m_tableModel->index(row, HideColumn), hide);
-    QPushButton *open = makeButton(QStringLiteral(":/resource/openInFinder.png"), 16);
-    open->setObjectName(QStringLiteral("openButton"));
-    open->setToolTip(tr("Open the containing folder"));
-    connect(open, &QPushButton::clicked, this, &PreviewPane::onOpenClicked);
-    tableView->setIndexWidget(m_tableModel->index(row, OpenColumn), open);
+    if (index.column() == PreviewTableModel::HideColumn)
+        emit hideRequested(index.row());
+    else if (index.column() == PreviewTableModel::OpenColumn)
+        emit openRequested(file->path);
 }
 
-void PreviewPane::onCheckStateChanged()
+void PreviewPane::onEntered(const QModelIndex &index)
 {
-    if (const QObject *check = sender())
-        emit checkToggled(check->property("row").toInt());
-}
-
-void PreviewPane::onHideClicked()
-{
-    const QObject *button = sender();
-    if (!button)
-        return;
-    qDebug() << "onIgnoreBtnClicked:" << button->property("fileName").toString();
-    emit hideRequested(button->property("id").toInt());
-}
-
-void PreviewPane::onOpenClicked()
-{
-    if (const QObject *button = sender())
-        emit openRequested(button->property("fileName").toString());
+    const bool button = index.column() == PreviewTableModel::HideColumn
+        || index.column() == PreviewTableModel::OpenColumn;
+    tableView->viewport()->setCursor(button ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
 void PreviewPane::showCurrent()
 {
-    if (!m_tableModel)
-        return;
     const QModelIndex current = tableView->currentIndex();
-    if (!current.isValid())
+    const QBaseItem *file = current.isValid() ? m_tableModel->fileAt(current.row()) : nullptr;
+    if (!file)
         return;
-    const int row = current.row();
-    const QStandardItem *pathItem = m_tableModel->item(row, PathColumn);
-    if (!pathItem)
+    if (!file->isImage) {
+        // Type icons come from the desktop's theme, which is only read here.
+        const QPixmap icon = FileTypeIcon::largePixmap(file->path);
+        m_waiting = Request();
+        showPicture(icon.isNull() ? QImage() : icon.toImage(), current.row());
         return;
-    const QString path = pathItem->data(PathRole).toString();
-    const QBaseItem *file = m_files ? m_files->fileAt(row) : nullptr;
-
-    QImage image;
-    if (file && file->isImage) {
-        image = ImageLoader::readFitted(path, labImage->size());
-    } else {
-        const QPixmap icon = FileTypeIcon::largePixmap(path);
-        if (!icon.isNull())
-            image = icon.toImage();
     }
-    if (image.isNull())
-        image.load(QStringLiteral(":/resource/default.png"));
-    labImage->setPixmap(QPixmap::fromImage(image));
+    const Request request { current.row(), file->path, labImage->size() };
+    if (!m_loader.isRunning())
+        startLoad(request);
+    else if (request.path == m_running.path && request.box == m_running.box)
+        m_waiting = Request();
+    else
+        m_waiting = request;
+}
+
+void PreviewPane::startLoad(const Request &request)
+{
+    m_running = request;
+    m_waiting = Request();
+    m_loader.setFuture(QtConcurrent::run(&PreviewPane::decode, request));
+}
+
+QImage PreviewPane::decode(const Request &request)
+{
+    QImageReader reader(request.path);
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (size.isValid() && !request.box.isEmpty())
+        reader.setScaledSize(size.scaled(request.box, Qt::KeepAspectRatio));
+    return reader.read();
+}
+
+void PreviewPane::onLoaded()
+{
+    const QImage image = m_loader.result();
+    if (m_waiting.row >= 0) {
+        // The user moved on meanwhile: this picture is no longer wanted.
+        startLoad(m_waiting);
+        return;
+    }
+    const QModelIndex current = tableView->currentIndex();
+    const QBaseItem *file = current.isValid() ? m_tableModel->fileAt(current.row()) : nullptr;
+    if (file && file->path == m_running.path)
+        showPicture(image, current.row());
+}
+
+void PreviewPane::showPicture(const QImage &image, int row)
+{
+    QImage shown = image;
+    if (shown.isNull())
+        shown.load(QStringLiteral(":/resource/default.png"));
+    labImage->setPixmap(QPixmap::fromImage(shown));
     labImage->setAlignment(Qt::AlignCenter);
+    emit previewShown(row);
+}
+
+bool PreviewPane::isLoading() const
+{
+    return m_loader.isRunning() || m_waiting.row >= 0;
 }
 
 void PreviewPane::showNoSelection()
 {
-    if (m_tableModel)
-        m_tableModel->clear();
+    m_waiting = Request();
     labImage->setPixmap(QPixmap(QStringLiteral(":/resource/noSelection_bg.png")));
     labImage->setAlignment(Qt::AlignCenter);
+}
+
+void PreviewPane::release()
+{
+    m_waiting = Request();
+    labImage->clear();
 }

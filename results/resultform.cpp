@@ -35,6 +35,7 @@
 #include "results/imagelistview.h"
 #include "results/overviewchart.h"
 #include "results/previewpane.h"
+#include "results/previewtablemodel.h"
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
 #include "results/removalcontroller.h"
@@ -58,8 +59,8 @@ ResultForm::ResultForm(TwSearchResult *result, QWidget *parent)
     m_filesModel->shareHiddenFiles(*m_groupsModel);
     m_files->setFilesModel(m_filesModel);
     restoreViewState();
-    m_groupsModel->filterGroups(
-        QString(), m_category, m_sortDescending, m_sortColumn, m_resultMode);
+    adoptSortColumn();
+    m_groupsModel->loadAndSortGroups(m_category, m_sortColumn, m_resultMode, m_sortDescending);
     m_groupList->setGroupsModel(m_groupsModel);
     m_removal = new RemovalController(m_result, this);
     connectPanes();
@@ -268,7 +269,7 @@ void ResultForm::connectPanes()
         setTabOrder(chain.at(i - 1), chain.at(i));
 }
 
-QStandardItemModel *ResultForm::tableModel() const
+PreviewTableModel *ResultForm::tableModel() const
 {
     return m_files->preview()->tableModel();
 }
@@ -379,22 +380,29 @@ void ResultForm::switchResultMode(ResultMode mode)
     listView->setFocus();
 }
 
-void ResultForm::syncSortColumn()
-{
-    // Another entry shown in the box starts in that entry's own direction.
-    const int column = m_groupList->sortColumn();
-    if (column == m_sortColumn)
-        return;
-    m_sortColumn = column;
-    m_sortDescending = column == 1 || column == 2;
-}
-
 void ResultForm::reloadGroups()
 {
-    syncSortColumn();
-    const int rows = m_groupsModel->filterGroups(
-        QString(), m_category, m_sortDescending, m_sortColumn, m_resultMode);
+    adoptSortColumn();
+    int rows = m_groupsModel->loadAndSortGroups(
+        m_category, m_sortColumn, m_resultMode, m_sortDescending);
+    // The list keeps agreeing with the search field after a hide or a delete.
+    const QString search = m_groupList->searchText();
+    if (!search.isEmpty())
+        rows = m_groupsModel->filterGroups(
+            search, m_category, m_sortDescending, m_sortColumn, m_resultMode);
     afterLoad(rows);
+}
+
+void ResultForm::adoptSortColumn()
+{
+    // The sort box moved without being chosen (set from code): its column
+    // in its own direction.
+    const int column = m_groupList->sortColumn();
+    if (column != m_sortColumn) {
+        m_sortColumn = column;
+        m_sortDescending = ImageListModel::defaultDescending(column);
+    }
+    m_groupList->showSortDirection(m_sortColumn, m_sortDescending);
 }
 
 void ResultForm::afterLoad(int rows)
@@ -623,15 +631,16 @@ void ResultForm::openFolderOf(const QString &path)
 
 void ResultForm::on_comboBox_activated(int index)
 {
-    // The entry already shown turns its order round; another one starts
-    // from its own direction.
+    // Choosing the listed column again reverses it; another column starts
+    // in its own direction. The box shows which.
     if (index == m_sortColumn) {
         m_sortDescending = !m_sortDescending;
     } else {
         m_sortColumn = index;
-        m_sortDescending = index == 1 || index == 2;
+        m_sortDescending = ImageListModel::defaultDescending(index);
     }
-    m_groupsModel->sortGroups(index, m_sortDescending, m_resultMode);
+    m_groupList->showSortDirection(m_sortColumn, m_sortDescending);
+    m_groupsModel->sortGroups(m_sortColumn, m_sortDescending, m_resultMode);
     saveWindowState();
     if (m_groupsModel->rowCount() > 0)
         listView->setCurrentIndex(m_groupsModel->index(0, 0));
@@ -642,6 +651,7 @@ void ResultForm::on_comboBox_currentIndexChanged(int) { }
 
 void ResultForm::on_lineEdit_textChanged(const QString &arg1)
 {
+    adoptSortColumn();
     const int rows = m_groupsModel->filterGroups(
         arg1, m_category, m_sortDescending, m_sortColumn, m_resultMode);
     afterLoad(rows);
@@ -751,7 +761,8 @@ void ResultForm::restoreViewState()
         m_groupList->setSortColumn(column);
         m_sortColumn = column;
         m_sortDescending
-            = settings->value(QStringLiteral("sort_descending"), column == 1 || column == 2)
+            = settings->value(
+                QStringLiteral("sort_descending"), ImageListModel::defaultDescending(column))
                   .toBool();
     }
     const int presentation = settings->value(QStringLiteral("presentation"), 0).toInt();

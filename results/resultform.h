@@ -14,13 +14,13 @@ class GroupListPane;
 class ImageListModel;
 class ImageListView;
 class OverviewChart;
+class PreviewTableModel;
 class QFrame;
 class QGroupItem;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QStackedWidget;
-class QStandardItemModel;
 class RemovalController;
 class SmartSelectMenu;
 class TwSearchResult;
@@ -42,7 +42,7 @@ public:
     QString countsToolTipAt(const QPoint &viewportPos) const;
     ImageListModel *groupsModel() const { return m_groupsModel; }
     ImageListModel *filesModel() const { return m_filesModel; }
-    QStandardItemModel *tableModel() const;
+    PreviewTableModel *tableModel() const;
     QMenu *smartMenu() const;
 
     // Re-marks the selected groups by one entry of the smart-select menu.
@@ -117,13 +117,13 @@ private:
     void switchCategory(const QString &category);
     void switchResultMode(ResultMode mode);
     void reloadGroups();
+    void adoptSortColumn();
     void afterLoad(int rows);
     void fillTable();
     void updateStatus(bool recount);
     void updateHiddenButton();
     void restoreViewState();
     void saveWindowState() const;
-    void syncSortColumn();
     void showFileMenu(const QPoint &viewportPos);
     void openFolderOf(const QString &path);
     void updateMenuEntries();
@@ -140,7 +140,7 @@ private:
     QString m_category;
     ResultMode m_resultMode = ResultMode::Ordinary;
     QModelIndexList m_selectedGroups;
-    // The order the group list shows; the column is the sort box's entry.
+    // The order of the group list: the sort box's column and its direction.
     int m_sortColumn = 0;
     bool m_sortDescending = false;
 

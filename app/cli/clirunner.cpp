@@ -153,15 +153,13 @@ int CliRunner::run(
     engine.searchResult()->setHashOutsideLock(!parser.isSet(lockedOption));
 
     if (progressLine) {
+        // The engine reports the walk at most ten times a second.
         connect(&engine, &ScanEngine::filesFound, this, [&err](qlonglong count, const QString &) {
-            if (count % 256 == 0) {
-                err << "\rFiles found: " << count;
-                err.flush();
-            }
+            err << "\rFiles found: " << count;
+            err.flush();
         });
-        connect(&engine, &ScanEngine::progressChanged, this, [&err](int sum, double total) {
-            const double percent = total > 0 ? sum / total * 100.0 : 100.0;
-            err << "\rFiles Scanned  " << QString::number(percent, 'f', 2) << "%   ";
+        connect(&engine, &ScanEngine::progressFractionChanged, this, [&err](double fraction) {
+            err << "\rFiles Scanned  " << QString::number(fraction * 100.0, 'f', 2) << "%   ";
             err.flush();
         });
     }

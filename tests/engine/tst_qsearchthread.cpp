@@ -118,6 +118,8 @@ void TestQSearchThread::uniqueImageGoesToSimilarPass()
     task.run();
     QCOMPARE(progress.count(), 1);
     QCOMPARE(progress.first().first().toInt(), 2);
+    // All three files were read, the one without a twin too.
+    QCOMPARE(progress.first().at(1).toLongLong(), 3 * qint64(picture.size()));
     QCOMPARE(scan.singleImages(), QStringList { different });
 }
 

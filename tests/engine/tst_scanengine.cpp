@@ -198,6 +198,7 @@ private slots:
     void ancestorsAndNestedFolders();
     void wholePipelineMatchesBruteForce();
     void progressAddsUpToCandidates();
+    void walkAndByteProgressReports();
     void emptyFoldersEndWithoutResults();
     void stopDuringWalk();
     void stopDuringDuplicatePass();
@@ -281,6 +282,70 @@ void TestScanEngine::progressAddsUpToCandidates()
     QCOMPARE(qint64(last.at(0).toInt()), engine.scanResult()->candidateCount());
     QCOMPARE(qint64(last.at(1).toDouble()), engine.scanResult()->candidateCount());
     QCOMPARE(engine.searchResult()->numberOfFileScanned(), engine.scanResult()->candidateCount());
+}
+
+void TestScanEngine::walkAndByteProgressReports()
+{
+    TempTree tree;
+    fillTree(tree, 3);
+    // One pair of large copies: by count a sliver of the work, by bytes most of it.
+    const QByteArray large = randomBytes(555, 3 * 1024 * 1024);
+    tree.writeFile("large/a.bin", large);
+    tree.writeFile("large/b.bin", large);
+    for (int i = 0; i < 4; ++i)
+        tree.writeFile(QStringLiteral("pictures/p%1.png").arg(i), drawnPng(quint32(70 + i)));
+
+    ScanEngine engine;
+    Run run(engine);
+    QSignalSpy found(&engine, &ScanEngine::filesFound);
+    QSignalSpy folders(&engine, &ScanEngine::readingFolder);
+    QSignalSpy fractions(&engine, &ScanEngine::progressFractionChanged);
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }, ScanSettings()));
+    QVERIFY(run.scanEnded.wait(Timeout));
+    const qint64 elapsed = clock.elapsed();
+
+    // The walk: growing counts ending on the files collected, folders of the tree.
+    QVERIFY(!found.isEmpty());
+    qlonglong last = 0;
+    for (const QList<QVariant> &report : found) {
+        QVERIFY(report.at(0).toLongLong() >= last);
+        last = report.at(0).toLongLong();
+    }
+    QCOMPARE(last, qlonglong(engine.scanResult()->fileCount()));
+    // Throttled: never more than one report per interval, plus the last one.
+    QVERIFY2(found.count() <= elapsed / ScanEngine::WalkReportMs + 2,
+        qPrintable(QStringLiteral("%1 reports in %2 ms").arg(found.count()).arg(elapsed)));
+    QVERIFY(!folders.isEmpty());
+    for (const QList<QVariant> &report : folders) {
+        const QString folder = report.first().toString();
+        QVERIFY2(folder.startsWith(tree.root()) && QFileInfo(folder).isDir(), qPrintable(folder));
+    }
+
+    // The comparison: within 0..1, never falling, full at the end.
+    QVERIFY(!fractions.isEmpty());
+    double previous = -1;
+    for (const QList<QVariant> &report : fractions) {
+        const double fraction = report.first().toDouble();
+        QVERIFY(fraction >= 0.0 && fraction <= 1.0);
+        QVERIFY(fraction > previous);
+        previous = fraction;
+    }
+    QCOMPARE(previous, 1.0);
+
+    // A stop leaves the bar where it was.
+    ScanEngine stopped;
+    QSignalSpy stoppedFractions(&stopped, &ScanEngine::progressFractionChanged);
+    QSignalSpy stoppedEnd(&stopped, &ScanEngine::scanEnded);
+    connect(&stopped, &ScanEngine::phaseChanged, &stopped, [&stopped](ScanEngine::Phase phase) {
+        if (phase == ScanEngine::SearchingDuplicates)
+            stopped.stop();
+    });
+    QVERIFY(stopped.BeginScanCatalogue({ tree.root() }, ScanSettings()));
+    QVERIFY(stoppedEnd.wait(Timeout));
+    for (const QList<QVariant> &report : stoppedFractions)
+        QVERIFY(report.first().toDouble() < 1.0);
 }
 
 void TestScanEngine::emptyFoldersEndWithoutResults()

@@ -8,9 +8,9 @@
 #include <QSettings>
 #include <QSlider>
 #include <QStackedWidget>
-#include <QStandardItemModel>
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
 #include <QTableView>
-#include <QCheckBox>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QPieSeries>
@@ -27,7 +27,10 @@
 #include "platform/nativepath.h"
 #include "resources/twresources.h"
 #include "results/imagelistmodel.h"
+#include "results/grouplistpane.h"
 #include "results/imagelistview.h"
+#include "results/previewpane.h"
+#include "results/previewtablemodel.h"
 #include "results/qbaseitem.h"
 #include "results/qgroupitem.h"
 #include "results/resultform.h"
@@ -46,6 +49,19 @@ template <typename T> T *child(QWidget *form, const char *name)
 QString label(QWidget *form, const char *name)
 {
     return child<QLabel>(form, name)->text();
+}
+
+// Clicks the check box of a table row where the view draws it.
+void clickCheckOf(QTableView *table, int row)
+{
+    const QModelIndex index = table->model()->index(row, PreviewTableModel::MarkColumn);
+    QStyleOptionViewItem option;
+    option.initFrom(table);
+    option.rect = table->visualRect(index);
+    option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box
+        = table->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, table);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
 }
 
 int rowOfImageGroup(ImageListModel *model, bool image)
@@ -252,6 +268,27 @@ void TestResultForm::sameSortEntryFlipsDirection()
         QVERIFY(groups->groupAt(i - 1)->size <= groups->groupAt(i)->size);
     QCOMPARE(child<ImageListView>(form.get(), "listView")->currentIndex().row(), 0);
     QCOMPARE(form->filesModel()->groupName(), groups->groupAt(0)->name);
+
+    // The box shows the direction on the chosen entry only.
+    auto *box = child<QComboBox>(form.get(), "comboBox");
+    QCOMPARE(box->currentIndex(), 1);
+    QCOMPARE(box->itemText(1), QStringLiteral("Size \u2191"));
+    QCOMPARE(box->itemText(0), QStringLiteral("Name"));
+    // Another entry starts in its own direction, whatever the last one was.
+    form->on_comboBox_activated(0);
+    QCOMPARE(box->itemText(0), QStringLiteral("Name \u2191"));
+    QCOMPARE(box->itemText(1), QStringLiteral("Size"));
+    for (int i = 1; i < rows; ++i)
+        QVERIFY(groups->groupAt(i - 1)->fileName <= groups->groupAt(i)->fileName);
+    form->on_comboBox_activated(0);
+    QCOMPARE(box->itemText(0), QStringLiteral("Name \u2193"));
+    for (int i = 1; i < rows; ++i)
+        QVERIFY(groups->groupAt(i - 1)->fileName >= groups->groupAt(i)->fileName);
+    // A search keeps the chosen order.
+    form->on_lineEdit_textChanged(QStringLiteral("."));
+    QCOMPARE(groups->rowCount(), rows);
+    for (int i = 1; i < rows; ++i)
+        QVERIFY(groups->groupAt(i - 1)->fileName >= groups->groupAt(i)->fileName);
 }
 
 void TestResultForm::searchWithoutMatchShowsEmptyViews()
@@ -259,19 +296,40 @@ void TestResultForm::searchWithoutMatchShowsEmptyViews()
     auto form = openSample();
     QVERIFY(form);
     auto *lineEdit = child<QLineEdit>(form.get(), "lineEdit");
-    lineEdit->setText(QStringLiteral("REPORT"));
-    QCOMPARE(form->groupsModel()->rowCount(), 1);
+    // Typing filters once the keys pause, not once per key.
+    QSignalSpy resets(form->groupsModel(), &QAbstractItemModel::modelReset);
+    lineEdit->setFocus();
+    QTest::keyClicks(lineEdit, QStringLiteral("REPORT"));
+    QCOMPARE(resets.count(), 0);
+    QTRY_COMPARE(form->groupsModel()->rowCount(), 1);
+    QCOMPARE(resets.count(), 1);
     QCOMPARE(form->filesModel()->rowCount(), 3);
     lineEdit->setText(QStringLiteral("no-such-name"));
+    // Enter filters at once.
+    QTest::keyClick(lineEdit, Qt::Key_Return);
     QCOMPARE(form->groupsModel()->rowCount(), 0);
     QCOMPARE(form->filesModel()->rowCount(), 0);
     QVERIFY(child<ImageListView>(form.get(), "listImageView")
                 ->styleSheet()
                 .contains(QLatin1String("noSelection_LiteBG")));
-    // A category switch clears the search.
+    // A category switch clears the search, and a search still waiting is dropped.
+    lineEdit->setText(QStringLiteral("REP"));
     child<QPushButton>(form.get(), "btn_document")->click();
     QVERIFY(lineEdit->text().isEmpty());
     QCOMPARE(form->groupsModel()->rowCount(), 2);
+    QTest::qWait(GroupListPane::SearchDelayMs + 100);
+    QCOMPARE(form->groupsModel()->rowCount(), 2);
+
+    // Hiding a file while searching keeps the list to what the search finds.
+    lineEdit->setText(QStringLiteral("REPORT"));
+    QTest::keyClick(lineEdit, Qt::Key_Return);
+    QCOMPARE(form->groupsModel()->rowCount(), 1);
+    form->onBtnHideFileClick(form->filesModel()->index(0, 0));
+    QCOMPARE(form->groupsModel()->rowCount(), 1);
+    // The group loses its last twin and the list reloads: still searched.
+    form->onBtnHideFileClick(form->filesModel()->index(0, 0));
+    QCOMPARE(lineEdit->text(), QStringLiteral("REPORT"));
+    QCOMPARE(form->groupsModel()->rowCount(), 0);
 }
 
 void TestResultForm::marksUpdateStatusAndDelete()
@@ -304,15 +362,23 @@ void TestResultForm::marksUpdateStatusAndDelete()
     QVERIFY(deleteButton->isEnabled());
     QCOMPARE(label(form.get(), "lab_select"), QStringLiteral("1"));
 
-    // The table's check boxes go the same way.
+    // The table's check boxes go the same way, and show what the file model holds.
     child<QPushButton>(form.get(), "btn_right_flow")->click();
     auto *table = child<QTableView>(form.get(), "tableView");
-    auto *check = qobject_cast<QCheckBox *>(table->indexWidget(form->tableModel()->index(0, 0)));
-    QVERIFY(check);
-    QCOMPARE(check->isChecked(), form->filesModel()->fileAt(0)->checked);
-    check->click();
+    const QModelIndex mark = form->tableModel()->index(0, PreviewTableModel::MarkColumn);
+    const bool wasChecked = form->filesModel()->fileAt(0)->checked;
+    QCOMPARE(mark.data(Qt::CheckStateRole).toInt(), int(wasChecked ? Qt::Checked : Qt::Unchecked));
+    clickCheckOf(table, 0);
+    QCOMPARE(form->filesModel()->fileAt(0)->checked, !wasChecked);
+    QCOMPARE(mark.data(Qt::CheckStateRole).toInt(), int(wasChecked ? Qt::Unchecked : Qt::Checked));
     QCOMPARE(label(form.get(), "lab_select"), QStringLiteral("2"));
-    check->click();
+    clickCheckOf(table, 0);
+    QCOMPARE(form->filesModel()->fileAt(0)->checked, wasChecked);
+    QCOMPARE(label(form.get(), "lab_select"), QStringLiteral("1"));
+    // A click beside the box selects the row without marking it.
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+        table->visualRect(form->tableModel()->index(1, PreviewTableModel::PathColumn)).center());
+    QCOMPARE(table->currentIndex().row(), 1);
     QCOMPARE(label(form.get(), "lab_select"), QStringLiteral("1"));
 
     // "Deselect" with no group selected changes nothing but still refreshes.
@@ -451,6 +517,23 @@ void TestResultForm::hidingTheSecondLastFileDropsTheGroup()
     });
     form->onBtnOpenFinderClick(form->filesModel()->index(1, 0));
     QCOMPARE(opened, QFileInfo(form->filesModel()->fileAt(1)->path).absolutePath());
+
+    // The table's icons take the same ways.
+    child<QPushButton>(form.get(), "btn_right_flow")->click();
+    auto *table = child<QTableView>(form.get(), "tableView");
+    auto cellCentre = [&](int column) {
+        return table->visualRect(form->tableModel()->index(0, column)).center();
+    };
+    const QString first = form->filesModel()->fileAt(0)->path;
+    opened.clear();
+    QTest::mouseClick(
+        table->viewport(), Qt::LeftButton, {}, cellCentre(PreviewTableModel::OpenColumn));
+    QCOMPARE(opened, QFileInfo(first).absolutePath());
+    QTest::mouseClick(
+        table->viewport(), Qt::LeftButton, {}, cellCentre(PreviewTableModel::HideColumn));
+    QVERIFY(TwPreferences::instance()->ignoreList()->ignorePaths().contains(first));
+    for (int row = 0; row < form->tableModel()->rowCount(); ++row)
+        QVERIFY(form->tableModel()->index(row, PreviewTableModel::PathColumn).data() != first);
 }
 
 void TestResultForm::presentationsSwitchPagesAndColumns()
@@ -472,15 +555,29 @@ void TestResultForm::presentationsSwitchPagesAndColumns()
 
     child<QPushButton>(form.get(), "btn_right_flow")->click();
     QCOMPARE(pages->currentIndex(), 1);
-    QStandardItemModel *table = form->tableModel();
+    PreviewTableModel *table = form->tableModel();
     QVERIFY(table);
+    QAbstractItemModelTester tester(table, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(table->rowCount(), form->filesModel()->rowCount());
     QCOMPARE(table->columnCount(), 5);
-    QCOMPARE(table->item(0, 1)->text(), form->filesModel()->fileAt(0)->path);
-    QCOMPARE(table->item(0, 2)->text(), form->filesModel()->fileAt(0)->created);
+    QCOMPARE(table->index(0, 1).data().toString(), form->filesModel()->fileAt(0)->path);
+    QCOMPARE(table->index(0, 2).data().toString(), form->filesModel()->fileAt(0)->created);
     auto *tableView = child<QTableView>(form.get(), "tableView");
     QCOMPARE(tableView->currentIndex().row(), 0);
-    QVERIFY(!child<QLabel>(form.get(), "labImage")->pixmap(Qt::ReturnByValue).isNull());
+    // No widget per row: the rows are painted from the model.
+    QVERIFY(!tableView->indexWidget(table->index(0, PreviewTableModel::MarkColumn)));
+    QVERIFY(!tableView->indexWidget(table->index(0, PreviewTableModel::HideColumn)));
+    auto *picture = child<QLabel>(form.get(), "labImage");
+    QTRY_VERIFY(!picture->pixmap(Qt::ReturnByValue).isNull());
+
+    // Another group while the table shows: its rows and its first file.
+    auto *groups = child<ImageListView>(form.get(), "listView");
+    const int otherRow = groups->currentIndex().row() == 0 ? 1 : 0;
+    groups->setCurrentIndex(form->groupsModel()->index(otherRow, 0));
+    QCOMPARE(form->filesModel()->groupName(), form->groupsModel()->groupAt(otherRow)->name);
+    QCOMPARE(table->rowCount(), form->filesModel()->rowCount());
+    QCOMPARE(table->index(0, 1).data().toString(), form->filesModel()->fileAt(0)->path);
+    QCOMPARE(tableView->currentIndex().row(), 0);
 
     child<QPushButton>(form.get(), "btn_right_grid")->click();
     QCOMPARE(pages->currentIndex(), 0);

@@ -94,6 +94,29 @@ TW_SCREENSHOT(main_scanning)
     return frozen;
 }
 
+// Early in a walk of a large tree: files found and the folder being read,
+// nothing compared yet.
+TW_SCREENSHOT(main_walking)
+{
+    MainWindow *window = newMainWindow(context);
+    const QString photos = context.makeFolder("Photos");
+    addFolders(context, window, { "Photos" });
+    window->on_btn_scan_clicked();
+    window->onAddScanFile(412337, QString());
+    window->onReadingFolder(
+        photos + "/2019/Family archive from the old laptop/Summer holiday by the sea/raw");
+    const QPixmap picture = window->grab();
+    waitForEnd(window);
+    auto *frozen = new QWidget;
+    frozen->setFixedSize(picture.size());
+    frozen->setAutoFillBackground(true);
+    QPalette palette = frozen->palette();
+    palette.setBrush(QPalette::Window, picture);
+    frozen->setPalette(palette);
+    context.keep(frozen);
+    return frozen;
+}
+
 TW_SCREENSHOT(main_results_ready)
 {
     MainWindow *window = newMainWindow(context);

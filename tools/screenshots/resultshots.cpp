@@ -23,6 +23,7 @@
 #include "preferences/twpreferences.h"
 #include "results/imagelistmodel.h"
 #include "results/imagelistview.h"
+#include "results/previewpane.h"
 #include "results/removalconfirmdialog.h"
 #include "results/resultform.h"
 #include "tools/screenshots/screenshotcontext.h"
@@ -180,6 +181,8 @@ void waitForThumbnails(ResultForm *form)
         auto *view = child<ImageListView>(form, name);
         ScreenshotContext::waitUntil([view] { return !view->isLoading(); }, 5000);
     }
+    const auto *preview = form->findChild<PreviewPane *>();
+    ScreenshotContext::waitUntil([preview] { return !preview || !preview->isLoading(); }, 5000);
     ScreenshotContext::waitUntil([] { return false; }, 200);
     ScreenshotContext::settle();
 }
