@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -28,6 +29,7 @@
 #include "resources/twresources.h"
 #include "results/resultform.h"
 #include "tests/support/temptree.h"
+#include "translations/apptranslator.h"
 #include "update/qnetworkprocess.h"
 #include "widgets/clistviewdelegate.h"
 #include "widgets/desktopprompts.h"
@@ -73,6 +75,7 @@ private slots:
     void systemMenuEntries();
     void webPagesComeFromSettings();
     void closingDuringScanWaitsForTasks();
+    void germanWindowScansAndOpensTheSameEntries();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
@@ -676,6 +679,51 @@ void TestMainWindow::closingDuringScanWaitsForTasks()
     QVERIFY(second->close());
     QCOMPARE(second->engine()->threadPool()->activeThreadCount(), 0);
     second.reset();
+}
+
+// The texts change with the language; the flow, which keys on states and on
+// the menu entries' data, must not.
+void TestMainWindow::germanWindowScansAndOpensTheSameEntries()
+{
+    QVERIFY(AppTranslator::install(QLocale(QLocale::German)));
+    auto restore = qScopeGuard([] { AppTranslator::remove(); });
+    TempTree tree;
+    const QByteArray same = patternBytes(30000, 3);
+    tree.writeFile("set/a.bin", same);
+    tree.writeFile("set/sub/b.bin", same);
+    QVERIFY(tree.makeDir("ignored"));
+    TwPreferences::instance()->ignoreList()->addIgnorePath(tree.path("ignored"));
+    auto window = makeWindow();
+    QCOMPARE(child<QLabel>(window.get(), "lab_progress")->text(),
+        QStringLiteral("Dateien geprüft  0.00%"));
+
+    QVERIFY(window->appendFolder(tree.path("set")));
+    QCOMPARE(
+        child<QLabel>(window.get(), "lab_number")->text(), QStringLiteral("1 Ordner hinzugefügt"));
+    QVERIFY(!window->appendFolder(tree.path("ignored")));
+    QCOMPARE(m_messages.last().title, QStringLiteral("Info"));
+    QCOMPARE(m_messages.last().text, QStringLiteral("Dieser Ordner steht auf der Ignorierliste."));
+
+    QMenu *menu = window->systemMenu();
+    QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Einstellungen"));
+    menu->actions().at(6)->trigger();
+    auto *about = window->findChild<QAbout *>();
+    QVERIFY(about);
+    QCOMPARE(about->windowTitle(), QStringLiteral("Über"));
+    about->close();
+    menu->actions().at(3)->trigger();
+    QCOMPARE(m_openedUrls, QStringList { MainWindow::webPage(MainWindow::ProductFaq).toString() });
+
+    child<QPushButton>(window.get(), "btn_scan")->click();
+    QVERIFY(waitForEnd(window.get()));
+    QCOMPARE(window->scanState(), MainWindow::ResultsReady);
+    QCOMPARE(window->searchResult()->numberOfDuplicateFiles(), 1);
+    QPointer<ResultForm> form = window->resultWindow();
+    QVERIFY(form);
+    QCOMPARE(form->findChild<QPushButton *>(QStringLiteral("btn_delete"))->text(),
+        QStringLiteral("Löschen"));
+    form->close();
+    QTRY_VERIFY(form.isNull());
 }
 
 QTEST_MAIN(TestMainWindow)
