@@ -38,9 +38,9 @@ QIcon folderIcon(const QString &path)
     return sharp ? system : QIcon(QStringLiteral(":/resource/folder.png"));
 }
 
-const char *const InfoTitle = "info";
-const char *const IgnoredText = "The folder has been ignored.";
-const char *const AlreadyAddedText = "The folder has been added.";
+const char *const InfoTitle = QT_TRANSLATE_NOOP("FolderStrip", "info");
+const char *const IgnoredText = QT_TRANSLATE_NOOP("FolderStrip", "The folder has been ignored.");
+const char *const AlreadyAddedText = QT_TRANSLATE_NOOP("FolderStrip", "The folder has been added.");
 
 // The strip shows three folders of 100 pixels each inside its frame; its left
 // edge moves so that one, two or three folders sit centred.
@@ -72,7 +72,7 @@ QPushButton *makePagingButton(
 void notify(const char *text)
 {
     DesktopPrompts::inform(
-        QApplication::activeWindow(), QString::fromLatin1(InfoTitle), FolderStrip::tr(text));
+        QApplication::activeWindow(), FolderStrip::tr(InfoTitle), FolderStrip::tr(text));
 }
 
 } // namespace
@@ -239,7 +239,7 @@ void FolderStrip::updateView()
     btn_pre->setVisible(paging);
     btn_next->setVisible(paging);
     if (rows > 0) {
-        lab_number->setText(QStringLiteral("%1 %2").arg(rows).arg(tr("folders added")));
+        lab_number->setText(tr("%n folders added", nullptr, rows));
         updatePaging();
     }
     emit foldersChanged(rows);

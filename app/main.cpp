@@ -7,6 +7,7 @@
 #include "platform/crashhandler.h"
 #include "platform/product.h"
 #include "resources/twresources.h"
+#include "translations/apptranslator.h"
 
 int main(int argc, char *argv[])
 {
@@ -19,6 +20,9 @@ int main(int argc, char *argv[])
     // by a test or the screenshot tool must not log to files or go online.
     installLogHandler(QStringLiteral("Log"), 100);
     StartupDiagnostics::run();
+    // Before the first window: texts are read when widgets are built. The
+    // language is the system's; LANGUAGE=de or LC_ALL=de_DE.UTF-8 chooses one.
+    AppTranslator::install(AppTranslator::chosenLocale());
 
     int exitCode = 0;
     {

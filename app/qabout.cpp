@@ -24,7 +24,7 @@ QAbout::QAbout(QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags)
 {
     setObjectName(QStringLiteral("QAbout"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     setWindowIcon(QIcon(QStringLiteral(":/resource/twinscan32.png")));
     setFixedSize(380, 340);
     setAttribute(Qt::WA_StyledBackground);
@@ -61,7 +61,7 @@ QAbout::QAbout(QWidget *parent, Qt::WindowFlags flags)
     m_notice->setAlignment(Qt::AlignCenter);
     m_notice->setWordWrap(true);
 
-    m_moreInfo = new QPushButton(QStringLiteral("More Info"), this);
+    m_moreInfo = new QPushButton(tr("More Info"), this);
     m_moreInfo->setObjectName(QStringLiteral("btn_moreInfo"));
     m_moreInfo->setCursor(Qt::PointingHandCursor);
     m_moreInfo->setFixedSize(132, 34);
@@ -110,12 +110,12 @@ QString QAbout::productUrl()
 
 QString QAbout::versionText()
 {
-    return QStringLiteral("Version %1").arg(QStringLiteral(TW_VERSION));
+    return tr("Version %1").arg(QStringLiteral(TW_VERSION));
 }
 
 QString QAbout::noticeText()
 {
-    return QStringLiteral("Copyright \u00a9 %1 %2. All rights reserved.")
+    return tr("Copyright © %1 %2. All rights reserved.")
         .arg(QDate::currentDate().year())
         .arg(QString::fromLatin1(Product::Organisation));
 }

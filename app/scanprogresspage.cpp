@@ -12,7 +12,7 @@
 
 namespace {
 
-const char *const FilesScannedText = "Files Scanned";
+const char *const FilesScannedText = QT_TRANSLATE_NOOP("ScanProgressPage", "Files Scanned");
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry,
     Qt::Alignment alignment = Qt::AlignCenter)
@@ -59,7 +59,7 @@ ScanProgressPage::ScanProgressPage(QWidget *parent)
     fileCaption->setText(tr("Files Found"));
     lab_progress = makeLabel(
         this, "lab_progress", QRect(256, 52, 286, 24), Qt::AlignLeft | Qt::AlignVCenter);
-    lab_progress->setText(QStringLiteral("Files Scanned  0.00%"));
+    lab_progress->setText(tr("Files Scanned  0.00%"));
     bar_progress = new QProgressBar(this);
     bar_progress->setObjectName(QStringLiteral("bar_progress"));
     bar_progress->setGeometry(256, 82, 286, 6);
@@ -81,7 +81,7 @@ void ScanProgressPage::start()
 {
     lag_imgAnimation->startRotation();
     lab_ringDone->hide();
-    lab_progress->setText(QStringLiteral("%1 0%").arg(QLatin1String(FilesScannedText)));
+    lab_progress->setText(QStringLiteral("%1 0%").arg(tr(FilesScannedText)));
     bar_progress->setValue(0);
     m_filesFound = 0;
     lab_fileNumber->setText(QStringLiteral("0"));
@@ -115,7 +115,7 @@ void ScanProgressPage::setProgress(double percent)
 {
     percent = qBound(0.0, percent, 100.0);
     lab_progress->setText(
-        QStringLiteral("%1 %2%").arg(QLatin1String(FilesScannedText)).arg(percent, 0, 'f', 2));
+        QStringLiteral("%1 %2%").arg(tr(FilesScannedText)).arg(percent, 0, 'f', 2));
     bar_progress->setValue(int(percent * 10));
 }
 

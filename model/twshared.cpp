@@ -1,5 +1,7 @@
 #include "model/twshared.h"
 
+#include <QCoreApplication>
+
 namespace TwShared {
 
 QString archivesName()
@@ -46,6 +48,21 @@ QStringList categoryNames()
 QString packageDisplayName()
 {
     return QStringLiteral("Package");
+}
+
+QString categoryDisplayName(const QString &key)
+{
+    // The keys spelt out again so that lupdate sees them; a key without a
+    // translation reads as itself.
+    static const char *const names[] = { QT_TRANSLATE_NOOP("TwShared", "Archives"),
+        QT_TRANSLATE_NOOP("TwShared", "Documents"), QT_TRANSLATE_NOOP("TwShared", "Images"),
+        QT_TRANSLATE_NOOP("TwShared", "Musics"), QT_TRANSLATE_NOOP("TwShared", "Packages"),
+        QT_TRANSLATE_NOOP("TwShared", "Videos"), QT_TRANSLATE_NOOP("TwShared", "Others") };
+    for (const char *name : names) {
+        if (key == QLatin1String(name))
+            return QCoreApplication::translate("TwShared", name);
+    }
+    return key;
 }
 
 QString archiveExtensions()

@@ -21,6 +21,10 @@ QStringList categoryNames();
 // Display name of the package category; its key stays packagesName().
 QString packageDisplayName();
 
+// A category key as people read it, in the loaded translation. Keys are never
+// translated: results, settings and buttons look categories up by key.
+QString categoryDisplayName(const QString &key);
+
 // Comma-separated suffix lists of the categories. Some entries carry blanks
 // or tabs in front and therefore never match a real suffix.
 QString archiveExtensions();

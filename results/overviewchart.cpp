@@ -10,6 +10,7 @@
 
 #include "engine/twsearchresult.h"
 #include "model/twcatalogcontainer.h"
+#include "model/twshared.h"
 
 using namespace QtCharts;
 
@@ -50,8 +51,9 @@ void OverviewChart::build(const TwSearchResult *result)
         // A result without duplicate bytes has no shares to show (and no division by zero).
         const float value
             = total > 0 ? float(container->duplicateBytes()) / float(total) * 100.0f : 0.0f;
-        auto *slice = new QPieSlice(QStringLiteral("%1  %2").arg(container->containerName(),
-                                        TwSearchResult::sizeText(container->duplicateBytes())),
+        auto *slice = new QPieSlice(
+            QStringLiteral("%1  %2").arg(TwShared::categoryDisplayName(container->containerName()),
+                TwSearchResult::sizeText(container->duplicateBytes())),
             qreal(value), series);
         slice->setColor(container->containerColor());
         slice->setBorderColor(Qt::white);

@@ -7,10 +7,11 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 images="$root/resources/images"
 command -v rsvg-convert >/dev/null || { echo "rsvg-convert is needed (package librsvg2-bin)" >&2; exit 1; }
-for source in "$images"/*.svg; do
+# images/<language>/ holds the pictures with words in them, in that language.
+for source in "$images"/*.svg "$images"/*/*.svg; do
     rsvg-convert --format=png --output="${source%.svg}.png" "$source"
 done
-echo "rendered $(ls "$images"/*.svg | wc -l) pictures"
+echo "rendered $(ls "$images"/*.svg "$images"/*/*.svg | wc -l) pictures"
 
 # Small sizes are rendered from the same drawing; keep it bold enough to read at 16 px.
 icons="$root/dist/icons"

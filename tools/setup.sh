@@ -9,6 +9,7 @@ TW_BUILD="${TW_BUILD:-$TW_ROOT/build}"
 TW_PACKAGES=(
     build-essential cmake pkg-config git
     qtbase5-dev libqt5charts5-dev libqt5svg5-dev qt5-image-formats-plugins
+    qttools5-dev qttools5-dev-tools qttranslations5-l10n
     libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
     libopencv-features2d-dev libopencv-flann-dev
     libbenchmark-dev

@@ -277,8 +277,8 @@ bool QNetWorkProcess::shouldOffer(const QString &ignoredVersion, const QString &
 
 QString QNetWorkProcess::updateQuestion(const QString &offeredVersion)
 {
-    return QStringLiteral("A new version of %1 is available! \r\n%1 %2 is now available---you "
-                          "have %3. Would you like to download it now?")
+    return tr("A new version of %1 is available! \r\n%1 %2 is now available---you "
+              "have %3. Would you like to download it now?")
         .arg(QString::fromLatin1(Product::Name), offeredVersion, QStringLiteral(TW_VERSION));
 }
 
@@ -313,7 +313,7 @@ void QNetWorkProcess::handleUpdateReply(const QString &body)
                    << "not offered";
         return;
     }
-    const UpdateAnswer answer = m_asker(QStringLiteral("Software Update"), updateQuestion(version));
+    const UpdateAnswer answer = m_asker(tr("Software Update"), updateQuestion(version));
     switch (answer) {
     case AnswerYes:
         if (!m_urlOpener || !m_urlOpener(url))

@@ -9,6 +9,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStandardPaths>
@@ -36,6 +37,7 @@
 #include "results/resultform.h"
 #include "tests/results/resultfixture.h"
 #include "tests/support/temptree.h"
+#include "translations/apptranslator.h"
 #include "update/qnetworkprocess.h"
 #include "widgets/clistviewdelegate.h"
 #include "widgets/desktopprompts.h"
@@ -83,6 +85,7 @@ private slots:
     void closingDuringScanWaitsForTasks();
     void exactOnlyIsRememberedAndSkipsTheSimilarPass();
     void backShowsWhatTheRemovalLeftOnScreen();
+    void germanWindowScansAndOpensTheSameEntries();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
@@ -793,6 +796,51 @@ void TestMainWindow::backShowsWhatTheRemovalLeftOnScreen()
     const QRect desktop = window->screen()->availableGeometry();
     QVERIFY2(desktop.contains(window->frameGeometry()),
         qPrintable(QStringLiteral("%1,%2").arg(window->x()).arg(window->y())));
+}
+
+// The texts change with the language; the flow, which keys on states and on
+// the menu entries' data, must not.
+void TestMainWindow::germanWindowScansAndOpensTheSameEntries()
+{
+    QVERIFY(AppTranslator::install(QLocale(QLocale::German)));
+    auto restore = qScopeGuard([] { AppTranslator::remove(); });
+    TempTree tree;
+    const QByteArray same = patternBytes(30000, 3);
+    tree.writeFile("set/a.bin", same);
+    tree.writeFile("set/sub/b.bin", same);
+    QVERIFY(tree.makeDir("ignored"));
+    TwPreferences::instance()->ignoreList()->addIgnorePath(tree.path("ignored"));
+    auto window = makeWindow();
+    QCOMPARE(child<QLabel>(window.get(), "lab_progress")->text(),
+        QStringLiteral("Dateien geprüft  0.00%"));
+
+    QVERIFY(window->appendFolder(tree.path("set")));
+    QCOMPARE(
+        child<QLabel>(window.get(), "lab_number")->text(), QStringLiteral("1 Ordner hinzugefügt"));
+    QVERIFY(!window->appendFolder(tree.path("ignored")));
+    QCOMPARE(m_messages.last().title, QStringLiteral("Info"));
+    QCOMPARE(m_messages.last().text, QStringLiteral("Dieser Ordner steht auf der Ignorierliste."));
+
+    QMenu *menu = window->systemMenu();
+    QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("Einstellungen"));
+    menu->actions().at(6)->trigger();
+    auto *about = window->findChild<QAbout *>();
+    QVERIFY(about);
+    QCOMPARE(about->windowTitle(), QStringLiteral("Über"));
+    about->close();
+    menu->actions().at(3)->trigger();
+    QCOMPARE(m_openedUrls, QStringList { MainWindow::webPage(MainWindow::ProductFaq).toString() });
+
+    child<QPushButton>(window.get(), "btn_scan")->click();
+    QVERIFY(waitForEnd(window.get()));
+    QCOMPARE(window->scanState(), MainWindow::ResultsReady);
+    QCOMPARE(window->searchResult()->numberOfDuplicateFiles(), 1);
+    QPointer<ResultForm> form = window->resultWindow();
+    QVERIFY(form);
+    QCOMPARE(form->findChild<QPushButton *>(QStringLiteral("btn_delete"))->text(),
+        QStringLiteral("Löschen"));
+    form->close();
+    QTRY_VERIFY(form.isNull());
 }
 
 QTEST_MAIN(TestMainWindow)

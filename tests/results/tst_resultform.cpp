@@ -6,6 +6,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QAbstractItemModelTester>
@@ -35,6 +36,7 @@
 #include "results/qgroupitem.h"
 #include "results/resultform.h"
 #include "tests/results/resultfixture.h"
+#include "translations/apptranslator.h"
 #include "widgets/desktopprompts.h"
 
 using namespace QtCharts;
@@ -104,6 +106,7 @@ private slots:
     void translatedCategoryTextsKeepTheirCategory();
     void windowKeepsSizePresentationAndSortBetweenOpenings();
     void tabVisitsTheWindowInReadingOrderAndCtrlASelectsAllGroups();
+    void germanWindowSwitchesCategoriesSortsAndModes();
 
 private:
     std::unique_ptr<ResultForm> openSample();
@@ -998,6 +1001,60 @@ void TestResultForm::tabVisitsTheWindowInReadingOrderAndCtrlASelectsAllGroups()
     QCOMPARE(
         groupList->selectionModel()->selectedIndexes().size(), form->groupsModel()->rowCount());
     QVERIFY(form->groupsModel()->rowCount() >= 4);
+}
+
+// Under the shipped German texts: categories, sort entries and image modes
+// are found by key, index and property, never by what the buttons say.
+void TestResultForm::germanWindowSwitchesCategoriesSortsAndModes()
+{
+    QVERIFY(AppTranslator::install(QLocale(QLocale::German)));
+    auto restore = qScopeGuard([] { AppTranslator::remove(); });
+    auto form = openSample();
+    QVERIFY(form);
+    auto *images = child<QPushButton>(form.get(), "btn_image");
+    QCOMPARE(images->text(), QStringLiteral("Bilder"));
+    QCOMPARE(child<QPushButton>(form.get(), "pushButton_4")->text(), QStringLiteral("Ähnliche"));
+    for (const char *name : { "btn_all", "btn_document", "btn_image", "btn_music", "btn_videos",
+             "btn_archives", "btn_packages", "btn_others" }) {
+        auto *button = child<QPushButton>(form.get(), name);
+        const int textWidth = QFontMetrics(button->font()).horizontalAdvance(button->text());
+        QVERIFY2(textWidth <= button->width() - 10, name);
+    }
+
+    child<QPushButton>(form.get(), "btn_document")->click();
+    QCOMPARE(form->currentCategory(), QStringLiteral("Documents"));
+    QCOMPARE(form->groupsModel()->rowCount(), 2);
+    images->click();
+    QCOMPARE(form->currentCategory(), QStringLiteral("Images"));
+    QCOMPARE(form->resultMode(), ResultMode::DuplicateImages);
+    child<QPushButton>(form.get(), "pushButton_4")->click();
+    QCOMPARE(form->resultMode(), ResultMode::SimilarImages);
+    QVERIFY(form->groupsModel()->groupAt(0)->path.contains(QLatin1String("sunset")));
+    child<QPushButton>(form.get(), "btn_duplicate")->click();
+    QCOMPARE(form->resultMode(), ResultMode::DuplicateImages);
+
+    child<QPushButton>(form.get(), "btn_all")->click();
+    QCOMPARE(form->currentCategory(), ImageListModel::allCategory());
+    auto *sort = child<QComboBox>(form.get(), "comboBox");
+    QCOMPARE(sort->itemText(1), QStringLiteral("Größe"));
+    ImageListModel *groups = form->groupsModel();
+    const int rows = groups->rowCount();
+    QVERIFY(rows >= 4);
+    form->on_comboBox_activated(1);
+    for (int i = 1; i < rows; ++i)
+        QVERIFY(groups->groupAt(i - 1)->size >= groups->groupAt(i)->size);
+
+    // The overview names the categories in German, keyed as before.
+    child<QPushButton>(form.get(), "btn_over")->click();
+    auto *chart = child<QChartView>(form.get(), "chartView")->chart();
+    QVERIFY(!chart->series().isEmpty());
+    auto *series = qobject_cast<QPieSeries *>(chart->series().first());
+    QVERIFY(series);
+    QStringList labels;
+    for (QPieSlice *slice : series->slices())
+        labels << slice->label().section(QStringLiteral("  "), 0, 0);
+    QVERIFY2(labels.contains(QStringLiteral("Dokumente")), qPrintable(labels.join(',')));
+    QVERIFY(!labels.contains(QStringLiteral("Documents")));
 }
 
 QTEST_MAIN(TestResultForm)

@@ -1,5 +1,7 @@
-// twinscan-screenshots OUTDIR [STATE...]: renders the windows of the program
-// offscreen, one PNG per state, named after the state.
+// twinscan-screenshots [--language LANG] OUTDIR [STATE...]: renders the
+// windows of the program offscreen, one PNG per state, named after the state.
+// The pictures are English unless --language names a translation (e.g. de),
+// whatever the machine's own language is.
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +17,7 @@
 #include "resources/twresources.h"
 #include "tools/screenshots/screenshotcontext.h"
 #include "tools/screenshots/screenshotregistry.h"
+#include "translations/apptranslator.h"
 #include "widgets/desktopprompts.h"
 
 int main(int argc, char *argv[])
@@ -23,9 +26,15 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTextStream err(stderr);
-    const QStringList args = app.arguments();
-    if (args.size() < 2) {
-        err << "usage: twinscan-screenshots OUTDIR [STATE...]\nstates:";
+    QStringList args = app.arguments();
+    QString language;
+    const int languageAt = args.indexOf(QStringLiteral("--language"));
+    if (languageAt > 0 && languageAt + 1 < args.size()) {
+        language = args.at(languageAt + 1);
+        args.erase(args.begin() + languageAt, args.begin() + languageAt + 2);
+    }
+    if (args.size() < 2 || args.at(1).startsWith(QLatin1Char('-'))) {
+        err << "usage: twinscan-screenshots [--language LANG] OUTDIR [STATE...]\nstates:";
         for (const auto &entry : ScreenshotRegistry::entries())
             err << ' ' << entry.name;
         err << '\n';
@@ -39,6 +48,11 @@ int main(int argc, char *argv[])
     }
 
     initTwResources();
+    if (!language.isEmpty() && !AppTranslator::install(QLocale(language))) {
+        err << "no translation for " << language
+            << "; shipped: " << AppTranslator::languages().join(QLatin1Char(' ')) << '\n';
+        return 2;
+    }
     // Nothing the pictures need may reach the user's own settings.
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir settingsDir;
