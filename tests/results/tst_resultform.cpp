@@ -532,9 +532,11 @@ void TestResultForm::hidingTheSecondLastFileDropsTheGroup()
     QTest::mouseClick(
         table->viewport(), Qt::LeftButton, {}, cellCentre(PreviewTableModel::OpenColumn));
     QCOMPARE(opened, QFileInfo(first).absolutePath());
+    const int hiddenBefore = form->hiddenFileCount();
     QTest::mouseClick(
         table->viewport(), Qt::LeftButton, {}, cellCentre(PreviewTableModel::HideColumn));
-    QVERIFY(TwPreferences::instance()->ignoreList()->ignorePaths().contains(first));
+    QCOMPARE(form->hiddenFileCount(), hiddenBefore + 1);
+    QVERIFY(!TwPreferences::instance()->ignoreList()->ignorePaths().contains(first));
     for (int row = 0; row < form->tableModel()->rowCount(); ++row)
         QVERIFY(form->tableModel()->index(row, PreviewTableModel::PathColumn).data() != first);
 }
@@ -791,11 +793,12 @@ void TestResultForm::rawNamesShownWithAMarkAndRemovedByTheirBytes()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.groupsModel()->rowCount(), 1);
     child<QPushButton>(&form, "btn_right_flow")->click();
-    QStandardItemModel *table = form.tableModel();
+    PreviewTableModel *table = form.tableModel();
     QCOMPARE(table->rowCount(), 2);
     QByteArray marked;
     for (int row = 0; row < 2; ++row) {
-        const QString shown = table->item(row, 1)->text();
+        const QString shown
+            = table->index(row, PreviewTableModel::PathColumn).data(Qt::DisplayRole).toString();
         QVERIFY2(shown.contains(QChar::ReplacementCharacter), qPrintable(shown));
         QVERIFY(!NativePath::hasRawBytes(shown));
         const QBaseItem *file = form.filesModel()->fileAt(row);
