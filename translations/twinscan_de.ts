@@ -142,6 +142,14 @@
         <source>%1 of %2 files marked for removal</source>
         <translation>%1 von %2 Dateien zum Entfernen markiert</translation>
     </message>
+    <message>
+        <source>Descending; choose it again to reverse</source>
+        <translation>Absteigend; erneut wählen, um umzukehren</translation>
+    </message>
+    <message>
+        <source>Ascending; choose it again to reverse</source>
+        <translation>Aufsteigend; erneut wählen, um umzukehren</translation>
+    </message>
 </context>
 <context>
     <name>ImageListView</name>
@@ -164,6 +172,14 @@
     <message>
         <source>Path:</source>
         <translation>Pfad:</translation>
+    </message>
+    <message>
+        <source>Open the containing folder</source>
+        <translation>Den enthaltenden Ordner öffnen</translation>
+    </message>
+    <message>
+        <source>Hide this file from these results only; later scans find it again</source>
+        <translation>Diese Datei nur in diesen Ergebnissen ausblenden; spätere Suchen finden sie wieder</translation>
     </message>
 </context>
 <context>
@@ -213,23 +229,53 @@
         <translation>Daten werden verarbeitet …</translation>
     </message>
     <message>
-        <source>Scan stopped after %1 s</source>
-        <translation>Suche nach %1 s angehalten</translation>
+        <source>Exact duplicates only</source>
+        <translation>Nur exakte Duplikate</translation>
     </message>
     <message>
-        <source>Scan finished in %1 s</source>
-        <translation>Suche in %1 s abgeschlossen</translation>
+        <source>Find only files with the same content and skip the search for similar images, which takes longer</source>
+        <translation>Nur Dateien mit gleichem Inhalt finden und die länger dauernde Suche nach ähnlichen Bildern überspringen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n duplicate(s) found (%1)</source>
+        <translation>
+            <numerusform>%n Duplikat gefunden (%1)</numerusform>
+            <numerusform>%n Duplikate gefunden (%1)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Scan stopped after %1 s: %2</source>
+        <translation>Suche nach %1 s angehalten: %2</translation>
+    </message>
+    <message>
+        <source>Scan finished in %1 s: %2</source>
+        <translation>Suche in %1 s beendet: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n duplicate(s) left (%1)</source>
+        <translation>
+            <numerusform>%n Duplikat übrig (%1)</numerusform>
+            <numerusform>%n Duplikate übrig (%1)</numerusform>
+        </translation>
     </message>
 </context>
 <context>
-    <name>PreviewPane</name>
+    <name>PreviewTableModel</name>
     <message>
-        <source>Hide this file from the results</source>
-        <translation>Diese Datei aus den Ergebnissen ausblenden</translation>
+        <source>Path</source>
+        <translation>Pfad</translation>
+    </message>
+    <message>
+        <source>Date Created</source>
+        <translation>Erstellt am</translation>
+    </message>
+    <message>
+        <source>Hide this file from these results only; later scans find it again</source>
+        <translation>Diese Datei nur in diesen Ergebnissen ausblenden; spätere Suchen finden sie wieder</translation>
     </message>
     <message>
         <source>Open the containing folder</source>
-        <translation>Ordner mit dieser Datei öffnen</translation>
+        <translation>Den enthaltenden Ordner öffnen</translation>
     </message>
 </context>
 <context>
@@ -316,10 +362,6 @@
         <translation>Methode: endgültig löschen</translation>
     </message>
     <message>
-        <source>Method: move to the folder %1</source>
-        <translation>Methode: in den Ordner %1 verschieben</translation>
-    </message>
-    <message>
         <source>Method: move to the trash</source>
         <translation>Methode: in den Papierkorb verschieben</translation>
     </message>
@@ -351,6 +393,21 @@
             <numerusform>%n Dateien in den Papierkorb verschieben</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Every file of %n group(s) is marked, and every copy of these files will be removed: none of them is kept.</source>
+        <translation>
+            <numerusform>Jede Datei von %n Gruppe ist markiert, und jede Kopie dieser Dateien wird entfernt: keine bleibt erhalten.</numerusform>
+            <numerusform>Jede Datei von %n Gruppen ist markiert, und jede Kopie dieser Dateien wird entfernt: keine bleibt erhalten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 (%2): every copy is removed</source>
+        <translation>%1 (%2): jede Kopie wird entfernt</translation>
+    </message>
+    <message>
+        <source>Method: move to the folder %1. Each file keeps its folders below it, starting with the scanned folder it was found in.</source>
+        <translation>Methode: in den Ordner %1 verschieben. Jede Datei behält darunter ihre Ordner, beginnend mit dem durchsuchten Ordner, in dem sie gefunden wurde.</translation>
+    </message>
 </context>
 <context>
     <name>RemovalController</name>
@@ -378,18 +435,78 @@
     </message>
 </context>
 <context>
+    <name>ResultExporter</name>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV-Dateien (*.csv)</translation>
+    </message>
+    <message>
+        <source>JSON files (*.json)</source>
+        <translation>JSON-Dateien (*.json)</translation>
+    </message>
+    <message>
+        <source>Export Results</source>
+        <translation>Ergebnisse exportieren</translation>
+    </message>
+    <message>
+        <source>The results could not be written to %1:
+%2</source>
+        <translation>Die Ergebnisse konnten nicht nach %1 geschrieben werden:
+%2</translation>
+    </message>
+</context>
+<context>
     <name>ResultForm</name>
-    <message>
-        <source>files selected.</source>
-        <translation>Dateien ausgewählt.</translation>
-    </message>
-    <message>
-        <source>of storage space will be freed up.</source>
-        <translation>Speicherplatz werden frei.</translation>
-    </message>
     <message>
         <source>Delete</source>
         <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>files marked for removal,</source>
+        <translation>Dateien zum Entfernen markiert,</translation>
+    </message>
+    <message>
+        <source>to be freed;</source>
+        <translation>werden frei;</translation>
+    </message>
+    <message>
+        <source>Show the files hidden from these results again</source>
+        <translation>Die in diesen Ergebnissen ausgeblendeten Dateien wieder zeigen</translation>
+    </message>
+    <message>
+        <source>Export…</source>
+        <translation>Exportieren…</translation>
+    </message>
+    <message>
+        <source>Show hidden files (%1)</source>
+        <translation>Ausgeblendete Dateien zeigen (%1)</translation>
+    </message>
+    <message>
+        <source>Hide from these results</source>
+        <translation>In diesen Ergebnissen ausblenden</translation>
+    </message>
+    <message>
+        <source>Only this list leaves the file out; later scans find it again</source>
+        <translation>Nur diese Liste lässt die Datei weg; spätere Suchen finden sie wieder</translation>
+    </message>
+    <message>
+        <source>Always ignore this file</source>
+        <translation>Diese Datei immer ignorieren</translation>
+    </message>
+    <message>
+        <source>Adds the file to the ignore list, so no later scan reads it</source>
+        <translation>Fügt die Datei der Ignorierliste hinzu, sodass keine spätere Suche sie liest</translation>
+    </message>
+    <message>
+        <source>Open the containing folder</source>
+        <translation>Den enthaltenden Ordner öffnen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n duplicate(s) found (%1)</source>
+        <translation>
+            <numerusform>%n Duplikat gefunden (%1)</numerusform>
+            <numerusform>%n Duplikate gefunden (%1)</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -411,8 +528,12 @@
         <translation>Duplikate</translation>
     </message>
     <message>
-        <source>Found</source>
-        <translation>Gefunden</translation>
+        <source>Size of Duplicates</source>
+        <translation>Größe der Duplikate</translation>
+    </message>
+    <message>
+        <source>Reading %1</source>
+        <translation>Lese %1</translation>
     </message>
 </context>
 <context>
