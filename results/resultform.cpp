@@ -178,23 +178,30 @@ QWidget *ResultForm::buildStatusLine()
     btn_showHidden->hide();
     btn_export = new QPushButton(tr("Export…"), frameBottom);
     btn_export->setObjectName(QStringLiteral("btn_export"));
-    btn_export->setMinimumSize(110, 30);
+    btn_export->setMinimumSize(90, 30);
     btn_export->setCursor(Qt::PointingHandCursor);
     btn_delete = new QPushButton(tr("Delete"), frameBottom);
     btn_delete->setObjectName(QStringLiteral("btn_delete"));
     btn_delete->setMinimumSize(110, 30);
     btn_delete->setCursor(Qt::PointingHandCursor);
-    layout->addWidget(lab_select);
-    layout->addWidget(label);
-    layout->addSpacing(8);
-    layout->addWidget(lab_size);
-    layout->addWidget(label4);
-    layout->addStretch(1);
-    // The other quantity, so the two are never taken for each other.
+    // The marked figures, and under them the other quantity, so the two are
+    // never taken for each other and neither is cut when the buttons grow.
+    auto *marked = new QHBoxLayout;
+    marked->setSpacing(4);
+    marked->addWidget(lab_select);
+    marked->addWidget(label);
+    marked->addSpacing(8);
+    marked->addWidget(lab_size);
+    marked->addWidget(label4);
+    marked->addStretch(1);
     lab_found = new QLabel(frameBottom);
     lab_found->setObjectName(QStringLiteral("lab_found"));
-    lab_found->setStyleSheet(QStringLiteral("color:#8a96a3;"));
-    layout->addWidget(lab_found);
+    lab_found->setStyleSheet(QStringLiteral("color:#8a96a3;font-size:12px;"));
+    auto *figures = new QVBoxLayout;
+    figures->setSpacing(0);
+    figures->addLayout(marked);
+    figures->addWidget(lab_found);
+    layout->addLayout(figures, 1);
     layout->addSpacing(8);
     layout->addWidget(btn_showHidden);
     layout->addWidget(btn_export);
@@ -760,10 +767,10 @@ void ResultForm::restoreViewState()
     if (column >= 0 && column <= 3) {
         m_groupList->setSortColumn(column);
         m_sortColumn = column;
-        m_sortDescending
-            = settings->value(
-                QStringLiteral("sort_descending"), ImageListModel::defaultDescending(column))
-                  .toBool();
+        m_sortDescending = settings
+                               ->value(QStringLiteral("sort_descending"),
+                                   ImageListModel::defaultDescending(column))
+                               .toBool();
     }
     const int presentation = settings->value(QStringLiteral("presentation"), 0).toInt();
     if (presentation == int(FilePresentation::Flow)

@@ -149,7 +149,9 @@ else
 fi
 undocumented=()
 for option in $("$prefix/bin/twinscan-cli" --help | grep -oE '^ +(-[a-z], )?--[a-z][a-z-]*' | grep -oE -- '--[a-z-]+'); do
-    printf '%s\n' "$man_source" | grep -qF -- "${option//-/\\-}" || undocumented+=("$option")
+    # A here-string, not a pipe: grep -q stops reading at the first match,
+    # and under pipefail the writer's broken pipe would count as missing.
+    grep -qF -- "${option//-/\\-}" <<<"$man_source" || undocumented+=("$option")
 done
 if [ ${#undocumented[@]} -eq 0 ]; then
     pass "manual page describes every option of --help"
