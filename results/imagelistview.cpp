@@ -590,7 +590,8 @@ void ImageListView::paintGridCell(QPainter &painter, const QModelIndex &index, c
     painter.setFont(nameFont);
     painter.setPen(QColor(QStringLiteral("#000000")));
     painter.drawText(nameRect, Qt::AlignLeft | Qt::AlignVCenter,
-        metrics.elidedText(NativePath::displayText(QFileInfo(file->path).fileName()), Qt::ElideMiddle, nameRect.width()));
+        metrics.elidedText(NativePath::displayText(QFileInfo(file->path).fileName()),
+            Qt::ElideMiddle, nameRect.width()));
     QFont folderFont = nameFont;
     folderFont.setPixelSize(CaptionPixels - 1);
     const QRect folderRect(c.left() + 4, nameRect.bottom() + 1, c.width() - 8, line);
@@ -634,8 +635,8 @@ void ImageListView::paintCompareRow(QPainter &painter, const QModelIndex &index,
     detailFont.setPixelSize(12);
     painter.setFont(detailFont);
     const QStringList values { file->created, file->sizeText, resolution, QStringLiteral("-"),
-        PathDisplay::fitted(m_paths.value(index.row(), NativePath::displayText(file->path)), m_pathSpans.value(index.row()),
-            QFontMetrics(detailFont), valueWidth - 10) };
+        PathDisplay::fitted(m_paths.value(index.row(), NativePath::displayText(file->path)),
+            m_pathSpans.value(index.row()), QFontMetrics(detailFont), valueWidth - 10) };
     painter.setPen(grey);
     for (int k = 0; k < labels.size(); ++k) {
         const QRect labelRect(t.right(), t.top() + 35 + 22 * k, 100, 20);

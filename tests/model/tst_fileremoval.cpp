@@ -834,6 +834,5 @@ void TestFileRemoval::namesThatAreNotText()
     }
 }
 
-
 QTEST_GUILESS_MAIN(TestFileRemoval)
 #include "tst_fileremoval.moc"
