@@ -202,8 +202,8 @@ bool TwImageDecoder::readFile(const QString &path, QByteArray *data)
     return !data->isEmpty();
 }
 
-cv::Mat TwImageDecoder::decode(
-    const QByteArray &data, int longSide, cv::Size *fullSize, QString *error)
+cv::Mat TwImageDecoder::decode(const QByteArray &data, int longSide, cv::Size *fullSize,
+    QString *error, Scaling scaling)
 {
     *fullSize = cv::Size();
     if (data.isEmpty())
@@ -229,7 +229,7 @@ cv::Mat TwImageDecoder::decode(
     const cv::Mat buffer(1, int(data.size()), CV_8UC1, const_cast<char *>(data.constData()));
     cv::Mat image;
     try {
-        if (isJpeg && header.width > longSide) {
+        if (isJpeg && header.width > longSide && scaling == Scaling::Reduced) {
             const int factor = reductionFactor(header, workingSize(header, longSide));
             if (factor > 1) {
                 image = cv::imdecode(buffer, reducedColourFlag(factor));
@@ -269,8 +269,8 @@ cv::Mat TwImageDecoder::decode(
     return working;
 }
 
-cv::Mat TwImageDecoder::decodeFile(
-    const QString &path, int longSide, cv::Size *fullSize, QString *error)
+cv::Mat TwImageDecoder::decodeFile(const QString &path, int longSide, cv::Size *fullSize,
+    QString *error, Scaling scaling)
 {
     QByteArray data;
     if (!readFile(path, &data)) {
@@ -278,7 +278,7 @@ cv::Mat TwImageDecoder::decodeFile(
         return {};
     }
     QString reason;
-    cv::Mat working = decode(data, longSide, fullSize, &reason);
+    cv::Mat working = decode(data, longSide, fullSize, &reason, scaling);
     if (working.empty() && qint64(fullSize->width) * qint64(fullSize->height) > MaximumPixels)
         qWarning().noquote() << "Refused" << NativePath::displayText(path) << ":" << reason;
     if (error)
