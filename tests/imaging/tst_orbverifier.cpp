@@ -72,7 +72,7 @@ private slots:
     void emptyOrForeignDescriptorsNeverMatch()
     {
         QCOMPARE(OrbVerifier::match(cv::Mat(), m_descriptors).good, 0);
-        QCOMPARE(OrbVerifier::match(m_descriptors, m_descriptors.row(0)).good, 0);
+        QVERIFY(!passes(OrbVerifier::match(m_descriptors, m_descriptors.row(0))));
         const cv::Mat floats(10, 32, CV_32F, cv::Scalar(1));
         QCOMPARE(OrbVerifier::match(floats, m_descriptors).good, 0);
         // A flat picture has no corners at all.

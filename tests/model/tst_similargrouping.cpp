@@ -215,17 +215,8 @@ void TestSimilarGrouping::pixelCountFilterBound()
     QVERIFY(!TwFileItemGroup::pixelCountsComparable(0, 1000));
     QVERIFY(!TwFileItemGroup::pixelCountsComparable(12000000, 0));
 
-    // A half-size copy of a large photo: the pixel counts differ by far more
-    // than the 4,000,000 an absolute limit allowed, and it is still found.
     const QImage large = m_world.scaled(4800, 1600);
-    const QString original = save(large, "bound/original.jpg");
-    const QString half = save(large.scaled(2400, 800, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
-        "bound/half.jpg");
-    TwFileItemGroup group(offer(original));
-    std::unique_ptr<TwPhotoItem> copy(offer(half));
-    QCOMPARE(qint64(copy->imageWidth()) * copy->imageHeight(), qint64(1920000));
-    QVERIFY(group.isSimilarPhoto(group.itemsByKey().first(), copy.get(), m_settings));
-
+    TwFileItemGroup group(offer(save(large, "bound/original.jpg")));
     // A thumbnail of it is not compared at all, whatever the loosened tests say.
     m_settings.imageSimilarity = double(0.05f);
     m_settings.featureSimilarity = 0.0;
