@@ -12,10 +12,13 @@
 #include "engine/processthread.h"
 #include "engine/qscanresult.h"
 #include "engine/qscanthread.h"
+#include "engine/parallelfor.h"
 #include "engine/qsearchthread.h"
+#include "engine/similarimagepass.h"
 #include "engine/twsearchresult.h"
 #include "imaging/twimagedecoder.h"
 #include "model/canceltoken.h"
+#include "model/twphotoitem.h"
 
 namespace {
 
@@ -387,7 +390,103 @@ void ScanEngine::beginSimialThread()
     setPhase(SearchingSimilar);
     if (m_phase != SearchingSimilar)
         return;
-    startSearchTasks(imageCount, false);
+    // With analysis off there is nothing to compare, and the classic method
+    // already reads no more than the image sizes then.
+    if (m_settings.similarMethod == SimilarMethodSetting::Accurate
+        && m_settings.similarityThresholds().enabled)
+        startAccuratePass();
+    else
+        startClassicPass();
+}
+
+void ScanEngine::startAccuratePass()
+{
+    // Every image without a copy, and the first file of each set of exact
+    // copies standing for the set; sorted by path, so that the outcome
+    // depends on nothing but the files.
+    QMap<QString, TwFileItemGroup *> units;
+    int skipped = 0;
+    for (const QString &path : m_scanResult->singleImages()) {
+        if (TwPhotoItem::isPhotoFile(path))
+            units.insert(path, nullptr);
+        else
+            ++skipped;
+    }
+    for (TwFileItemGroup *group : m_searchResult->exactImageGroups()) {
+        const QString head = group->firstItem()->filePath();
+        if (!units.contains(head))
+            units.insert(head, group);
+    }
+    if (skipped > 0)
+        onAddSearchFile(skipped);
+    const QStringList paths = units.keys();
+    const QVector<TwFileItemGroup *> standsFor = units.values().toVector();
+    auto pass = std::make_shared<SimilarImagePass>(paths, m_settings.similarityThresholds());
+    const std::shared_ptr<CancelToken> cancel = m_cancel;
+    QThreadPool *pool = m_pool.get();
+    TwSearchResult *search = m_searchResult.get();
+    m_pool->start(QRunnable::create([this, pass, standsFor, cancel, pool, search] {
+        const bool complete = pass->run(pool, *cancel, [this, &standsFor](int index) {
+            if (!standsFor.at(index))
+                onAddSearchFile(1);
+        });
+        if (complete) {
+            QVector<QSize> sizes;
+            sizes.reserve(int(pass->features().size()));
+            for (const ImageFeatures &features : pass->features())
+                sizes.append(QSize(features.width, features.height));
+            search->fileSimilarSets(pass->paths(), standsFor, sizes, pass->groups());
+        }
+        QMetaObject::invokeMethod(
+            this, [this, cancel] { onSimilarPassDone(cancel); }, Qt::QueuedConnection);
+    }));
+}
+
+void ScanEngine::startClassicPass()
+{
+    // Features are built in parallel a batch at a time; the images are then
+    // placed one by one in path order, so the greedy grouping sees them in
+    // the same order whatever the threads do.
+    QStringList paths = m_scanResult->singleImages();
+    paths.sort();
+    const std::shared_ptr<CancelToken> cancel = m_cancel;
+    QThreadPool *pool = m_pool.get();
+    TwSearchResult *search = m_searchResult.get();
+    const ScanSettings settings = m_settings;
+    m_pool->start(QRunnable::create([this, paths, cancel, pool, search, settings] {
+        for (int start = 0; start < paths.size() && !cancel->isCancelled(); start += ClassicBatch) {
+            const int count = std::min(ClassicBatch, int(paths.size()) - start);
+            std::vector<std::unique_ptr<TwPhotoItem>> items(static_cast<std::size_t>(count));
+            ParallelFor::run(pool, count, [&](int k) {
+                const QString &path = paths.at(start + k);
+                if (cancel->isCancelled() || !TwPhotoItem::isPhotoFile(path))
+                    return;
+                auto item = std::make_unique<TwPhotoItem>(path, false, settings.imageContents());
+                // Without a histogram (analysis off, unreadable image) the
+                // features would never be asked for.
+                if (!item->histogram().histogram().empty())
+                    item->histogram().getORBImageDesc();
+                items[std::size_t(k)] = std::move(item);
+            });
+            for (std::unique_ptr<TwPhotoItem> &item : items) {
+                if (cancel->isCancelled())
+                    break;
+                if (item)
+                    search->addSimilarImage(item.release(), settings, *cancel);
+                onAddSearchFile(1);
+            }
+        }
+        QMetaObject::invokeMethod(
+            this, [this, cancel] { onSimilarPassDone(cancel); }, Qt::QueuedConnection);
+    }));
+}
+
+void ScanEngine::onSimilarPassDone(const std::shared_ptr<CancelToken> &cancel)
+{
+    // A pass of an earlier scan never ends this one.
+    if (cancel != m_cancel || m_phase != SearchingSimilar || m_cancel->isCancelled())
+        return;
+    startProcessStage(false);
 }
 
 void ScanEngine::onSimalyFinished()

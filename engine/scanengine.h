@@ -79,6 +79,8 @@ public:
     static constexpr int WalkReportMs = 100;
     /** Number of comparison tasks per pass. */
     static constexpr int SearchTaskCount = 8;
+    /** Images whose features the classic method builds together before placing them in order. */
+    static constexpr int ClassicBatch = 64;
 
     /** With the similar-image pass off, the process stage follows the duplicate pass. */
     void setSimilarPassEnabled(bool enabled) { m_similarPassEnabled = enabled; }
@@ -128,6 +130,9 @@ private:
     void beginSearchThread();
     void beginSimialThread();
     void startSearchTasks(int elementCount, bool duplicateMode);
+    void startAccuratePass();
+    void startClassicPass();
+    void onSimilarPassDone(const std::shared_ptr<CancelToken> &cancel);
     void setPhase(Phase phase);
     void startProcessStage(bool userStop);
     void scheduleWalkReport();

@@ -91,6 +91,56 @@ bool TwSearchResult::addSimilarImage(
     return true;
 }
 
+QVector<TwFileItemGroup *> TwSearchResult::exactImageGroups() const
+{
+    QMutexLocker locker(&m_mutex);
+    QVector<TwFileItemGroup *> groups;
+    for (const TwCatalogContainer *container : m_containers)
+        for (TwFileItemGroup *group : container->groups()) {
+            const TwFileItem *first = group->firstItem();
+            if (first && first->isPhoto() && TwPhotoItem::isPhotoFile(first->filePath()))
+                groups.append(group);
+        }
+    return groups;
+}
+
+void TwSearchResult::fileSimilarSets(const QStringList &paths,
+    const QVector<TwFileItemGroup *> &standsFor, const QVector<QSize> &sizes,
+    const std::vector<std::vector<int>> &sets)
+{
+    QMutexLocker locker(&m_mutex);
+    int lone = 0;
+    for (int i = 0; i < paths.size(); ++i)
+        if (!standsFor.value(i))
+            ++lone;
+    int count = 0;
+    qint64 bytes = 0;
+    for (const std::vector<int> &set : sets) {
+        if (set.empty())
+            continue;
+        TwCatalogContainer *container = containerFor(paths.at(set.front()));
+        QVector<TwFileItemGroup *> groups;
+        QVector<TwPhotoItem *> images;
+        for (const int index : set) {
+            if (TwFileItemGroup *group = standsFor.value(index)) {
+                groups.append(group);
+            } else {
+                const QSize size = sizes.value(index);
+                images.append(new TwPhotoItem(
+                    paths.at(index), false, cv::Size(size.width(), size.height())));
+            }
+        }
+        int joined = 0;
+        qint64 joinedBytes = 0;
+        container->fileSimilarSet(groups, images, joined, joinedBytes);
+        count += joined;
+        bytes += joinedBytes;
+    }
+    for (TwCatalogContainer *container : qAsConst(m_containers))
+        container->sortGroupsByPath();
+    addTotals(count, bytes, lone);
+}
+
 void TwSearchResult::removeEmptyGroups()
 {
     for (TwCatalogContainer *container : qAsConst(m_containers))

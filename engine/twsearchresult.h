@@ -3,7 +3,11 @@
 #include <QMap>
 #include <QMutex>
 #include <QObject>
+#include <QSize>
 #include <QStringList>
+#include <QVector>
+
+#include <vector>
 
 #include "model/twfileitemgroup.h"
 
@@ -43,6 +47,22 @@ public:
      */
     bool addSimilarImage(
         TwPhotoItem *item, const ScanSettings &settings, const CancelToken &cancel);
+
+    /**
+     * The exact-copy groups of images, each standing for its set in the
+     * accurate similar-image pass by its first file. Called between passes.
+     */
+    QVector<TwFileItemGroup *> exactImageGroups() const;
+    /**
+     * Files the connected sets of similar images that the accurate pass
+     * found. @p paths are the images it compared; @p standsFor gives the
+     * exact-copy group an image stands for (null for an image without a
+     * copy); @p sizes the images' pixel sizes; @p sets index into @p paths.
+     * Every image without a copy counts as scanned; the groups of every
+     * category are then ordered by path, whatever order the passes made them in.
+     */
+    void fileSimilarSets(const QStringList &paths, const QVector<TwFileItemGroup *> &standsFor,
+        const QVector<QSize> &sizes, const std::vector<std::vector<int>> &sets);
 
     /** Drops groups of fewer than two files, then containers that never had a duplicate. */
     void removeEmptyGroups();

@@ -1,5 +1,6 @@
 #include "imaging/twgrayhistogram.h"
 
+#include <cstdint>
 #include <exception>
 #include <vector>
 
@@ -14,6 +15,8 @@
 namespace {
 
 const QString loadWarning = QStringLiteral("Warning: Can not load image file: ");
+
+constexpr std::uint64_t LshSeed = 0x5eed7ab1e5ULL;
 
 cv::Ptr<cv::ORB> createOrb()
 {
@@ -39,7 +42,8 @@ TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents, QObject
         return;
     }
     QString error;
-    const cv::Mat working = TwImageDecoder::decodeFile(path, HistogramSide, &fullSize, &error);
+    const cv::Mat working = TwImageDecoder::decodeFile(
+        path, HistogramSide, &fullSize, &error, TwImageDecoder::Scaling::Whole);
     if (fullSize.empty()) {
         qDebug().noquote() << loadWarning + path;
         return;
@@ -62,6 +66,14 @@ TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents, QObject
         return;
     }
     m_histogram = histogram;
+}
+
+TwGrayHistogram::TwGrayHistogram(const QString &path, cv::Size knownSize, QObject *parent)
+    : QObject(parent)
+    , m_imagePath(knownSize.empty() ? QString() : path)
+    , m_imageWidth(knownSize.width)
+    , m_imageHeight(knownSize.height)
+{
 }
 
 bool TwGrayHistogram::similarToHistogram(const TwGrayHistogram &other, double threshold) const
@@ -88,7 +100,8 @@ cv::Mat TwGrayHistogram::getORBImageDesc()
     cv::Mat working;
     // An image that failed to load at construction has no path to try again.
     if (!m_imagePath.isEmpty())
-        working = TwImageDecoder::decodeFile(m_imagePath, DescriptorSide, &fullSize, &error);
+        working = TwImageDecoder::decodeFile(
+            m_imagePath, DescriptorSide, &fullSize, &error, TwImageDecoder::Scaling::Whole);
     if (fullSize.empty()) {
         qDebug().noquote() << loadWarning + m_imagePath;
         return {};
@@ -115,6 +128,9 @@ bool TwGrayHistogram::similarToORB(
         return false;
     float ratio = 0;
     try {
+        // The index draws its hash bits from the thread's generator; a fixed
+        // seed gives every pair the same answer in every run.
+        cv::theRNG() = cv::RNG(LshSeed);
         cv::flann::Index index(
             indexed, cv::flann::LshIndexParams(12, 20, 2), cvflann::FLANN_DIST_HAMMING);
         cv::Mat indices;

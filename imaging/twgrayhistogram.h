@@ -30,6 +30,9 @@ public:
     // only the size is worth having.
     explicit TwGrayHistogram(const QString &path, Contents contents = Contents::SizeAndHistogram,
         QObject *parent = nullptr);
+    // An image whose size is already known (the accurate pass read it):
+    // nothing is loaded, and no histogram is ever built.
+    TwGrayHistogram(const QString &path, cv::Size knownSize, QObject *parent = nullptr);
 
     // Empty when the file could not be loaded.
     QString imagePath() const { return m_imagePath; }

@@ -233,8 +233,8 @@ bool TwImageDecoder::readFile(const QString &path, QByteArray *data)
     return !data->isEmpty();
 }
 
-cv::Mat TwImageDecoder::decode(
-    const QByteArray &data, int longSide, cv::Size *fullSize, QString *error)
+cv::Mat TwImageDecoder::decode(const QByteArray &data, int longSide, cv::Size *fullSize,
+    QString *error, Scaling scaling)
 {
     *fullSize = cv::Size();
     if (data.isEmpty())
@@ -258,7 +258,7 @@ cv::Mat TwImageDecoder::decode(
 
     silenceOpenCvLog();
     const bool known = header.width > 0 && header.height > 0;
-    const int factor = isJpeg && header.width > longSide
+    const int factor = isJpeg && header.width > longSide && scaling == Scaling::Reduced
         ? reductionFactor(header, workingSize(header, longSide))
         : 1;
     // The decoded picture is held only until it is reduced; the share of the
@@ -314,8 +314,8 @@ cv::Mat TwImageDecoder::decode(
     return working;
 }
 
-cv::Mat TwImageDecoder::decodeFile(
-    const QString &path, int longSide, cv::Size *fullSize, QString *error)
+cv::Mat TwImageDecoder::decodeFile(const QString &path, int longSide, cv::Size *fullSize,
+    QString *error, Scaling scaling)
 {
     QByteArray data;
     if (!readFile(path, &data)) {
@@ -327,7 +327,7 @@ cv::Mat TwImageDecoder::decodeFile(
     cv::Mat working;
     {
         MessageCapture capture;
-        working = decode(data, longSide, fullSize, &reason);
+        working = decode(data, longSide, fullSize, &reason, scaling);
         complaints = capture.text();
     }
     // One line per file, naming it, whatever the codecs had to say.

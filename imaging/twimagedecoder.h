@@ -46,17 +46,21 @@ public:
     // The whole file, or false when it cannot be read or is too large.
     static bool readFile(const QString &path, QByteArray *data);
 
+    // Whether a large JPEG may be decoded at a reduced scale; Whole decodes
+    // every pixel and then resizes, as the classic likeness tests expect.
+    enum class Scaling { Reduced, Whole };
+
     // Decodes `data` and returns the working copy for `longSide` (see
     // workingSize()). `fullSize` gets the size of the complete image. An empty
     // result with an empty `fullSize` means the data is not an image; an empty
     // result with a size means reducing it failed or the image declares more
     // than MaximumPixels, and `error` says why.
-    static cv::Mat decode(
-        const QByteArray &data, int longSide, cv::Size *fullSize, QString *error = nullptr);
+    static cv::Mat decode(const QByteArray &data, int longSide, cv::Size *fullSize,
+        QString *error = nullptr, Scaling scaling = Scaling::Reduced);
     // The same for a file; an unreadable file is not an image. What the
     // codecs print meanwhile is caught and logged in one line naming the file.
-    static cv::Mat decodeFile(
-        const QString &path, int longSide, cv::Size *fullSize, QString *error = nullptr);
+    static cv::Mat decodeFile(const QString &path, int longSide, cv::Size *fullSize,
+        QString *error = nullptr, Scaling scaling = Scaling::Reduced);
 
     // Files decodeFile() refused for their size since the program started.
     static qint64 refusedCount();

@@ -35,6 +35,7 @@ ScanSettings ScanSettings::fromPreferences(const TwPreferences &preferences)
     settings.scanMethod = general->scanMethod();
     settings.imageSimilarity = double(general->imageSimilarity());
     settings.featureSimilarity = double(general->featureSimilarity());
+    settings.similarMethod = SimilarMethodSetting::load();
 
     const TwSelectionPreferences *selection = preferences.selection();
     settings.duplicateRule = selection->duplicateRule();

@@ -7,6 +7,8 @@
 #include <QVector>
 
 #include "imaging/twgrayhistogram.h"
+#include "model/similaritythresholds.h"
+#include "preferences/similarmethodsetting.h"
 #include "preferences/twgenernalpreferences.h"
 #include "preferences/twselectionpreferences.h"
 
@@ -45,6 +47,12 @@ public:
     // The similar-image tests: fractions 0..1, widened from the stored floats.
     double imageSimilarity = double(TwGenernalPreferences::DefaultImageSimilarity);
     double featureSimilarity = double(TwGenernalPreferences::DefaultFeatureSimilarity);
+    SimilarMethodSetting::Method similarMethod = SimilarMethodSetting::Default;
+    // The limits of the accurate method for the two fractions above.
+    SimilarityThresholds similarityThresholds() const
+    {
+        return SimilarityThresholds::fromSliders(imageSimilarity, featureSimilarity);
+    }
 
     // The automatic selection after the scan.
     int duplicateRule = TwSelectionPreferences::SelectByFileName;

@@ -1,5 +1,7 @@
 #include "model/twcatalogcontainer.h"
 
+#include <algorithm>
+
 #include "model/canceltoken.h"
 #include "model/scansettings.h"
 #include "model/twcatalog.h"
@@ -79,6 +81,54 @@ bool TwCatalogContainer::addSimilarPhoto(
     }
     appendGroup(photo);
     return false;
+}
+
+void TwCatalogContainer::fileSimilarSet(const QVector<TwFileItemGroup *> &exactGroups,
+    const QVector<TwPhotoItem *> &loneImages, int &count, qint64 &bytes)
+{
+    count = 0;
+    bytes = 0;
+    if (exactGroups.isEmpty() && loneImages.isEmpty())
+        return;
+    int firstLone = 0;
+    TwFileItemGroup *target = nullptr;
+    if (exactGroups.isEmpty()) {
+        target = appendGroup(loneImages.first());
+        firstLone = 1;
+    } else {
+        target = exactGroups.first();
+    }
+    auto join = [&](const TwFileItem *head) {
+        ++count;
+        bytes += head->fileSize();
+    };
+    for (int i = 1; i < exactGroups.size(); ++i) {
+        TwFileItemGroup *other = exactGroups.at(i);
+        if (!m_groups.contains(other) || other == target)
+            continue;
+        join(other->firstItem());
+        target->absorb(other);
+        m_groups.removeOne(other);
+        delete other;
+    }
+    for (int i = firstLone; i < loneImages.size(); ++i) {
+        join(loneImages.at(i));
+        target->addItem(loneImages.at(i));
+    }
+    m_duplicateCount += count;
+    m_duplicateBytes += bytes;
+}
+
+void TwCatalogContainer::sortGroupsByPath()
+{
+    auto firstPath = [](const TwFileItemGroup *group) {
+        const TwFileItem *first = group->firstItem();
+        return first ? first->filePath() : QString();
+    };
+    std::stable_sort(m_groups.begin(), m_groups.end(),
+        [&](const TwFileItemGroup *a, const TwFileItemGroup *b) { return firstPath(a) < firstPath(b); });
+    for (int i = 0; i < m_groups.size(); ++i)
+        m_groups.at(i)->setName(QStringLiteral("%1_%2").arg(m_containerName).arg(i + 1));
 }
 
 void TwCatalogContainer::applySelectionRule(int rule, const ScanSettings &settings)

@@ -49,6 +49,17 @@ public:
     bool addSimilarPhoto(
         TwPhotoItem *photo, const ScanSettings &settings, const CancelToken &cancel);
 
+    // Files one connected set of similar images found by the accurate pass:
+    // the first of `exactGroups` (groups of this container, in path order)
+    // takes the others and the `loneImages` (ownership taken); without one,
+    // a new group is made from the lone images. `count` and `bytes` receive
+    // the images that joined beyond the first unit.
+    void fileSimilarSet(const QVector<TwFileItemGroup *> &exactGroups,
+        const QVector<TwPhotoItem *> &loneImages, int &count, qint64 &bytes);
+    // Orders the groups by the path of their first file and names them
+    // again in that order, so the result reads the same for any run.
+    void sortGroupsByPath();
+
     void applySelectionRule(int rule, const ScanSettings &settings);
     // Destroys the groups of fewer than two items.
     void removeSmallGroups();

@@ -22,9 +22,6 @@
 
 namespace {
 
-// Largest difference in pixel count between two images that may still be alike.
-constexpr qint64 MaximumPixelDifference = 4000000;
-
 qint64 pixelArea(const TwPhotoItem *photo)
 {
     return qint64(photo->imageWidth()) * qint64(photo->imageHeight());
@@ -131,6 +128,19 @@ bool TwFileItemGroup::addItem(TwFileItem *item)
     if (item->isPhoto())
         static_cast<TwPhotoItem *>(item)->histogram().releaseData();
     return true;
+}
+
+void TwFileItemGroup::absorb(TwFileItemGroup *other)
+{
+    if (!other || other == this)
+        return;
+    for (auto it = other->m_itemsByKey.cbegin(); it != other->m_itemsByKey.cend(); ++it)
+        m_itemsByKey[it.key()] += it.value();
+    m_checkedCount += other->m_checkedCount;
+    m_checkedBytes += other->m_checkedBytes;
+    other->m_itemsByKey.clear();
+    other->m_checkedCount = 0;
+    other->m_checkedBytes = 0;
 }
 
 int TwFileItemGroup::removeItem(TwFileItem *item)
@@ -384,6 +394,13 @@ bool TwFileItemGroup::addSimilarPhoto(
     return true;
 }
 
+bool TwFileItemGroup::pixelCountsComparable(qint64 a, qint64 b)
+{
+    if (a <= 0 || b <= 0)
+        return false;
+    return qMax(a, b) <= MaximumPixelRatio * qMin(a, b);
+}
+
 bool TwFileItemGroup::isSimilarPhoto(
     const ItemList &items, TwFileItem *photo, const ScanSettings &settings) const
 {
@@ -395,7 +412,7 @@ bool TwFileItemGroup::isSimilarPhoto(
         return false;
 
     // Cheapest test first: sizes far apart are never compared further.
-    if (qAbs(pixelArea(image) - pixelArea(head)) > MaximumPixelDifference)
+    if (!pixelCountsComparable(pixelArea(image), pixelArea(head)))
         return false;
 
     if (!image->histogram().similarToHistogram(head->histogram(), settings.imageSimilarity))

@@ -45,6 +45,8 @@ public:
     ~TwFileItemGroup() override;
 
     bool addItem(TwFileItem *item);
+    // Takes every item of `other` (which is left empty) under its own key.
+    void absorb(TwFileItemGroup *other);
     // Destroys the item if it is a member; returns the number of items left.
     int removeItem(TwFileItem *item);
     void itemCheckedChanged(bool checked, qint64 bytes);
@@ -111,6 +113,12 @@ public:
         TwPhotoItem *photo, const ScanSettings &settings, const CancelToken &cancel);
     bool isSimilarPhoto(
         const ItemList &items, TwFileItem *photo, const ScanSettings &settings) const;
+    // The cheap first test of the classic method: pixel counts (both above
+    // zero) in a ratio of at most MaximumPixelRatio. A ratio of 20 still lets
+    // a copy at a quarter of the width and height through with room for
+    // rounding (exactly 16), and keeps thumbnails and icons away from photos.
+    static constexpr qint64 MaximumPixelRatio = 20;
+    static bool pixelCountsComparable(qint64 a, qint64 b);
 
     void selectBy(const Comparison &comparison, SelectionScope scope, bool flag);
     // Rule numbers of TwSelectionPreferences; the priority rule looks the

@@ -11,6 +11,12 @@ TwPhotoItem::TwPhotoItem(
 {
 }
 
+TwPhotoItem::TwPhotoItem(const QString &path, bool contentKey, cv::Size knownSize, QObject *parent)
+    : TwFileItem(path, contentKey, parent)
+    , m_histogram(path, knownSize)
+{
+}
+
 TwPhotoItem::~TwPhotoItem() = default;
 
 bool TwPhotoItem::isPhoto() const

@@ -17,6 +17,8 @@ public:
     TwPhotoItem(const QString &path, bool contentKey,
         TwGrayHistogram::Contents contents = TwGrayHistogram::Contents::SizeAndHistogram,
         QObject *parent = nullptr);
+    // An image whose size is already known; nothing is decoded.
+    TwPhotoItem(const QString &path, bool contentKey, cv::Size knownSize, QObject *parent = nullptr);
     ~TwPhotoItem() override;
 
     bool isPhoto() const override;

@@ -16,6 +16,7 @@
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
 #include "platform/nativepath.h"
+#include "preferences/similarmethodsetting.h"
 #include "preferences/twpreferences.h"
 
 namespace {
@@ -88,6 +89,10 @@ int CliRunner::run(
         QStringLiteral("file"));
     const QCommandLineOption noSimilarOption(
         QStringLiteral("no-similar"), QStringLiteral("Skip the similar-image pass."));
+    const QCommandLineOption methodOption(QStringLiteral("similar-method"),
+        QStringLiteral("Compare images by <method>: accurate or classic (default: the saved "
+                       "setting, else accurate)."),
+        QStringLiteral("method"));
     const QCommandLineOption jsonOption(
         QStringLiteral("json"), QStringLiteral("Print one JSON document."));
     // Kept for measuring: the slower way of fingerprinting under the lock.
@@ -96,7 +101,7 @@ int CliRunner::run(
     const QCommandLineOption timingsOption(
         QStringLiteral("timings"), QStringLiteral("Print how long each phase took."));
     parser.addOptions(
-        { preferencesOption, noSimilarOption, jsonOption, lockedOption, timingsOption });
+        { preferencesOption, noSimilarOption, methodOption, jsonOption, lockedOption, timingsOption });
     parser.addOptions(CliActions::options());
     parser.addPositionalArgument(
         QStringLiteral("folder"), QStringLiteral("Folders to scan."), QStringLiteral("FOLDER..."));
@@ -125,6 +130,15 @@ int CliRunner::run(
     }
     if (parser.positionalArguments().isEmpty()) {
         err << "twinscan-cli: no folder given\n" << parser.helpText();
+        err.flush();
+        return BadInput;
+    }
+
+    SimilarMethodSetting::Method method = SimilarMethodSetting::load();
+    if (parser.isSet(methodOption)
+        && !SimilarMethodSetting::parse(parser.value(methodOption), &method)) {
+        err << "twinscan-cli: " << parser.value(methodOption)
+            << ": unknown similar-image method (accurate or classic)\n";
         err.flush();
         return BadInput;
     }
@@ -180,7 +194,8 @@ int CliRunner::run(
         stopped = userStop;
         loop.quit();
     });
-    const ScanSettings settings = ScanSettings::fromPreferences(*TwPreferences::instance());
+    ScanSettings settings = ScanSettings::fromPreferences(*TwPreferences::instance());
+    settings.similarMethod = method;
     if (!engine.BeginScanCatalogue(folders, settings)) {
         err << "twinscan-cli: the scan could not start\n";
         err.flush();

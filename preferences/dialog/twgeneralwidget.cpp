@@ -124,6 +124,28 @@ void TwGeneralWidget::buildControls()
     removal->addLayout(folderRow, 2, 0, 1, 3);
     layout->addLayout(removal);
 
+    addSectionGap(layout);
+    layout->addWidget(sectionLabel(tr("Similar Image Method")));
+    rbAccurate = new QRadioButton(tr("Accurate"), this);
+    rbAccurate->setObjectName(QStringLiteral("rbAccurate"));
+    rbAccurate->setToolTip(tr("Compares every photo with its likely matches; finds resized, "
+                              "recompressed, rotated and greyscale copies"));
+    rbClassic = new QRadioButton(tr("Classic"), this);
+    rbClassic->setObjectName(QStringLiteral("rbClassic"));
+    rbClassic->setToolTip(tr("The earlier method: colour histogram and feature matching "
+                             "against the first image of each group"));
+    m_similarGroup = new QButtonGroup(this);
+    m_similarGroup->addButton(rbAccurate);
+    m_similarGroup->addButton(rbClassic);
+    rbAccurate->setChecked(true);
+    auto *similarRow = new QHBoxLayout;
+    similarRow->setContentsMargins(12, 0, 0, 0);
+    similarRow->addWidget(rbAccurate);
+    similarRow->addSpacing(24);
+    similarRow->addWidget(rbClassic);
+    similarRow->addStretch();
+    layout->addLayout(similarRow);
+
     auto addSliderRow = [this, layout](const QString &title, const QString &name, int min, int max,
                             QSlider *&slider, QLabel *&valueLabel) {
         addSectionGap(layout);
@@ -186,6 +208,16 @@ bool TwGeneralWidget::checkUpdatesAtStart() const
 void TwGeneralWidget::setCheckUpdatesAtStart(bool enabled)
 {
     chkCheckUpdates->setChecked(enabled);
+}
+
+SimilarMethodSetting::Method TwGeneralWidget::similarMethod() const
+{
+    return rbClassic->isChecked() ? SimilarMethodSetting::Classic : SimilarMethodSetting::Accurate;
+}
+
+void TwGeneralWidget::setSimilarMethod(SimilarMethodSetting::Method method)
+{
+    (method == SimilarMethodSetting::Classic ? rbClassic : rbAccurate)->setChecked(true);
 }
 
 void TwGeneralWidget::connectControls()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "preferences/dialog/twpreferencespage.h"
+#include "preferences/similarmethodsetting.h"
 #include "preferences/twgenernalpreferences.h"
 
 class QButtonGroup;
@@ -29,6 +30,9 @@ public:
     // the copy: the dialog loads and saves it.
     bool checkUpdatesAtStart() const;
     void setCheckUpdatesAtStart(bool enabled);
+    // The similar-image method lives in the native settings store too.
+    SimilarMethodSetting::Method similarMethod() const;
+    void setSimilarMethod(SimilarMethodSetting::Method method);
     // Takes the size limits into the copy; false (after a message) when they
     // or the removal folder are not acceptable.
     bool validate();
@@ -63,6 +67,9 @@ private:
     QRadioButton *rbMoveToFolder = nullptr;
     QButtonGroup *m_scanGroup = nullptr;
     QButtonGroup *m_removalGroup = nullptr;
+    QRadioButton *rbAccurate = nullptr;
+    QRadioButton *rbClassic = nullptr;
+    QButtonGroup *m_similarGroup = nullptr;
     QLineEdit *lineEdit = nullptr;
     QPushButton *btn_selectPath = nullptr;
     QPushButton *btn_openFolder = nullptr;

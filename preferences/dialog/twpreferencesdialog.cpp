@@ -91,6 +91,7 @@ void TwPreferencesDialog::loadFromStore()
     m_ignoreList->setPreferences(*preferences->ignoreList());
     m_selection->setPreferences(*preferences->selection());
     m_general->setCheckUpdatesAtStart(QNetWorkProcess::checkAtStart());
+    m_general->setSimilarMethod(SimilarMethodSetting::load());
 }
 
 void TwPreferencesDialog::on_btnOK_clicked()
@@ -104,6 +105,7 @@ void TwPreferencesDialog::on_btnOK_clicked()
     // A failed write is logged by the store; the settings stay in effect.
     preferences->save();
     QNetWorkProcess::setCheckAtStart(m_general->checkUpdatesAtStart());
+    SimilarMethodSetting::save(m_general->similarMethod());
     accept();
 }
 

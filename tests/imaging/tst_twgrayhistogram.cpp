@@ -318,10 +318,11 @@ void TestTwGrayHistogram::descriptorsAreCachedAndShared()
 
 void TestTwGrayHistogram::descriptorsEqualTwoStepOrb()
 {
-    // Two detector objects on the colour working copy, one to detect and one to describe.
+    // Two detector objects on the colour working copy (the whole image
+    // decoded, then resized), one to detect and one to describe.
     cv::Size fullSize;
-    const cv::Mat working
-        = TwImageDecoder::decodeFile(m_big, TwGrayHistogram::DescriptorSide, &fullSize);
+    const cv::Mat working = TwImageDecoder::decodeFile(
+        m_big, TwGrayHistogram::DescriptorSide, &fullSize, nullptr, TwImageDecoder::Scaling::Whole);
     QCOMPARE(working.size(), cv::Size(1024, 768));
     const auto create
         = [] { return cv::ORB::create(500, 1.2f, 8, 31, 0, 2, cv::ORB::HARRIS_SCORE, 31, 20); };

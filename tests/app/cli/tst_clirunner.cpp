@@ -194,6 +194,7 @@ void TestCliRunner::badFoldersExitWithStatusTwo_data()
     QTest::newRow("one of two") << QStringList { "%1", "%1/missing" };
     QTest::newRow("no folder") << QStringList {};
     QTest::newRow("unknown option") << QStringList { "--remove", "%1" };
+    QTest::newRow("unknown similar method") << QStringList { "--similar-method", "fuzzy", "%1" };
     QTest::newRow("missing preferences") << QStringList { "--preferences", "%1/none.cfg", "%1" };
     QTest::newRow("two actions") << QStringList { "--delete", "--trash", "%1" };
     QTest::newRow("link similar") << QStringList { "--link", "--include-similar", "%1" };

@@ -1,0 +1,85 @@
+// How the search for candidate pairs grows with the number of images: random
+// 64-bit hashes (with their rotations) plus planted near copies, all pairs
+// within the band radius found through the multi-index. Every planted pair
+// must be found, or the case reports an error.
+
+#include <random>
+#include <set>
+#include <utility>
+
+#include <benchmark/benchmark.h>
+
+#include "imaging/hashindex.h"
+#include "model/similaritythresholds.h"
+
+namespace {
+
+std::uint64_t flipBits(std::uint64_t hash, int bits, std::mt19937_64 &random)
+{
+    std::uniform_int_distribution<int> position(0, 63);
+    std::set<int> chosen;
+    while (int(chosen.size()) < bits)
+        chosen.insert(position(random));
+    for (const int bit : chosen)
+        hash ^= std::uint64_t(1) << bit;
+    return hash;
+}
+
+PerceptualHash randomHash(std::mt19937_64 &random)
+{
+    return PerceptualHash::fromHashes({ random(), random(), random(), random() });
+}
+
+void BM_PairsWithinBand(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    const SimilarityThresholds thresholds;
+    std::mt19937_64 random(12345);
+    std::uniform_int_distribution<int> distance(0, thresholds.bandRadius);
+    HashIndex index;
+    // One image in ten has a near copy: a hash differing in up to the band
+    // radius bits from the original's hash.
+    std::vector<std::pair<int, int>> planted;
+    for (int i = 0; i < count;) {
+        const PerceptualHash original = randomHash(random);
+        index.add(original, 1.5);
+        ++i;
+        if (i % 10 == 0 && i < count) {
+            const std::uint64_t near = flipBits(original.upright(), distance(random), random);
+            index.add(PerceptualHash::fromHashes({ near, random(), random(), random() }), 1.5);
+            planted.emplace_back(i - 1, i);
+            ++i;
+        }
+    }
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const std::vector<HashIndex::Pair> pairs
+            = index.pairsWithin(thresholds.bandRadius, thresholds.maxAspectRatio);
+        benchmark::DoNotOptimize(pairs.data());
+        state.PauseTiming();
+        std::set<std::pair<int, int>> got;
+        for (const HashIndex::Pair &pair : pairs)
+            got.emplace(pair.first, pair.second);
+        found = pairs.size();
+        for (const auto &pair : planted)
+            if (!got.count(pair)) {
+                state.SkipWithError("a planted pair was not found");
+                break;
+            }
+        state.ResumeTiming();
+    }
+    state.counters["planted"] = double(planted.size());
+    state.counters["pairs"] = double(found);
+}
+
+} // namespace
+
+BENCHMARK(BM_PairsWithinBand)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,146 @@
+#include "engine/similarimagepass.h"
+
+#include <algorithm>
+
+#include <QDebug>
+
+#include <opencv2/core.hpp>
+
+#include "engine/parallelfor.h"
+#include "imaging/featureextractor.h"
+#include "imaging/hashindex.h"
+#include "imaging/orbverifier.h"
+#include "model/canceltoken.h"
+#include "model/similarclusters.h"
+
+SimilarImagePass::SimilarImagePass(const QStringList &paths, const SimilarityThresholds &thresholds)
+    : m_paths(paths)
+    , m_thresholds(thresholds)
+    , m_features(std::size_t(paths.size()))
+{
+}
+
+bool SimilarImagePass::run(
+    QThreadPool *pool, const CancelToken &cancel, const std::function<void(int)> &imageDone)
+{
+    computeFeatures(pool, cancel, imageDone);
+    if (cancel.isCancelled())
+        return false;
+    const std::vector<std::pair<int, int>> pairs = similarPairs(pool, cancel);
+    if (cancel.isCancelled())
+        return false;
+    m_groups = SimilarClusters::group(m_paths, pairs);
+    qInfo().noquote() << QStringLiteral(
+        "Similar images: %1 of %2 readable, %3 candidate pairs, %4 outright, %5 in the band "
+        "(%6 past the histogram, %7 past the features), descriptors of %8 images (at most %9 "
+        "held), %10 groups")
+                             .arg(m_statistics.readable)
+                             .arg(m_paths.size())
+                             .arg(m_statistics.candidatePairs)
+                             .arg(m_statistics.outrightPairs)
+                             .arg(m_statistics.bandPairs)
+                             .arg(m_statistics.histogramPassed)
+                             .arg(m_statistics.featurePassed)
+                             .arg(m_statistics.descriptorsComputed)
+                             .arg(m_statistics.mostDescriptorsHeld)
+                             .arg(m_groups.size());
+    return true;
+}
+
+void SimilarImagePass::computeFeatures(
+    QThreadPool *pool, const CancelToken &cancel, const std::function<void(int)> &imageDone)
+{
+    // Each task writes only its own slot, so no lock is needed.
+    ParallelFor::run(pool, m_paths.size(), [&](int index) {
+        if (cancel.isCancelled())
+            return;
+        m_features[std::size_t(index)] = FeatureExtractor::fromFile(m_paths.at(index));
+        if (imageDone)
+            imageDone(index);
+    });
+    m_statistics.readable = int(std::count_if(m_features.cbegin(), m_features.cend(),
+        [](const ImageFeatures &features) { return features.isValid(); }));
+}
+
+std::vector<std::pair<int, int>> SimilarImagePass::similarPairs(
+    QThreadPool *pool, const CancelToken &cancel)
+{
+    HashIndex index;
+    for (const ImageFeatures &features : m_features)
+        index.add(features.isValid() ? features.hash : PerceptualHash(), features.aspect());
+    const std::vector<HashIndex::Pair> candidates
+        = index.pairsWithin(m_thresholds.bandRadius, m_thresholds.maxAspectRatio);
+    m_statistics.candidatePairs = int(candidates.size());
+
+    std::vector<std::pair<int, int>> similar;
+    std::vector<BandPair> band;
+    for (const HashIndex::Pair &pair : candidates) {
+        if (pair.distance <= m_thresholds.lowDistance) {
+            similar.emplace_back(pair.first, pair.second);
+            continue;
+        }
+        ++m_statistics.bandPairs;
+        const double histogram = FeatureExtractor::histogramSimilarity(
+            m_features[std::size_t(pair.first)], m_features[std::size_t(pair.second)]);
+        if (histogram >= m_thresholds.histogram)
+            band.push_back({ pair.first, pair.second });
+    }
+    m_statistics.outrightPairs = int(similar.size());
+    m_statistics.histogramPassed = int(band.size());
+
+    // Descriptors are made for the images of band pairs only, a batch at a
+    // time, and dropped as soon as the last pair that needs them is decided.
+    const std::size_t n = m_features.size();
+    std::vector<int> uses(n, 0);
+    for (const BandPair &pair : band) {
+        ++uses[std::size_t(pair.first)];
+        ++uses[std::size_t(pair.second)];
+    }
+    std::vector<cv::Mat> descriptors(n);
+    std::vector<bool> ready(n, false);
+    int held = 0;
+    while (!band.empty() && !cancel.isCancelled()) {
+        std::vector<int> batch;
+        for (const BandPair &pair : band) {
+            for (const int image : { pair.first, pair.second })
+                if (!ready[std::size_t(image)]
+                    && std::find(batch.cbegin(), batch.cend(), image) == batch.cend())
+                    batch.push_back(image);
+            if (int(batch.size()) >= DescriptorBatch)
+                break;
+        }
+        ParallelFor::run(pool, int(batch.size()), [&](int k) {
+            if (cancel.isCancelled())
+                return;
+            const int image = batch[std::size_t(k)];
+            descriptors[std::size_t(image)] = OrbVerifier::descriptorsForFile(m_paths.at(image));
+        });
+        for (const int image : batch)
+            ready[std::size_t(image)] = true;
+        m_statistics.descriptorsComputed += int(batch.size());
+        held += int(batch.size());
+        m_statistics.mostDescriptorsHeld = std::max(m_statistics.mostDescriptorsHeld, held);
+
+        std::vector<BandPair> waiting;
+        for (const BandPair &pair : band) {
+            const std::size_t a = std::size_t(pair.first), b = std::size_t(pair.second);
+            if (!ready[a] || !ready[b]) {
+                waiting.push_back(pair);
+                continue;
+            }
+            const OrbVerifier::Match match = OrbVerifier::match(descriptors[a], descriptors[b]);
+            if (match.good >= m_thresholds.orbMatches && match.ratio >= m_thresholds.orbRatio) {
+                similar.emplace_back(pair.first, pair.second);
+                ++m_statistics.featurePassed;
+            }
+            for (const std::size_t image : { a, b })
+                if (--uses[image] == 0) {
+                    descriptors[image].release();
+                    --held;
+                }
+        }
+        band.swap(waiting);
+    }
+    std::sort(similar.begin(), similar.end());
+    return similar;
+}
