@@ -418,7 +418,7 @@ void ScanEngine::startAccuratePass()
             units.insert(head, group);
     }
     if (skipped > 0)
-        onAddSearchFile(skipped);
+        onAddSearchFile(skipped, 0);
     const QStringList paths = units.keys();
     const QVector<TwFileItemGroup *> standsFor = units.values().toVector();
     auto pass = std::make_shared<SimilarImagePass>(paths, m_settings.similarityThresholds());
@@ -428,7 +428,7 @@ void ScanEngine::startAccuratePass()
     m_pool->start(QRunnable::create([this, pass, standsFor, cancel, pool, search] {
         const bool complete = pass->run(pool, *cancel, [this, &standsFor](int index) {
             if (!standsFor.at(index))
-                onAddSearchFile(1);
+                onAddSearchFile(1, 0);
         });
         if (complete) {
             QVector<QSize> sizes;
@@ -473,7 +473,7 @@ void ScanEngine::startClassicPass()
                     break;
                 if (item)
                     search->addSimilarImage(item.release(), settings, *cancel);
-                onAddSearchFile(1);
+                onAddSearchFile(1, 0);
             }
         }
         QMetaObject::invokeMethod(

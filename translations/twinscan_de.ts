@@ -680,6 +680,26 @@
         <source>Select folder</source>
         <translation>Ordner auswählen</translation>
     </message>
+    <message>
+        <source>Similar Image Method</source>
+        <translation>Methode für ähnliche Bilder</translation>
+    </message>
+    <message>
+        <source>Accurate</source>
+        <translation>Genau</translation>
+    </message>
+    <message>
+        <source>Compares every photo with its likely matches; finds resized, recompressed, rotated and greyscale copies</source>
+        <translation>Vergleicht jedes Foto mit seinen wahrscheinlichen Gegenstücken; findet verkleinerte, neu komprimierte, gedrehte und graustufige Kopien</translation>
+    </message>
+    <message>
+        <source>Classic</source>
+        <translation>Klassisch</translation>
+    </message>
+    <message>
+        <source>The earlier method: colour histogram and feature matching against the first image of each group</source>
+        <translation>Die frühere Methode: Farbhistogramm und Merkmalsvergleich mit dem ersten Bild jeder Gruppe</translation>
+    </message>
 </context>
 <context>
     <name>TwIgnoreListWidget</name>
