@@ -126,8 +126,8 @@ void TwSearchResult::fileSimilarSets(const QStringList &paths,
                 groups.append(group);
             } else {
                 const QSize size = sizes.value(index);
-                images.append(new TwPhotoItem(
-                    paths.at(index), false, cv::Size(size.width(), size.height())));
+                images.append(
+                    new TwPhotoItem(paths.at(index), false, cv::Size(size.width(), size.height())));
             }
         }
         int joined = 0;

@@ -17,8 +17,8 @@ public:
     static constexpr float LoweRatio = 0.8f;
 
     struct Match {
-        int good = 0;      // distinctive matches in the better direction
-        double ratio = 0;  // good / descriptors of the query side in that direction
+        int good = 0; // distinctive matches in the better direction
+        double ratio = 0; // good / descriptors of the query side in that direction
     };
 
     // Descriptors (one row of 32 bytes per keypoint); empty when the file

@@ -233,8 +233,8 @@ bool TwImageDecoder::readFile(const QString &path, QByteArray *data)
     return !data->isEmpty();
 }
 
-cv::Mat TwImageDecoder::decode(const QByteArray &data, int longSide, cv::Size *fullSize,
-    QString *error, Scaling scaling)
+cv::Mat TwImageDecoder::decode(
+    const QByteArray &data, int longSide, cv::Size *fullSize, QString *error, Scaling scaling)
 {
     *fullSize = cv::Size();
     if (data.isEmpty())
@@ -314,8 +314,8 @@ cv::Mat TwImageDecoder::decode(const QByteArray &data, int longSide, cv::Size *f
     return working;
 }
 
-cv::Mat TwImageDecoder::decodeFile(const QString &path, int longSide, cv::Size *fullSize,
-    QString *error, Scaling scaling)
+cv::Mat TwImageDecoder::decodeFile(
+    const QString &path, int longSide, cv::Size *fullSize, QString *error, Scaling scaling)
 {
     QByteArray data;
     if (!readFile(path, &data)) {

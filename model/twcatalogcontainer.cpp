@@ -125,8 +125,10 @@ void TwCatalogContainer::sortGroupsByPath()
         const TwFileItem *first = group->firstItem();
         return first ? first->filePath() : QString();
     };
-    std::stable_sort(m_groups.begin(), m_groups.end(),
-        [&](const TwFileItemGroup *a, const TwFileItemGroup *b) { return firstPath(a) < firstPath(b); });
+    std::stable_sort(
+        m_groups.begin(), m_groups.end(), [&](const TwFileItemGroup *a, const TwFileItemGroup *b) {
+            return firstPath(a) < firstPath(b);
+        });
     for (int i = 0; i < m_groups.size(); ++i)
         m_groups.at(i)->setName(QStringLiteral("%1_%2").arg(m_containerName).arg(i + 1));
 }

@@ -18,7 +18,8 @@ public:
         TwGrayHistogram::Contents contents = TwGrayHistogram::Contents::SizeAndHistogram,
         QObject *parent = nullptr);
     // An image whose size is already known; nothing is decoded.
-    TwPhotoItem(const QString &path, bool contentKey, cv::Size knownSize, QObject *parent = nullptr);
+    TwPhotoItem(
+        const QString &path, bool contentKey, cv::Size knownSize, QObject *parent = nullptr);
     ~TwPhotoItem() override;
 
     bool isPhoto() const override;

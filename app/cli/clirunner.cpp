@@ -100,8 +100,8 @@ int CliRunner::run(
         QStringLiteral("hash-under-lock"), QStringLiteral("Read files under the result's lock."));
     const QCommandLineOption timingsOption(
         QStringLiteral("timings"), QStringLiteral("Print how long each phase took."));
-    parser.addOptions(
-        { preferencesOption, noSimilarOption, methodOption, jsonOption, lockedOption, timingsOption });
+    parser.addOptions({ preferencesOption, noSimilarOption, methodOption, jsonOption, lockedOption,
+        timingsOption });
     parser.addOptions(CliActions::options());
     parser.addPositionalArgument(
         QStringLiteral("folder"), QStringLiteral("Folders to scan."), QStringLiteral("FOLDER..."));

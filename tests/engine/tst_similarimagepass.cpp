@@ -65,7 +65,8 @@ QList<QStringList> writeFamilies(const TempTree &tree, int families, int loners)
     }
     for (int i = 0; i < loners; ++i)
         tree.writeFile(QStringLiteral("alone/scene%1.jpg").arg(i),
-            TestImages::encode(TestImages::scene(500 + i, cv::Size(640, 480), (i * 53) % 180), ".jpg"));
+            TestImages::encode(
+                TestImages::scene(500 + i, cv::Size(640, 480), (i * 53) % 180), ".jpg"));
     return expected;
 }
 
@@ -133,9 +134,10 @@ private slots:
         const QByteArray original = TestImages::encode(scene, ".jpg");
         const QString a = tree.writeFile("a.jpg", original);
         const QString b = tree.writeFile("b/a-copy.jpg", original);
-        const QString c = tree.writeFile("c.jpg",
-            TestImages::encode(TestImages::resized(scene, cv::Size(400, 300)), ".jpg"));
-        tree.writeFile("d.jpg", TestImages::encode(TestImages::scene(8, cv::Size(640, 480), 10), ".jpg"));
+        const QString c = tree.writeFile(
+            "c.jpg", TestImages::encode(TestImages::resized(scene, cv::Size(400, 300)), ".jpg"));
+        tree.writeFile(
+            "d.jpg", TestImages::encode(TestImages::scene(8, cv::Size(640, 480), 10), ".jpg"));
 
         ScanEngine engine;
         QSignalSpy ended(&engine, &ScanEngine::scanEnded);

@@ -80,7 +80,8 @@ private slots:
         QCOMPARE(features.height, 1200);
         QCOMPARE(features.aspect(), 2.0);
         // A few KB per image, whatever its size.
-        const std::size_t bytes = (features.colour.size() + features.luminance.size()) * sizeof(float);
+        const std::size_t bytes
+            = (features.colour.size() + features.luminance.size()) * sizeof(float);
         QVERIFY(bytes < 8 * 1024);
         // The reduced decode sees the same picture as a plain one.
         QVERIFY(features.hash.distance(featuresOf(big).hash) <= 4);
@@ -93,8 +94,8 @@ private slots:
         const ImageFeatures features = FeatureExtractor::fromFile(path);
         QVERIFY(!features.isValid());
         QCOMPARE(features.aspect(), 1.0);
-        QCOMPARE(FeatureExtractor::histogramSimilarity(features, featuresOf(TestImages::scene(
-                     1, cv::Size(64, 64), 0))),
+        QCOMPARE(FeatureExtractor::histogramSimilarity(
+                     features, featuresOf(TestImages::scene(1, cv::Size(64, 64), 0))),
             0.0);
     }
 };
