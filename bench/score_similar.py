@@ -46,8 +46,8 @@ header = f"{'tool':<15} {'wall s':>7} {'MiB':>5} {'pairs':>6} {'precision':>9} {
 if not pairs_only:
     header += " " + " ".join(f"{k[:7]:>7}" for k in copy_kinds) + f" {'complete':>9}"
 print(header)
-for spec in args[1:]:
-    name, rest = spec.split("=", 1)
+for entry in args[1:]:
+    name, rest = entry.split("=", 1)
     output, wall, peak = rest.rsplit(":", 2)
     groups = [[m for m in g if m in family] for g in groups_of(output)]
     reported = set()

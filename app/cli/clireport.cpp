@@ -1,9 +1,5 @@
 #include "app/cli/clireport.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
-
-#include "engine/resultwriter.h"
 #include "engine/twsearchresult.h"
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
@@ -28,55 +24,4 @@ QString CliReport::text(const TwSearchResult &result)
         }
     }
     return out;
-}
-
-namespace {
-
-QJsonObject groupObject(const QString &category, const TwFileItemGroup *group)
-{
-    QJsonArray members;
-    for (const TwFileItem *item : group->items()) {
-        QJsonObject member;
-        member.insert(QStringLiteral("path"), item->filePath());
-        member.insert(QStringLiteral("size"), double(item->fileSize()));
-        member.insert(QStringLiteral("matchKey"), item->matchKey());
-        member.insert(QStringLiteral("checked"), item->isChecked());
-        members.append(member);
-    }
-    QJsonObject entry;
-    entry.insert(QStringLiteral("category"), category);
-    entry.insert(QStringLiteral("name"), group->groupName());
-    entry.insert(QStringLiteral("similar"), group->hasSeveralKeys());
-    entry.insert(QStringLiteral("members"), members);
-    return entry;
-}
-
-QJsonObject totalsObject(const TwSearchResult &result)
-{
-    QJsonObject totals;
-    totals.insert(QStringLiteral("numberOfFileScanned"), double(result.numberOfFileScanned()));
-    totals.insert(
-        QStringLiteral("numberOfDuplicateFiles"), double(result.numberOfDuplicateFiles()));
-    totals.insert(QStringLiteral("bytesOfDuplicateFiles"), double(result.bytesOfDuplicateFiles()));
-    return totals;
-}
-
-} // namespace
-
-void CliReport::writeJson(const TwSearchResult &result, QTextStream &out)
-{
-    ResultWriter::writeJson(result, out);
-}
-
-QJsonDocument CliReport::json(const TwSearchResult &result)
-{
-    QJsonArray groups;
-    const auto containers = result.containers();
-    for (auto it = containers.cbegin(); it != containers.cend(); ++it)
-        for (const TwFileItemGroup *group : it.value()->groups())
-            groups.append(groupObject(it.key(), group));
-    QJsonObject root;
-    root.insert(QStringLiteral("groups"), groups);
-    root.insert(QStringLiteral("totals"), totalsObject(result));
-    return QJsonDocument(root);
 }

@@ -13,6 +13,7 @@
 
 #include "app/cli/cliactions.h"
 #include "app/cli/clireport.h"
+#include "engine/resultwriter.h"
 #include "engine/scanengine.h"
 #include "engine/twsearchresult.h"
 #include "platform/nativepath.h"
@@ -209,7 +210,7 @@ int CliRunner::run(
 
     TwSearchResult &result = *engine.searchResult();
     if (parser.isSet(jsonOption))
-        CliReport::writeJson(result, out);
+        ResultWriter::writeJson(result, out);
     else
         out << CliReport::text(result);
     out.flush();

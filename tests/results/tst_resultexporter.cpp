@@ -5,7 +5,6 @@
 #include <QTextStream>
 #include <QtTest>
 
-#include "app/cli/clireport.h"
 #include "app/cli/clirunner.h"
 #include "engine/resultwriter.h"
 #include "resources/twresources.h"
@@ -165,7 +164,7 @@ void TestResultExporter::windowJsonEqualsCliJson()
     // What the command line prints for this very scan, byte for byte.
     QString sameScan;
     QTextStream sameScanOut(&sameScan);
-    CliReport::writeJson(*engine->searchResult(), sameScanOut);
+    ResultWriter::writeJson(*engine->searchResult(), sameScanOut);
     sameScanOut.flush();
     QCOMPARE(QString::fromUtf8(exported), sameScan);
 
