@@ -51,14 +51,7 @@ QMessageBox::StandardButton DesktopPrompts::question(QWidget *parent, const QStr
 
 void DesktopPrompts::inform(QWidget *parent, const QString &title, const QString &text)
 {
-    Request request;
-    request.kind = Kind::Information;
-    request.parent = parent;
-    request.title = title;
-    request.text = text;
-    Answer given;
-    if (!answer(request, &given))
-        QMessageBox::information(parent, title, text);
+    informWithList(parent, title, text, QStringList());
 }
 
 void DesktopPrompts::informWithList(
@@ -73,7 +66,10 @@ void DesktopPrompts::informWithList(
     Answer given;
     if (answer(request, &given))
         return;
-    listDialog(parent, title, text, items)->exec();
+    if (items.isEmpty())
+        QMessageBox::information(parent, title, text);
+    else
+        listDialog(parent, title, text, items)->exec();
 }
 
 std::unique_ptr<QDialog> DesktopPrompts::listDialog(
