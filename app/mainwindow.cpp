@@ -238,7 +238,7 @@ void MainWindow::buildForm()
     btn_scan = makeImageButton(central, "btn_scan", QRect(314, 336, 164, 52));
     check_exactOnly = new QCheckBox(tr("Exact duplicates only"), central);
     check_exactOnly->setObjectName(QStringLiteral("check_exactOnly"));
-    check_exactOnly->setGeometry(322, 389, 160, 18);
+    check_exactOnly->setGeometry(322, 388, 180, 22);
     check_exactOnly->setCursor(Qt::PointingHandCursor);
     check_exactOnly->setToolTip(tr("Find only files with the same content and skip the search "
                                    "for similar images, which takes longer"));

@@ -48,6 +48,19 @@ bool waitForEnd(MainWindow *window)
     });
 }
 
+// A stand-in that shows a picture taken mid-scan, once the scan has ended.
+QWidget *frozenPicture(ScreenshotContext &context, const QPixmap &picture)
+{
+    auto *frozen = new QWidget;
+    frozen->setFixedSize(picture.size());
+    frozen->setAutoFillBackground(true);
+    QPalette palette = frozen->palette();
+    palette.setBrush(QPalette::Window, picture);
+    frozen->setPalette(palette);
+    context.keep(frozen);
+    return frozen;
+}
+
 } // namespace
 
 TW_SCREENSHOT(main_empty)
@@ -83,15 +96,7 @@ TW_SCREENSHOT(main_scanning)
     window->bytesOfDuplicateFilesChanged(qlonglong(1.73 * 1024 * 1024 * 1024));
     const QPixmap picture = window->grab();
     waitForEnd(window);
-    // Hand back a stand-in that shows the picture taken mid-scan.
-    auto *frozen = new QWidget;
-    frozen->setFixedSize(picture.size());
-    frozen->setAutoFillBackground(true);
-    QPalette palette = frozen->palette();
-    palette.setBrush(QPalette::Window, picture);
-    frozen->setPalette(palette);
-    context.keep(frozen);
-    return frozen;
+    return frozenPicture(context, picture);
 }
 
 // Early in a walk of a large tree: files found and the folder being read,
@@ -107,14 +112,7 @@ TW_SCREENSHOT(main_walking)
         photos + "/2019/Family archive from the old laptop/Summer holiday by the sea/raw");
     const QPixmap picture = window->grab();
     waitForEnd(window);
-    auto *frozen = new QWidget;
-    frozen->setFixedSize(picture.size());
-    frozen->setAutoFillBackground(true);
-    QPalette palette = frozen->palette();
-    palette.setBrush(QPalette::Window, picture);
-    frozen->setPalette(palette);
-    context.keep(frozen);
-    return frozen;
+    return frozenPicture(context, picture);
 }
 
 TW_SCREENSHOT(main_results_ready)
