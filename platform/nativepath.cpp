@@ -165,13 +165,17 @@ QUrl NativePath::fileUrl(const QString &path)
 
 QString NativePath::escapedText(const QString &path)
 {
-    if (!hasRawBytes(path))
+    const QLatin1Char backslash('\\');
+    if (!hasRawBytes(path) && !path.contains(backslash))
         return path;
     QString out;
     out.reserve(path.size() + 8);
     for (const QChar c : path) {
         if (isRawByte(c.unicode()))
             out += QStringLiteral("\\x%1").arg(c.unicode() - RawByteBase, 2, 16, QLatin1Char('0'));
+        else if (c == backslash)
+            // Doubled, so a name that really holds "\xe9" cannot pass for an escape.
+            out += QStringLiteral("\\\\");
         else
             out += c;
     }

@@ -23,7 +23,8 @@ public:
     static bool hasRawBytes(const QString &path);
     // The path for a reader: each raw byte becomes U+FFFD.
     static QString displayText(const QString &path);
-    // The path for a terminal: each raw byte becomes "\xHH".
+    // The path for a terminal: each raw byte becomes "\xHH" and each
+    // backslash "\\".
     static QString escapedText(const QString &path);
     // A file: URL naming exactly the bytes of `path` (raw bytes are
     // percent-encoded as they are, not as text).

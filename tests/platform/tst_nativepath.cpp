@@ -87,6 +87,9 @@ void TestNativePath::shownAndEscaped()
     QCOMPARE(NativePath::displayText(name), QStringLiteral("/tmp/caf\ufffd.txt"));
     QCOMPARE(NativePath::escapedText(name), QStringLiteral("/tmp/caf\\xe9.txt"));
     QCOMPARE(NativePath::escapedText(QStringLiteral("plain")), QStringLiteral("plain"));
+    // A name that really holds the text "\xe9" must read differently.
+    QCOMPARE(NativePath::escapedText(QStringLiteral("/tmp/caf\\xe9.txt")),
+        QStringLiteral("/tmp/caf\\\\xe9.txt"));
 }
 
 void TestNativePath::qtFileCallsKeepTheBytes()
