@@ -175,7 +175,10 @@ void QScanThread::doWork()
         const qint64 size = info.st_size;
         if (size <= lowerBound || size >= m_settings.maximumBytes)
             continue;
-        if (!readable(info)) {
+        // The bits decide at no cost; only when they refuse is the system
+        // asked, as an access list may still grant reading.
+        if (!readable(info)
+            && ::faccessat(folder, entry.native.constData(), R_OK, AT_EACCESS) != 0) {
             result->countSkip(QScanResult::Skip::UnreadableFile);
             continue;
         }
