@@ -26,6 +26,7 @@ void processThread::run()
     emit processStart(QString());
     m_pool->waitForDone(-1);
     searchResult->removeEmptyGroups();
+    searchResult->orderGroupsByPath();
     const int rule = m_settings.duplicateRule;
     searchResult->applySelection(rule, m_settings);
     qDebug() << "processThread::run"

@@ -136,9 +136,14 @@ void TwSearchResult::fileSimilarSets(const QStringList &paths,
         count += joined;
         bytes += joinedBytes;
     }
+    addTotals(count, bytes, lone);
+}
+
+void TwSearchResult::orderGroupsByPath()
+{
+    QMutexLocker locker(&m_mutex);
     for (TwCatalogContainer *container : qAsConst(m_containers))
         container->sortGroupsByPath();
-    addTotals(count, bytes, lone);
 }
 
 void TwSearchResult::removeEmptyGroups()

@@ -58,14 +58,18 @@ public:
      * found. @p paths are the images it compared; @p standsFor gives the
      * exact-copy group an image stands for (null for an image without a
      * copy); @p sizes the images' pixel sizes; @p sets index into @p paths.
-     * Every image without a copy counts as scanned; the groups of every
-     * category are then ordered by path, whatever order the passes made them in.
+     * Every image without a copy counts as scanned.
      */
     void fileSimilarSets(const QStringList &paths, const QVector<TwFileItemGroup *> &standsFor,
         const QVector<QSize> &sizes, const std::vector<std::vector<int>> &sets);
 
     /** Drops groups of fewer than two files, then containers that never had a duplicate. */
     void removeEmptyGroups();
+    /**
+     * Orders and numbers the groups of every container by path: the passes
+     * file them in whatever order their threads finish.
+     */
+    void orderGroupsByPath();
     /** Applies selection rule @p rule to every group of every container. */
     void applySelection(int rule, const ScanSettings &settings);
     /**

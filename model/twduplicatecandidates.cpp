@@ -229,7 +229,12 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(
     QSet<QString> seen;
     seen.reserve(paths.size());
     qint64 budget = KeepBudget;
-    for (const QString &path : paths) {
+    // The walk's threads deliver files in any order; taken by path, the
+    // members, their keys and the copy smart selection keeps among equals
+    // are the same in every run.
+    QStringList ordered = paths;
+    ordered.sort();
+    for (const QString &path : qAsConst(ordered)) {
         // Files not read before a stop are left out altogether.
         if (stopped(cancel))
             break;

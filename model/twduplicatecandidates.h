@@ -30,8 +30,8 @@ public:
     static TwDuplicateCandidates prepare(const QStringList &paths,
         TwGrayHistogram::Contents headContents, const CancelToken *cancel = nullptr);
 
-    // Sets of two or more files with equal content, in ascending key order;
-    // every item's match key is its set's key.
+    // Sets of two or more files with equal content, in ascending key order,
+    // members in path order; every item's match key is its set's key.
     std::vector<CopySet> copySets;
     // Image files that have no exact copy, in ascending key order.
     QStringList loneImages;

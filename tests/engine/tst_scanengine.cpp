@@ -209,6 +209,7 @@ private slots:
     void queuedTasksAreDiscarded();
     void destroyingMidPassIsSafe();
     void secondScanStartsClean();
+    void groupsAndMembersFollowPaths();
 };
 
 void TestScanEngine::ancestorsAndNestedFolders()
@@ -593,6 +594,45 @@ void TestScanEngine::secondScanStartsClean()
     QCOMPARE(engineGroups(*engine.searchResult()),
         QStringList { "Documents:" + second.path("a.txt") + "," + second.path("b.txt") });
     QCOMPARE(engine.searchResult()->numberOfDuplicateFiles(), qint64(1));
+}
+
+void TestScanEngine::groupsAndMembersFollowPaths()
+{
+    // Copies in many folders walked by several threads: only the paths may
+    // decide the order of groups and members (and so, among equals, which
+    // copy smart selection keeps).
+    TempTree tree;
+    for (int group = 0; group < 24; ++group) {
+        const QByteArray content = randomBytes(100 + group, 3000 + group);
+        for (int folder : { 7, 2, 13, 5 })
+            tree.writeFile(
+                QStringLiteral("f%1/sub/%2.txt").arg(folder).arg(group, 2, 10, QLatin1Char('0')),
+                content);
+        for (int folder = 20; folder < 30; ++folder) // more folders, more interleaving
+            tree.writeFile(QStringLiteral("f%1/x%2.bin").arg(folder).arg(group),
+                randomBytes(1000 + folder * 100 + group, 100 + group));
+    }
+    ScanEngine engine;
+    engine.setSimilarPassEnabled(false);
+    Run run(engine);
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }, ScanSettings()));
+    QVERIFY(run.scanEnded.wait(Timeout));
+
+    const TwCatalogContainer *documents
+        = engine.searchResult()->containers().value(QStringLiteral("Documents"));
+    QVERIFY(documents);
+    QCOMPARE(documents->groups().size(), 24);
+    QString previous;
+    for (const TwFileItemGroup *group : documents->groups()) {
+        QStringList paths;
+        for (const TwFileItem *item : group->items())
+            paths << item->filePath();
+        QStringList sorted = paths;
+        sorted.sort();
+        QCOMPARE(paths, sorted);
+        QVERIFY2(paths.first() > previous, qPrintable(paths.first()));
+        previous = paths.first();
+    }
 }
 
 QTEST_GUILESS_MAIN(TestScanEngine)

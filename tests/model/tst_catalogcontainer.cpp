@@ -58,6 +58,7 @@ private slots:
     void pipeInPlaceOfACopyBlocksNothing();
     void samePathTwiceIsNotACopy();
     void preparedAndFiledInTwoSteps();
+    void copySetsDoNotDependOnArrivalOrder();
     void groupNumbersAreNotReused();
     void countersFollowSelection();
 
@@ -530,6 +531,39 @@ void TestCatalogContainer::preparedAndFiledInTwoSteps()
     QCOMPARE(container.groups().size(), 1);
     QCOMPARE(container.groups().first()->groupName(), QStringLiteral("Documents_1"));
     QCOMPARE(memberPaths(container.groups().first()), QStringList({ a, b, c }));
+}
+
+void TestCatalogContainer::copySetsDoNotDependOnArrivalOrder()
+{
+    // Two sets that share their fingerprint windows, so their keys are told
+    // apart by the order in which they are found.
+    const QByteArray content = patterned(100000, 43);
+    QStringList paths;
+    for (const char *name : { "e", "b", "d", "a", "c" })
+        paths << m_tree.writeFile(QStringLiteral("order/%1.doc").arg(QLatin1String(name)),
+            QByteArray("bd").contains(*name) ? flipped(content, 70000) : content);
+
+    auto outcome = [](const QStringList &order) {
+        QStringList members;
+        const TwDuplicateCandidates candidates
+            = TwCatalogContainer::prepareDuplicateCandidates(order, defaultSettings);
+        for (const TwDuplicateCandidates::CopySet &set : candidates.copySets)
+            for (const TwDuplicateCandidates::Member &member : set)
+                members << member.item->matchKey() + QLatin1Char(' ') + member.item->filePath();
+        return members;
+    };
+    const QStringList first = outcome(paths);
+    QCOMPARE(first.size(), 5);
+    QVERIFY2(first.at(0).endsWith("/a.doc") && first.at(1).endsWith("/c.doc")
+            && first.at(2).endsWith("/e.doc"),
+        qPrintable(first.join(", ")));
+    QStringList order = paths;
+    for (int i = 0; i < 6; ++i) {
+        std::rotate(order.begin(), order.begin() + 1, order.end());
+        if (i % 2)
+            std::reverse(order.begin(), order.end());
+        QCOMPARE(outcome(order), first);
+    }
 }
 
 void TestCatalogContainer::groupNumbersAreNotReused()
