@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFrame>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 #include <QVariant>
 
@@ -115,7 +116,7 @@ void ScanProgressPage::setProgress(double percent)
 {
     percent = qBound(0.0, percent, 100.0);
     lab_progress->setText(
-        QStringLiteral("%1 %2%").arg(tr(FilesScannedText)).arg(percent, 0, 'f', 2));
+        QStringLiteral("%1 %2%").arg(tr(FilesScannedText), QLocale().toString(percent, 'f', 2)));
     bar_progress->setValue(int(percent * 10));
 }
 

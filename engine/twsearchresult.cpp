@@ -1,6 +1,7 @@
 #include "engine/twsearchresult.h"
 
 #include <QDebug>
+#include <QLocale>
 #include <QMutexLocker>
 
 #include "model/scansettings.h"
@@ -250,9 +251,12 @@ QString TwSearchResult::sizeText(qint64 bytes)
 {
     if (bytes <= 1024)
         return tr("%1 Bytes").arg(bytes);
+    // The decimal mark of the language the windows speak.
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     if (bytes <= 1048576)
-        return tr("%1 KB").arg(double(bytes) / 1024.0, 0, 'f', 2);
+        return tr("%1 KB").arg(locale.toString(double(bytes) / 1024.0, 'f', 2));
     if (bytes <= 1073741824)
-        return tr("%1 MB").arg(double(bytes) / 1048576.0, 0, 'f', 2);
-    return tr("%1 GB").arg(double(bytes) / 1073741824.0, 0, 'f', 2);
+        return tr("%1 MB").arg(locale.toString(double(bytes) / 1048576.0, 'f', 2));
+    return tr("%1 GB").arg(locale.toString(double(bytes) / 1073741824.0, 'f', 2));
 }

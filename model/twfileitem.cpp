@@ -94,5 +94,8 @@ QString TwFileItem::sizeString(qint64 bytes)
     double shown = text.toDouble();
     if (value < 0)
         shown = -shown;
-    return unit.arg(QString::number(shown, 'g', QLocale::FloatingPointShortest));
+    // The decimal mark of the language the windows speak ("1,5 MB" in German).
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return unit.arg(locale.toString(shown, 'g', QLocale::FloatingPointShortest));
 }

@@ -1,6 +1,5 @@
 #include "results/resultexporter.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -9,15 +8,6 @@
 
 #include "engine/resultwriter.h"
 #include "widgets/desktopprompts.h"
-
-namespace {
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("ResultExporter", text);
-}
-
-} // namespace
 
 QStringList ResultExporter::nameFilters()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +11,8 @@ class TwSearchResult;
 // results there, marks as they stand, as CSV or as the JSON document that
 // twinscan-cli --json prints.
 class ResultExporter {
+    Q_DECLARE_TR_FUNCTIONS(ResultExporter)
+
 public:
     enum class Format { Csv, Json };
 

@@ -521,7 +521,7 @@
     </message>
     <message>
         <source>Files Scanned  0.00%</source>
-        <translation>Dateien geprüft  0.00%</translation>
+        <translation>Dateien geprüft  0,00%</translation>
     </message>
     <message>
         <source>Duplicates Found</source>
@@ -529,7 +529,7 @@
     </message>
     <message>
         <source>Size of Duplicates</source>
-        <translation>Größe der Duplikate</translation>
+        <translation>Duplikatgröße</translation>
     </message>
     <message>
         <source>Reading %1</source>

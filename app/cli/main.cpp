@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QLocale>
 #include <QTextStream>
 
 #include <cstdio>
@@ -25,6 +26,9 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("twinscan-cli"));
     qInstallMessageHandler(quietMessages);
+    // Scripts read the output: numbers stay as C writes them, whatever the
+    // user's language.
+    QLocale::setDefault(QLocale::c());
 
     QCoreApplication::setApplicationVersion(QStringLiteral(TW_VERSION));
     QTextStream out(stdout);

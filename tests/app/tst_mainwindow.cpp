@@ -812,7 +812,7 @@ void TestMainWindow::germanWindowScansAndOpensTheSameEntries()
     TwPreferences::instance()->ignoreList()->addIgnorePath(tree.path("ignored"));
     auto window = makeWindow();
     QCOMPARE(child<QLabel>(window.get(), "lab_progress")->text(),
-        QStringLiteral("Dateien geprüft  0.00%"));
+        QStringLiteral("Dateien geprüft  0,00%"));
 
     QVERIFY(window->appendFolder(tree.path("set")));
     QCOMPARE(

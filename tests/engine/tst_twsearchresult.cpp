@@ -222,23 +222,45 @@ void TestTwSearchResult::pruningKeepsContainersThatHadDuplicates()
 void TestTwSearchResult::sizeText_data()
 {
     QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("text");
-    QTest::newRow("zero") << qint64(0) << "0 Bytes";
-    QTest::newRow("1024") << qint64(1024) << "1024 Bytes";
-    QTest::newRow("1025") << qint64(1025) << "1.00 KB";
-    QTest::newRow("1536") << qint64(1536) << "1.50 KB";
-    QTest::newRow("MiB") << qint64(1048576) << "1024.00 KB";
-    QTest::newRow("MiB+1") << qint64(1048577) << "1.00 MB";
-    QTest::newRow("GiB") << qint64(1073741824) << "1024.00 MB";
-    QTest::newRow("GiB+1") << qint64(1073741825) << "1.00 GB";
-    QTest::newRow("TiB") << (qint64(1) << 40) << "1024.00 GB";
+    QTest::newRow("zero") << qint64(0) << "C"
+                          << "0 Bytes";
+    QTest::newRow("1024") << qint64(1024) << "C"
+                          << "1024 Bytes";
+    QTest::newRow("1025") << qint64(1025) << "C"
+                          << "1.00 KB";
+    QTest::newRow("1536") << qint64(1536) << "C"
+                          << "1.50 KB";
+    QTest::newRow("MiB") << qint64(1048576) << "C"
+                         << "1024.00 KB";
+    QTest::newRow("MiB+1") << qint64(1048577) << "C"
+                           << "1.00 MB";
+    QTest::newRow("GiB") << qint64(1073741824) << "C"
+                         << "1024.00 MB";
+    QTest::newRow("GiB+1") << qint64(1073741825) << "C"
+                           << "1.00 GB";
+    QTest::newRow("TiB") << (qint64(1) << 40) << "C"
+                         << "1024.00 GB";
+    // The windows' language writes the decimal mark, never a group mark.
+    QTest::newRow("German 1536") << qint64(1536) << "de_DE"
+                                 << "1,50 KB";
+    QTest::newRow("German TiB") << (qint64(1) << 40) << "de_DE"
+                                << "1024,00 GB";
+    QTest::newRow("US English TiB") << (qint64(1) << 40) << "en_US"
+                                    << "1024.00 GB";
 }
 
 void TestTwSearchResult::sizeText()
 {
     QFETCH(qint64, bytes);
+    QFETCH(QString, locale);
     QFETCH(QString, text);
-    QCOMPARE(TwSearchResult::sizeText(bytes), text);
+    const QLocale before;
+    QLocale::setDefault(QLocale(locale));
+    const QString shown = TwSearchResult::sizeText(bytes);
+    QLocale::setDefault(before);
+    QCOMPARE(shown, text);
 }
 
 QTEST_GUILESS_MAIN(TestTwSearchResult)

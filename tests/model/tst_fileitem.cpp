@@ -188,25 +188,49 @@ void TestFileItem::createdTimeOrdersFilesByCreation()
 void TestFileItem::sizeString_data()
 {
     QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("text");
-    QTest::newRow("zero") << qint64(0) << "0 B";
-    QTest::newRow("1024") << qint64(1024) << "1024 B";
-    QTest::newRow("1025") << qint64(1025) << "1 KB";
-    QTest::newRow("1536") << qint64(1536) << "1.5 KB";
-    QTest::newRow("truncated not rounded") << qint64(2047) << "1.99 KB";
-    QTest::newRow("1048576") << qint64(1048576) << "1024 KB";
-    QTest::newRow("1048577") << qint64(1048577) << "1 MB";
-    QTest::newRow("10.25 MB") << qint64(10747904) << "10.25 MB";
-    QTest::newRow("1073741824") << qint64(1073741824) << "1024 MB";
-    QTest::newRow("1.5 GB") << qint64(1610612736) << "1.5 GB";
-    QTest::newRow("1000 GB") << qint64(1000) * 1073741824 << "1000 GB";
+    QTest::newRow("zero") << qint64(0) << "C"
+                          << "0 B";
+    QTest::newRow("1024") << qint64(1024) << "C"
+                          << "1024 B";
+    QTest::newRow("1025") << qint64(1025) << "C"
+                          << "1 KB";
+    QTest::newRow("1536") << qint64(1536) << "C"
+                          << "1.5 KB";
+    QTest::newRow("truncated not rounded") << qint64(2047) << "C"
+                                           << "1.99 KB";
+    QTest::newRow("1048576") << qint64(1048576) << "C"
+                             << "1024 KB";
+    QTest::newRow("1048577") << qint64(1048577) << "C"
+                             << "1 MB";
+    QTest::newRow("10.25 MB") << qint64(10747904) << "C"
+                              << "10.25 MB";
+    QTest::newRow("1073741824") << qint64(1073741824) << "C"
+                                << "1024 MB";
+    QTest::newRow("1.5 GB") << qint64(1610612736) << "C"
+                            << "1.5 GB";
+    QTest::newRow("1000 GB") << qint64(1000) * 1073741824 << "C"
+                             << "1000 GB";
+    // The windows' language writes the decimal mark, never a group mark.
+    QTest::newRow("German 1.5 KB") << qint64(1536) << "de_DE"
+                                   << "1,5 KB";
+    QTest::newRow("German 1000 GB") << qint64(1000) * 1073741824 << "de_DE"
+                                    << "1000 GB";
+    QTest::newRow("US English 1000 GB") << qint64(1000) * 1073741824 << "en_US"
+                                        << "1000 GB";
 }
 
 void TestFileItem::sizeString()
 {
     QFETCH(qint64, bytes);
+    QFETCH(QString, locale);
     QFETCH(QString, text);
-    QCOMPARE(TwFileItem::sizeString(bytes), text);
+    const QLocale before;
+    QLocale::setDefault(QLocale(locale));
+    const QString shown = TwFileItem::sizeString(bytes);
+    QLocale::setDefault(before);
+    QCOMPARE(shown, text);
 }
 
 void TestFileItem::iconsExistForImagesAndOtherFiles()
