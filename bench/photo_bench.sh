@@ -17,7 +17,7 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
-SOURCES=60
+SOURCES=56
 UNRELATED=30
 LARGE=1
 while [ $# -gt 0 ]; do
