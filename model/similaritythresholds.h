@@ -5,11 +5,11 @@
 // give the default limits, a slider moved towards 100 % makes matching
 // stricter, and an image similarity of 100 % switches the analysis off.
 struct SimilarityThresholds {
-    // The numbers come from bench/similar_pairs on the photo bench (56
-    // packaged photos with eight kinds of copy, 30 unrelated): every copy but
+    // The numbers come from bench/similar_pairs on the photo bench (60
+    // packaged photos with eight kinds of copy, 27 unrelated): every copy but
     // a 5 % crop lies within 10 bits of its original, while unrelated pairs
     // start at 10 (one pair of sources, of different aspect) and number
-    // 0.1 % of all pairs up to 16, 0.6 % up to 18, 8 % up to 22. Crops spread
+    // 0.17 % of all pairs up to 16, 0.66 % up to 18, 8.5 % up to 22. Crops spread
     // from 2 to 22 bits, so the band checks them up to 18; wider, the band
     // grows faster than the crops it adds.
 
