@@ -1,6 +1,7 @@
 #include "imaging/hashindex.h"
 
 #include <algorithm>
+#include <array>
 #include <bitset>
 
 namespace {
@@ -24,28 +25,51 @@ struct ScanInput {
     double maxAspectRatio;
 };
 
+// Rows are taken a tile at a time against a block of columns small enough to
+// stay in the cache: streaming all hashes once per row made the scan wait on
+// memory, not on counting.
+constexpr int TileRows = 16;
+constexpr int BlockColumns = 1024;
+
+[[gnu::always_inline]] inline void scanTile(const ScanInput &in, int firstRow, int lastRow,
+    std::array<std::vector<HashIndex::Pair>, TileRows> &rows)
+{
+    for (int block = firstRow + 1; block < in.count; block += BlockColumns) {
+        const int blockEnd = std::min(in.count, block + BlockColumns);
+        for (int i = firstRow; i < lastRow; ++i) {
+            if (!in.valid[i])
+                continue;
+            const std::uint64_t query = in.rotations[std::size_t(i) * 4];
+            std::vector<HashIndex::Pair> &out = rows[std::size_t(i - firstRow)];
+            for (int j = std::max(block, i + 1); j < blockEnd; ++j) {
+                const std::uint64_t *r = in.rotations + std::size_t(j) * 4;
+                const int d0 = __builtin_popcountll(query ^ r[0]);
+                const int d1 = __builtin_popcountll(query ^ r[1]);
+                const int d2 = __builtin_popcountll(query ^ r[2]);
+                const int d3 = __builtin_popcountll(query ^ r[3]);
+                const int distance = std::min(std::min(d0, d1), std::min(d2, d3));
+                if (distance > in.radius || !in.valid[j]
+                    || !aspectsComparable(in.aspects[i], in.aspects[j], in.maxAspectRatio))
+                    continue;
+                out.push_back({ i, j, distance });
+            }
+        }
+    }
+}
+
 // The body is compiled twice: once for any x86-64 and once with the popcnt
 // instruction, which the baseline lacks and which makes the scan several
 // times faster.
-template <typename Out>
 [[gnu::always_inline]] inline void scanRows(
-    const ScanInput &in, int firstRow, int lastRow, Out &pairs)
+    const ScanInput &in, int firstRow, int lastRow, std::vector<HashIndex::Pair> &pairs)
 {
-    for (int i = firstRow; i < lastRow; ++i) {
-        if (!in.valid[i])
-            continue;
-        const std::uint64_t query = in.rotations[std::size_t(i) * 4];
-        for (int j = i + 1; j < in.count; ++j) {
-            const std::uint64_t *r = in.rotations + std::size_t(j) * 4;
-            const int d0 = __builtin_popcountll(query ^ r[0]);
-            const int d1 = __builtin_popcountll(query ^ r[1]);
-            const int d2 = __builtin_popcountll(query ^ r[2]);
-            const int d3 = __builtin_popcountll(query ^ r[3]);
-            const int distance = std::min(std::min(d0, d1), std::min(d2, d3));
-            if (distance > in.radius || !in.valid[j]
-                || !aspectsComparable(in.aspects[i], in.aspects[j], in.maxAspectRatio))
-                continue;
-            pairs.push_back({ i, j, distance });
+    std::array<std::vector<HashIndex::Pair>, TileRows> rows;
+    for (int tile = firstRow; tile < lastRow; tile += TileRows) {
+        const int tileEnd = std::min(lastRow, tile + TileRows);
+        scanTile(in, tile, tileEnd, rows);
+        for (std::vector<HashIndex::Pair> &row : rows) {
+            pairs.insert(pairs.end(), row.begin(), row.end());
+            row.clear();
         }
     }
 }
