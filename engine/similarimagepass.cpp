@@ -147,13 +147,23 @@ std::vector<std::pair<int, int>> SimilarImagePass::similarPairs(
         m_statistics.mostDescriptorsHeld = std::max(m_statistics.mostDescriptorsHeld, held);
 
         std::vector<BandPair> waiting;
-        for (const BandPair &pair : band) {
+        std::vector<BandPair> decided;
+        for (const BandPair &pair : band)
+            (ready[std::size_t(pair.first)] && ready[std::size_t(pair.second)] ? decided : waiting)
+                .push_back(pair);
+        // Matching is the costly part; each pair's answer goes to its own slot
+        // and is applied in list order below.
+        const std::size_t decidedCount = decided.size();
+        std::vector<OrbVerifier::Match> matches(decidedCount);
+        ParallelFor::run(pool, int(decidedCount), [&](int k) {
+            const BandPair &pair = decided[std::size_t(k)];
+            matches[std::size_t(k)] = OrbVerifier::match(
+                descriptors[std::size_t(pair.first)], descriptors[std::size_t(pair.second)]);
+        });
+        for (std::size_t k = 0; k < decidedCount; ++k) {
+            const BandPair &pair = decided[k];
             const std::size_t a = std::size_t(pair.first), b = std::size_t(pair.second);
-            if (!ready[a] || !ready[b]) {
-                waiting.push_back(pair);
-                continue;
-            }
-            const OrbVerifier::Match match = OrbVerifier::match(descriptors[a], descriptors[b]);
+            const OrbVerifier::Match &match = matches[k];
             if (match.good >= m_thresholds.orbMatches && match.ratio >= m_thresholds.orbRatio) {
                 similar.emplace_back(pair.first, pair.second);
                 ++m_statistics.featurePassed;
