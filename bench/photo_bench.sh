@@ -36,7 +36,7 @@ mkdir -p "$OUT"
 
 source "$ROOT/bench/common.sh"
 tw_install_packages findimagedupes gnome-backgrounds desktop-base plasma-workspace-wallpapers \
-    ukui-wallpapers python3-skimage-lib python3-pil time
+    ukui-wallpapers lomiri-wallpapers python3-skimage-lib python3-pil time
 CLI="$BUILD/app/twinscan-cli"
 [ -x "$CLI" ] || bench_build_cli "$BUILD"
 # Two cores for every tool, so the timings compare.
