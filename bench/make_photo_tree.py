@@ -42,7 +42,10 @@ def candidates():
                 key = real.split("/wallpaper/")[0]
             else:
                 stem = os.path.splitext(os.path.basename(real))[0].lower()
-                key = os.path.dirname(real) + "/" + re.sub(r"([-_](l|d|day|night|light|dark|morning|evening))+$", "", stem)
+                # Light/dark and time-of-day variants of one design, and the
+                # two halves of a stereo pair, are one picture.
+                key = os.path.dirname(real) + "/" + re.sub(
+                    r"([-_](l|d|day|night|light|dark|morning|evening|left|right))+$", "", stem)
             groups.setdefault(key, []).append(real)
     chosen = []
     for key in sorted(groups):
@@ -85,7 +88,9 @@ def distinct_sources():
             continue
         h = average_hash(image)
         # Two packages may ship the same picture, or one picture twice.
-        if any(sum(a != b for a, b in zip(h, other)) <= 24 for other in hashes):
+        same = [k for k, other in enumerate(hashes) if sum(a != b for a, b in zip(h, other)) <= 24]
+        if same:
+            print(f"skipped {path}: the same picture as {kept[same[0]][0]}", file=sys.stderr)
             continue
         kept.append((path, image))
         hashes.append(h)

@@ -62,14 +62,39 @@ void SimilarImagePass::computeFeatures(
         [](const ImageFeatures &features) { return features.isValid(); }));
 }
 
+std::vector<HashIndex::Pair> SimilarImagePass::candidatePairs(
+    const HashIndex &index, QThreadPool *pool, const CancelToken &cancel) const
+{
+    // Blocks of rows on the pool, joined in row order: the same list for any
+    // number of threads. Later rows have fewer partners, so blocks are many
+    // and small enough to even out.
+    const int radius = m_thresholds.bandRadius;
+    index.prepare(radius);
+    const int rows = index.size();
+    const int blocks = std::max(1, std::min(rows, SearchBlocks));
+    const auto blockCount = std::size_t(blocks);
+    std::vector<std::vector<HashIndex::Pair>> found(blockCount);
+    ParallelFor::run(pool, blocks, [&](int block) {
+        if (cancel.isCancelled())
+            return;
+        const int first = int(qint64(rows) * block / blocks);
+        const int last = int(qint64(rows) * (block + 1) / blocks);
+        found[std::size_t(block)]
+            = index.pairsWithin(radius, m_thresholds.maxAspectRatio, first, last);
+    });
+    std::vector<HashIndex::Pair> pairs;
+    for (const std::vector<HashIndex::Pair> &block : found)
+        pairs.insert(pairs.end(), block.begin(), block.end());
+    return pairs;
+}
+
 std::vector<std::pair<int, int>> SimilarImagePass::similarPairs(
     QThreadPool *pool, const CancelToken &cancel)
 {
     HashIndex index;
     for (const ImageFeatures &features : m_features)
         index.add(features.isValid() ? features.hash : PerceptualHash(), features.aspect());
-    const std::vector<HashIndex::Pair> candidates
-        = index.pairsWithin(m_thresholds.bandRadius, m_thresholds.maxAspectRatio);
+    const std::vector<HashIndex::Pair> candidates = candidatePairs(index, pool, cancel);
     m_statistics.candidatePairs = int(candidates.size());
 
     std::vector<std::pair<int, int>> similar;
@@ -122,13 +147,23 @@ std::vector<std::pair<int, int>> SimilarImagePass::similarPairs(
         m_statistics.mostDescriptorsHeld = std::max(m_statistics.mostDescriptorsHeld, held);
 
         std::vector<BandPair> waiting;
-        for (const BandPair &pair : band) {
+        std::vector<BandPair> decided;
+        for (const BandPair &pair : band)
+            (ready[std::size_t(pair.first)] && ready[std::size_t(pair.second)] ? decided : waiting)
+                .push_back(pair);
+        // Matching is the costly part; each pair's answer goes to its own slot
+        // and is applied in list order below.
+        const std::size_t decidedCount = decided.size();
+        std::vector<OrbVerifier::Match> matches(decidedCount);
+        ParallelFor::run(pool, int(decidedCount), [&](int k) {
+            const BandPair &pair = decided[std::size_t(k)];
+            matches[std::size_t(k)] = OrbVerifier::match(
+                descriptors[std::size_t(pair.first)], descriptors[std::size_t(pair.second)]);
+        });
+        for (std::size_t k = 0; k < decidedCount; ++k) {
+            const BandPair &pair = decided[k];
             const std::size_t a = std::size_t(pair.first), b = std::size_t(pair.second);
-            if (!ready[a] || !ready[b]) {
-                waiting.push_back(pair);
-                continue;
-            }
-            const OrbVerifier::Match match = OrbVerifier::match(descriptors[a], descriptors[b]);
+            const OrbVerifier::Match &match = matches[k];
             if (match.good >= m_thresholds.orbMatches && match.ratio >= m_thresholds.orbRatio) {
                 similar.emplace_back(pair.first, pair.second);
                 ++m_statistics.featurePassed;

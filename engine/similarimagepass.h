@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include "imaging/hashindex.h"
 #include "imaging/imagefeatures.h"
 #include "model/similaritythresholds.h"
 
@@ -55,12 +56,17 @@ public:
     // Images whose descriptors are computed together; the rest waits, so
     // that the memory held stays bounded.
     static constexpr int DescriptorBatch = 32;
+    // Blocks of rows the candidate search is split into for the pool.
+    static constexpr int SearchBlocks = 64;
 
 private:
     struct BandPair {
         int first;
         int second;
     };
+
+    std::vector<HashIndex::Pair> candidatePairs(
+        const HashIndex &index, QThreadPool *pool, const CancelToken &cancel) const;
 
     const QStringList m_paths;
     const SimilarityThresholds m_thresholds;

@@ -1,6 +1,7 @@
 #include "imaging/hashindex.h"
 
 #include <algorithm>
+#include <array>
 #include <bitset>
 
 namespace {
@@ -10,13 +11,107 @@ std::uint16_t chunkOf(std::uint64_t hash, int chunk)
     return std::uint16_t(hash >> (chunk * 16));
 }
 
+bool aspectsComparable(double a, double b, double maxAspectRatio)
+{
+    return std::max(a, b) / std::min(a, b) <= maxAspectRatio;
+}
+
+struct ScanInput {
+    const std::uint64_t *rotations;
+    const unsigned char *valid;
+    const double *aspects;
+    int count;
+    int radius;
+    double maxAspectRatio;
+};
+
+// Rows are taken a tile at a time against a block of columns small enough to
+// stay in the cache: streaming all hashes once per row made the scan wait on
+// memory, not on counting.
+constexpr int TileRows = 16;
+constexpr int BlockColumns = 1024;
+
+[[gnu::always_inline]] inline void scanTile(const ScanInput &in, int firstRow, int lastRow,
+    std::array<std::vector<HashIndex::Pair>, TileRows> &rows)
+{
+    for (int block = firstRow + 1; block < in.count; block += BlockColumns) {
+        const int blockEnd = std::min(in.count, block + BlockColumns);
+        for (int i = firstRow; i < lastRow; ++i) {
+            if (!in.valid[i])
+                continue;
+            const std::uint64_t query = in.rotations[std::size_t(i) * 4];
+            std::vector<HashIndex::Pair> &out = rows[std::size_t(i - firstRow)];
+            for (int j = std::max(block, i + 1); j < blockEnd; ++j) {
+                const std::uint64_t *r = in.rotations + std::size_t(j) * 4;
+                const int d0 = __builtin_popcountll(query ^ r[0]);
+                const int d1 = __builtin_popcountll(query ^ r[1]);
+                const int d2 = __builtin_popcountll(query ^ r[2]);
+                const int d3 = __builtin_popcountll(query ^ r[3]);
+                const int distance = std::min(std::min(d0, d1), std::min(d2, d3));
+                if (distance > in.radius || !in.valid[j]
+                    || !aspectsComparable(in.aspects[i], in.aspects[j], in.maxAspectRatio))
+                    continue;
+                out.push_back({ i, j, distance });
+            }
+        }
+    }
+}
+
+// The body is compiled twice: once for any x86-64 and once with the popcnt
+// instruction, which the baseline lacks and which makes the scan several
+// times faster.
+[[gnu::always_inline]] inline void scanRows(
+    const ScanInput &in, int firstRow, int lastRow, std::vector<HashIndex::Pair> &pairs)
+{
+    std::array<std::vector<HashIndex::Pair>, TileRows> rows;
+    for (int tile = firstRow; tile < lastRow; tile += TileRows) {
+        const int tileEnd = std::min(lastRow, tile + TileRows);
+        scanTile(in, tile, tileEnd, rows);
+        for (std::vector<HashIndex::Pair> &row : rows) {
+            pairs.insert(pairs.end(), row.begin(), row.end());
+            row.clear();
+        }
+    }
+}
+
+void scanPortable(
+    const ScanInput &in, int firstRow, int lastRow, std::vector<HashIndex::Pair> &pairs)
+{
+    scanRows(in, firstRow, lastRow, pairs);
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+[[gnu::target("popcnt")]] void scanPopcnt(
+    const ScanInput &in, int firstRow, int lastRow, std::vector<HashIndex::Pair> &pairs)
+{
+    scanRows(in, firstRow, lastRow, pairs);
+}
+#endif
+
 } // namespace
 
 void HashIndex::add(const PerceptualHash &hash, double aspect)
 {
     m_hashes.push_back(hash);
     m_aspects.push_back(std::max(1.0, aspect));
+    for (int turn = 0; turn < 4; ++turn)
+        m_rotations.push_back(hash.rotated(turn));
+    m_valid.push_back(hash.isValid() ? 1 : 0);
     m_built = false;
+}
+
+void HashIndex::prepare(int radius) const
+{
+    if (!scansAt(radius) && !m_built)
+        build();
+}
+
+bool HashIndex::scansAt(int radius)
+{
+    // Share of all (image, rotation) entries the chunk tables would visit.
+    const double visited = double(Chunks * 4)
+        * double(masksUpTo(std::max(0, radius) / Chunks).size()) / (1 << ChunkBits);
+    return visited > 0.1;
 }
 
 std::vector<std::uint16_t> HashIndex::masksUpTo(int bits)
@@ -45,20 +140,55 @@ void HashIndex::build() const
         for (int i = 0; i < n; ++i)
             if (m_hashes[std::size_t(i)].isValid())
                 for (int turn = 0; turn < 4; ++turn)
-                    table.entries[std::size_t(fill[chunkOf(m_hashes[std::size_t(i)].rotated(turn), chunk)]++)] = i * 4 + turn;
+                    table.entries[std::size_t(
+                        fill[chunkOf(m_hashes[std::size_t(i)].rotated(turn), chunk)]++)]
+                        = i * 4 + turn;
     }
     m_built = true;
 }
 
 std::vector<HashIndex::Pair> HashIndex::pairsWithin(int radius, double maxAspectRatio) const
 {
-    if (!m_built)
-        build();
+    return pairsWithin(radius, maxAspectRatio, 0, size());
+}
+
+std::vector<HashIndex::Pair> HashIndex::pairsWithin(
+    int radius, double maxAspectRatio, int firstRow, int lastRow) const
+{
+    firstRow = std::max(0, firstRow);
+    lastRow = std::min(size(), lastRow);
+    if (firstRow >= lastRow)
+        return {};
+    if (scansAt(radius))
+        return scan(radius, maxAspectRatio, firstRow, lastRow);
+    return chunkSearch(radius, maxAspectRatio, firstRow, lastRow);
+}
+
+std::vector<HashIndex::Pair> HashIndex::scan(
+    int radius, double maxAspectRatio, int firstRow, int lastRow) const
+{
+    const ScanInput in { m_rotations.data(), m_valid.data(), m_aspects.data(), size(), radius,
+        maxAspectRatio };
+    std::vector<Pair> pairs;
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (__builtin_cpu_supports("popcnt")) {
+        scanPopcnt(in, firstRow, lastRow, pairs);
+        return pairs;
+    }
+#endif
+    scanPortable(in, firstRow, lastRow, pairs);
+    return pairs;
+}
+
+std::vector<HashIndex::Pair> HashIndex::chunkSearch(
+    int radius, double maxAspectRatio, int firstRow, int lastRow) const
+{
+    prepare(radius);
     const std::vector<std::uint16_t> masks = masksUpTo(std::max(0, radius) / Chunks);
     const int n = size();
     std::vector<int> seenBy(std::size_t(n), -1);
     std::vector<Pair> pairs;
-    for (int i = 0; i < n; ++i) {
+    for (int i = firstRow; i < lastRow; ++i) {
         const PerceptualHash &query = m_hashes[std::size_t(i)];
         if (!query.isValid())
             continue;
@@ -73,8 +203,8 @@ std::vector<HashIndex::Pair> HashIndex::pairsWithin(int radius, double maxAspect
                     if (j <= i || seenBy[std::size_t(j)] == i)
                         continue;
                     seenBy[std::size_t(j)] = i;
-                    const double a = m_aspects[std::size_t(i)], b = m_aspects[std::size_t(j)];
-                    if (std::max(a, b) / std::min(a, b) > maxAspectRatio)
+                    if (!aspectsComparable(
+                            m_aspects[std::size_t(i)], m_aspects[std::size_t(j)], maxAspectRatio))
                         continue;
                     const int distance = query.distance(m_hashes[std::size_t(j)]);
                     if (distance <= radius)
@@ -83,7 +213,7 @@ std::vector<HashIndex::Pair> HashIndex::pairsWithin(int radius, double maxAspect
             }
         }
         std::sort(pairs.begin() + long(firstNew), pairs.end(),
-                  [](const Pair &x, const Pair &y) { return x.second < y.second; });
+            [](const Pair &x, const Pair &y) { return x.second < y.second; });
     }
     return pairs;
 }

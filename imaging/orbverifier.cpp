@@ -44,10 +44,20 @@ cv::Mat OrbVerifier::descriptorsForImage(const cv::Mat &image)
             cv::resize(grey, scaled, target, 0, 0, scale > 1 ? cv::INTER_CUBIC : cv::INTER_AREA);
             grey = scaled;
         }
-        const cv::Ptr<cv::ORB> orb = cv::ORB::create(Features);
         std::vector<cv::KeyPoint> keypoints;
         cv::Mat descriptors;
-        orb->detectAndCompute(grey, cv::noArray(), keypoints, descriptors);
+        cv::ORB::create(Features)->detectAndCompute(grey, cv::noArray(), keypoints, descriptors);
+        // Smooth pictures (gradients, soft wallpapers) have few corners at
+        // ORB's usual contrast; a second look at low contrast finds enough
+        // to tell a copy from another picture.
+        if (descriptors.rows < Features / 2) {
+            keypoints.clear();
+            cv::Mat more;
+            cv::ORB::create(Features, 1.2f, 8, 31, 0, 2, cv::ORB::HARRIS_SCORE, 31, LowContrast)
+                ->detectAndCompute(grey, cv::noArray(), keypoints, more);
+            if (more.rows > descriptors.rows)
+                descriptors = more;
+        }
         return descriptors;
     } catch (const std::exception &e) {
         qDebug() << "OrbVerifier:" << e.what();

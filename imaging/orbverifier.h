@@ -13,6 +13,9 @@ public:
     // Every image is scaled, up or down, to this long side before detection.
     static constexpr int WorkingSide = 1024;
     static constexpr int Features = 500;
+    // FAST threshold of the second detection on images with few corners
+    // (ORB's own is 20).
+    static constexpr int LowContrast = 5;
     // Lowe's ratio: the nearest descriptor must be clearly nearer than the second.
     static constexpr float LoweRatio = 0.8f;
 

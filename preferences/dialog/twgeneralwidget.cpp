@@ -87,6 +87,9 @@ void TwGeneralWidget::buildControls()
     lineEdit->setReadOnly(true);
     lineEdit->setPlaceholderText(tr("Choose a folder for the removed files"));
     styleLineEdit(lineEdit);
+    // The page is of fixed size; without a floor the folder row is the one
+    // squeezed, down to a field that cuts its text in half.
+    lineEdit->setMinimumHeight(lineEdit->sizeHint().height());
     btn_selectPath = new QPushButton(this);
     btn_selectPath->setObjectName(QStringLiteral("btn_selectPath"));
     btn_selectPath->setIcon(QIcon(QStringLiteral(":/resource/setting.png")));

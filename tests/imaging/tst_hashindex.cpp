@@ -39,7 +39,8 @@ Fixture plantedFixture(int count, unsigned seed)
         if (i % 10 == 0) {
             const int turn = (i / 10) % 4;
             std::array<std::uint64_t, 4> copy { rng(), rng(), rng(), rng() };
-            copy[std::size_t(turn)] = flipped(f.hashes.back().upright(), (i / 10) % (Radius + 1), rng);
+            copy[std::size_t(turn)]
+                = flipped(f.hashes.back().upright(), (i / 10) % (Radius + 1), rng);
             f.planted.emplace_back(int(f.hashes.size()) - 1, int(f.hashes.size()));
             f.hashes.push_back(PerceptualHash::fromHashes(copy));
         }
@@ -74,18 +75,45 @@ private slots:
         const std::vector<HashIndex::Pair> found = index.pairsWithin(Radius, 1.25);
         QVERIFY(found == bruteForce(f.hashes, Radius));
         for (const auto &planted : f.planted) {
-            const bool present = std::any_of(found.begin(), found.end(), [&](const HashIndex::Pair &p) {
-                return p.first == planted.first && p.second == planted.second;
-            });
+            const bool present
+                = std::any_of(found.begin(), found.end(), [&](const HashIndex::Pair &p) {
+                      return p.first == planted.first && p.second == planted.second;
+                  });
             QVERIFY2(present, qPrintable(QString("%1-%2").arg(planted.first).arg(planted.second)));
         }
+    }
+
+    void blocksOfRowsJoinToTheWholeSearch()
+    {
+        // Both ways of searching (chunk tables at a small radius, the scan at
+        // the band's), split into uneven blocks as the pass does on its pool.
+        const Fixture f = plantedFixture(1500, 11);
+        HashIndex index;
+        for (const PerceptualHash &h : f.hashes)
+            index.add(h, 1.5);
+        for (const int radius : { 8, Radius }) {
+            index.prepare(radius);
+            std::vector<HashIndex::Pair> joined;
+            const int n = index.size();
+            for (const int first : { 0, 1, 700, n - 1 }) {
+                const int last = first == 0 ? 1 : first == 1 ? 700 : first == 700 ? n - 1 : n;
+                const std::vector<HashIndex::Pair> block
+                    = index.pairsWithin(radius, 1.25, first, last);
+                joined.insert(joined.end(), block.begin(), block.end());
+            }
+            QVERIFY(joined == bruteForce(f.hashes, radius));
+            QVERIFY(!joined.empty());
+        }
+        QVERIFY(!HashIndex::scansAt(8));
+        QVERIFY(HashIndex::scansAt(Radius));
     }
 
     void skipsPairsOfVeryDifferentAspect()
     {
         std::mt19937_64 rng(3);
         const PerceptualHash a = randomHash(rng);
-        const PerceptualHash b = PerceptualHash::fromHashes({ flipped(a.upright(), 2, rng), rng(), rng(), rng() });
+        const PerceptualHash b
+            = PerceptualHash::fromHashes({ flipped(a.upright(), 2, rng), rng(), rng(), rng() });
         HashIndex index;
         index.add(a, 1.0);
         index.add(b, 3.0);

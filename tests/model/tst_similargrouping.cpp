@@ -66,6 +66,7 @@ private slots:
     void onlyTheHeadOfAKeyAttracts();
     void chainDoesNotExtendGroup();
     void pixelCountFilterBound();
+    void halfSizeCopyOfCameraPhotoMatches();
     void featurelessImagesNeverJoin();
     void stopMakesEveryImageItsOwnGroup();
     void fullImageSimilarityTurnsAnalysisOff();
@@ -223,6 +224,20 @@ void TestSimilarGrouping::pixelCountFilterBound()
     const QString thumbnail = save(large.scaled(480, 160), "bound/thumbnail.jpg");
     std::unique_ptr<TwPhotoItem> tiny(offer(thumbnail));
     QVERIFY(!group.isSimilarPhoto(group.itemsByKey().first(), tiny.get(), m_settings));
+}
+
+void TestSimilarGrouping::halfSizeCopyOfCameraPhotoMatches()
+{
+    // 12 against 3 megapixels: an absolute limit on the pixel difference
+    // would keep these apart, though a half-size copy is the commonest kind.
+    const QImage photo = m_world.copy(0, 0, 800, 600).scaled(4000, 3000);
+    const QString original = save(photo, "camera/original.jpg");
+    const QString half
+        = save(photo.scaled(2000, 1500, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+            "camera/half.jpg");
+    TwFileItemGroup group(offer(original));
+    std::unique_ptr<TwPhotoItem> copy(offer(half));
+    QVERIFY(group.isSimilarPhoto(group.itemsByKey().first(), copy.get(), m_settings));
 }
 
 void TestSimilarGrouping::featurelessImagesNeverJoin()
