@@ -35,10 +35,14 @@ TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents, QObject
     : QObject(parent)
 {
     cv::Size fullSize;
-    if (contents == Contents::SizeOnly && TwImageDecoder::jpegFileDisplaySize(path, &fullSize)) {
-        m_imageWidth = fullSize.width;
-        m_imageHeight = fullSize.height;
-        m_imagePath = path;
+    // Only the size is wanted: the header tells it, and a file whose header
+    // no reader knows is no image worth decoding for its size alone.
+    if (contents == Contents::SizeOnly) {
+        if (TwImageDecoder::fileDeclaredSize(path, &fullSize)) {
+            m_imageWidth = fullSize.width;
+            m_imageHeight = fullSize.height;
+            m_imagePath = path;
+        }
         return;
     }
     QString error;
@@ -51,9 +55,6 @@ TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents, QObject
     m_imageWidth = fullSize.width;
     m_imageHeight = fullSize.height;
     m_imagePath = path;
-
-    if (contents == Contents::SizeOnly)
-        return;
 
     // Built aside and kept only when complete, so a failure never leaves a
     // half-made histogram that later comparisons would trust.

@@ -11,10 +11,14 @@
 TwFileItem::TwFileItem(const QString &path, bool contentKey, QObject *parent)
     : QObject(parent)
     , m_filePath(path)
-    , m_pathId(TwContentDigest::pathDigest(path))
     , m_scanStamp(FileStamp::of(path))
 {
-    m_matchKey = contentKey ? fileFingerprint(path) : m_pathId;
+    m_matchKey = contentKey ? fileFingerprint(path) : pathId();
+}
+
+QString TwFileItem::pathId() const
+{
+    return TwContentDigest::pathDigest(m_filePath);
 }
 
 TwFileItem::~TwFileItem() = default;

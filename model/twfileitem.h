@@ -29,7 +29,9 @@ public:
     // Files an item under a key computed elsewhere (the container confirms
     // exact copies before they share a key).
     void setMatchKey(const QString &key) { m_matchKey = key; }
-    QString pathId() const { return m_pathId; }
+    // Made from the path when asked: kept for every grouped file it would
+    // cost as much as the path.
+    QString pathId() const;
 
     // The file as the scan saw it.
     const FileStamp &scanStamp() const { return m_scanStamp; }
@@ -52,6 +54,5 @@ private:
     QString m_filePath;
     QString m_matchKey;
     bool m_checked = false;
-    QString m_pathId;
     FileStamp m_scanStamp;
 };
