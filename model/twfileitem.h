@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QIcon>
 #include <QObject>
@@ -24,7 +25,9 @@ public:
     // The platform's icon for the file type.
     virtual QIcon icon() const;
 
-    QString filePath() const { return m_filePath; }
+    // Made from the native bytes kept (half the size of a string for most
+    // paths), so every call builds a new string.
+    QString filePath() const;
     const QString &matchKey() const { return m_matchKey; }
     // Files an item under a key computed elsewhere (the container confirms
     // exact copies before they share a key).
@@ -51,7 +54,7 @@ public:
     static QString sizeString(qint64 bytes);
 
 private:
-    QString m_filePath;
+    QByteArray m_nativePath;
     QString m_matchKey;
     bool m_checked = false;
     FileStamp m_scanStamp;
