@@ -456,6 +456,8 @@ void TwFileItemGroup::selectBy(const Comparison &comparison, SelectionScope scop
             }
         }
     }
+    if (m_marksChangedFlag)
+        *m_marksChangedFlag = true;
     emit markDuplicateChanged();
 }
 
