@@ -11,9 +11,8 @@
 #include "model/twcontentdigest.h"
 #include "platform/nativepath.h"
 
-TwFileItem::TwFileItem(const QString &path, bool contentKey, QObject *parent)
-    : QObject(parent)
-    , m_nativePath(NativePath::encode(path))
+TwFileItem::TwFileItem(const QString &path, bool contentKey)
+    : m_nativePath(NativePath::encode(path))
     , m_scanStamp(FileStamp::of(path))
 {
     m_matchKey = contentKey ? fileFingerprint(path) : pathId();

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QIcon>
-#include <QObject>
 #include <QString>
 
 #include "model/filestamp.h"
@@ -12,14 +12,18 @@
 // it is marked for removal. Everything else is read from the file system
 // when asked, so an item never holds stale data; only what the scan saw is
 // kept, to tell whether the file changed since.
-class TwFileItem : public QObject {
-    Q_OBJECT
+//
+// Not a QObject: a scan keeps one item for every file that has a copy, and
+// an item needs no signals.
+class TwFileItem {
+    Q_DECLARE_TR_FUNCTIONS(TwFileItem)
+    Q_DISABLE_COPY(TwFileItem)
 
 public:
     // With `contentKey` the match key is the content fingerprint (read now),
     // otherwise a copy of the path digest.
-    TwFileItem(const QString &path, bool contentKey, QObject *parent = nullptr);
-    ~TwFileItem() override;
+    TwFileItem(const QString &path, bool contentKey);
+    virtual ~TwFileItem();
 
     virtual bool isPhoto() const;
     // The platform's icon for the file type.
