@@ -1,6 +1,7 @@
 #include "engine/qscanresult.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QMutexLocker>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include "model/twcatalog.h"
 #include "model/twphotoitem.h"
 #include "model/twshared.h"
+#include "platform/nativepath.h"
 
 QScanResult::QScanResult(QObject *parent)
     : QObject(parent)
@@ -24,32 +26,73 @@ QString QScanResult::bucketKey(const QString &path, qint64 size)
     return name + QString::number(size);
 }
 
-void QScanResult::addToBucket(qint64 size, const QString &path)
+FileRecordStore::Record QScanResult::recordFor(const QString &name, qint64 size)
 {
-    // The key is built before locking: the category table is only read
-    // during a walk (clear() builds it before any task starts).
-    const QString key = bucketKey(path, size);
-    QMutexLocker locker(&m_mutex);
-    m_sizeBuckets[key].append(path);
+    // Worked out before locking: the category table is only read during a
+    // walk (clear() builds it before any task starts). Categories are
+    // numbered in table order from 1; 0 is "Others".
+    FileRecordStore::Record record;
+    record.size = size;
+    if (const TwCatalog *catalog = TwCatalog::catalogForFile(name)) {
+        quint8 number = 1;
+        for (const TwCatalog *known : TwCatalog::catalogs()) {
+            if (known == catalog)
+                break;
+            ++number;
+        }
+        record.category = number;
+    }
+    if (TwPhotoItem::isPhotoFile(name))
+        record.flags |= FileRecordStore::Image;
+    return record;
+}
+
+bool QScanResult::addRecord(quint32 folder, const QByteArray &name, FileRecordStore::Record record)
+{
+    record.folder = folder;
+    if (m_records.add(record, name.constData(), name.size()) < 0)
+        return false;
     ++m_fileCount;
+    return true;
 }
 
 void QScanResult::collectFile(qint64 size, const QString &path)
 {
-    addToBucket(size, path);
+    const FileRecordStore::Record record = recordFor(path, size);
+    const QByteArray native = NativePath::encode(path);
+    const int slash = native.lastIndexOf('/');
+    QMutexLocker locker(&m_mutex);
+    addRecord(m_records.folderOf(native), native.mid(slash + 1), record);
 }
 
 bool QScanResult::collectFile(qint64 size, const QString &path, const FileId &id)
 {
-    const QString key = bucketKey(path, size);
+    FileRecordStore::Record record = recordFor(path, size);
+    record.device = id.device;
+    record.inode = id.inode;
+    record.flags |= FileRecordStore::HasIdentity;
+    const QByteArray native = NativePath::encode(path);
+    const int slash = native.lastIndexOf('/');
     QMutexLocker locker(&m_mutex);
-    const auto identity = qMakePair(id.device, id.inode);
-    if (m_collectedIds.contains(identity))
-        return false;
-    m_collectedIds.insert(identity);
-    m_sizeBuckets[key].append(path);
-    ++m_fileCount;
-    return true;
+    return addRecord(m_records.folderOf(native), native.mid(slash + 1), record);
+}
+
+quint32 QScanResult::addFolder(const QString &prefix)
+{
+    const QByteArray native = NativePath::encode(prefix);
+    QMutexLocker locker(&m_mutex);
+    return m_records.addFolder(native);
+}
+
+bool QScanResult::collectFile(
+    quint32 folder, const QByteArray &name, const QString &shown, qint64 size, const FileId &id)
+{
+    FileRecordStore::Record record = recordFor(shown, size);
+    record.device = id.device;
+    record.inode = id.inode;
+    record.flags |= FileRecordStore::HasIdentity;
+    QMutexLocker locker(&m_mutex);
+    return addRecord(folder, name, record);
 }
 
 void QScanResult::countSkip(Skip reason)
@@ -77,95 +120,189 @@ bool QScanResult::claimFolder(const FileId &id)
     return true;
 }
 
-QList<QStringList> QScanResult::balancedOrder(
-    const QList<QStringList> &groups, const QVector<qint64> &costs, int taskCount)
+std::vector<int> QScanResult::balancedPermutation(const QVector<qint64> &costs, int taskCount)
 {
     // The comparison tasks take contiguous slices of the list: n / taskCount
     // groups each, the last one also the remainder. Groups are dealt, most
     // expensive first, to the slice with the least work that still has room,
     // so one task does not end up reading all the large files alone.
-    const int n = groups.size();
-    if (n <= taskCount || taskCount < 2)
-        return groups;
-    QVector<int> order(n);
+    const int n = costs.size();
+    std::vector<int> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), 0);
+    if (n <= taskCount || taskCount < 2)
+        return order;
     std::stable_sort(
         order.begin(), order.end(), [&costs](int a, int b) { return costs[a] > costs[b]; });
     const int share = n / taskCount;
-    QVector<QVector<int>> slices(taskCount);
-    QVector<qint64> load(taskCount, 0);
-    for (int index : qAsConst(order)) {
+    std::vector<std::vector<int>> slices(static_cast<size_t>(taskCount));
+    std::vector<qint64> load(static_cast<size_t>(taskCount), 0);
+    for (int index : order) {
         int best = -1;
         for (int t = 0; t < taskCount; ++t) {
             const int room = t == taskCount - 1 ? share + n % taskCount : share;
-            if (slices[t].size() < room && (best < 0 || load[t] < load[best]))
+            if (int(slices[t].size()) < room && (best < 0 || load[t] < load[best]))
                 best = t;
         }
-        slices[best].append(index);
+        slices[best].push_back(index);
         load[best] += costs[index];
     }
+    order.clear();
+    for (const std::vector<int> &slice : slices)
+        order.insert(order.end(), slice.begin(), slice.end());
+    return order;
+}
+
+QList<QStringList> QScanResult::balancedOrder(
+    const QList<QStringList> &groups, const QVector<qint64> &costs, int taskCount)
+{
     QList<QStringList> ordered;
-    ordered.reserve(n);
-    for (const QVector<int> &slice : qAsConst(slices))
-        for (int index : slice)
-            ordered.append(groups.at(index));
+    ordered.reserve(groups.size());
+    for (int index : balancedPermutation(costs, taskCount))
+        ordered.append(groups.at(index));
     return ordered;
 }
 
 void QScanResult::removeDiffSizeItem(QFlags<TwGenernalPreferences::TwScanMethodFlag> method)
 {
     Q_UNUSED(method)
-    // Rebuilt from the buckets each time, so a second call adds nothing twice.
-    m_sameSizeGroups.clear();
+    // Rebuilt from the records each time, so a second call adds nothing twice.
+    // Records of one category and size end up side by side, each run in the
+    // order the files were collected.
+    std::vector<quint32> order(m_records.count());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [this](quint32 a, quint32 b) {
+        const FileRecordStore::Record &left = m_records.at(a);
+        const FileRecordStore::Record &right = m_records.at(b);
+        return left.category != right.category ? left.category < right.category
+                                               : left.size < right.size;
+    });
+    std::vector<GroupRange> runs;
+    QVector<qint64> costs;
     m_singleImages.clear();
     qint64 candidates = 0;
     qint64 bytes = 0;
-    QVector<qint64> costs;
-    for (auto it = m_sizeBuckets.cbegin(); it != m_sizeBuckets.cend(); ++it) {
-        const QStringList &paths = it.value();
-        if (paths.size() == 1) {
-            if (TwPhotoItem::isPhotoFile(paths.first())) {
-                m_singleImages.append(paths.first());
-                ++candidates;
-            }
-        } else if (paths.size() > 1) {
-            m_sameSizeGroups.append(paths);
-            candidates += paths.size();
-            // The key ends with the size in decimal.
-            const QString &key = it.key();
-            int digits = key.size();
-            while (digits > 0 && key.at(digits - 1).isDigit())
-                --digits;
-            costs.append(key.midRef(digits).toLongLong() * paths.size());
+    for (size_t start = 0; start < order.size();) {
+        const FileRecordStore::Record &first = m_records.at(order[start]);
+        size_t end = start + 1;
+        while (end < order.size() && m_records.at(order[end]).category == first.category
+            && m_records.at(order[end]).size == first.size)
+            ++end;
+        const quint32 count = quint32(end - start);
+        if (count == 1 && first.flags & FileRecordStore::Image) {
+            m_singleImages.push_back(order[start]);
+            ++candidates;
+        } else if (count > 1) {
+            runs.push_back(GroupRange { quint32(start), count });
+            costs.append(first.size * count);
+            candidates += count;
             bytes += costs.last();
         }
+        start = end;
     }
-    m_sameSizeGroups = balancedOrder(m_sameSizeGroups, costs, BalancedTaskCount);
+    // Only the groups' members stay, in the balanced order of the groups.
+    m_groupMembers.clear();
+    m_groupMembers.reserve(size_t(candidates) - m_singleImages.size());
+    m_groups.clear();
+    m_groups.reserve(runs.size());
+    for (int index : balancedPermutation(costs, BalancedTaskCount)) {
+        const GroupRange &run = runs[size_t(index)];
+        m_groups.push_back(GroupRange { quint32(m_groupMembers.size()), run.count });
+        m_groupMembers.insert(
+            m_groupMembers.end(), order.begin() + run.start, order.begin() + run.start + run.count);
+    }
     m_candidateCount = candidates;
     m_candidateBytes = bytes;
     qDebug() << "QScanResult::removeDiffSizeItem"
              << QStringLiteral("scan file count:%1, size count:%2 sign image count:%3")
                     .arg(m_fileCount.load())
-                    .arg(m_sameSizeGroups.size())
+                    .arg(m_groups.size())
                     .arg(m_singleImages.size());
 }
 
 QList<QStringList> QScanResult::sameSizeGroups() const
 {
+    QList<QStringList> groups;
+    const int count = sameSizeGroupCount();
+    for (int i = 0; i < count; ++i)
+        groups.append(sameSizeGroup(i));
+    return groups;
+}
+
+int QScanResult::sameSizeGroupCount() const
+{
     QMutexLocker locker(&m_mutex);
-    return m_sameSizeGroups;
+    return int(m_groups.size());
+}
+
+QStringList QScanResult::sameSizeGroup(int index, std::vector<quint32> *records) const
+{
+    QMutexLocker locker(&m_mutex);
+    QStringList paths;
+    if (index < 0 || size_t(index) >= m_groups.size())
+        return paths;
+    const GroupRange &group = m_groups[size_t(index)];
+    paths.reserve(int(group.count));
+    if (records)
+        records->clear();
+    for (quint32 i = group.start; i < group.start + group.count; ++i) {
+        paths.append(m_records.path(m_groupMembers[i]));
+        if (records)
+            records->push_back(m_groupMembers[i]);
+    }
+    return paths;
+}
+
+qint64 QScanResult::sameSizeGroupFileSize(int index) const
+{
+    QMutexLocker locker(&m_mutex);
+    if (index < 0 || size_t(index) >= m_groups.size() || m_groups[size_t(index)].count == 0)
+        return 0;
+    return m_records.at(m_groupMembers[m_groups[size_t(index)].start]).size;
 }
 
 QStringList QScanResult::singleImages() const
 {
     QMutexLocker locker(&m_mutex);
-    return m_singleImages;
+    QStringList paths;
+    paths.reserve(int(m_singleImages.size()));
+    for (const quint32 record : m_singleImages)
+        paths.append(m_records.path(record));
+    return paths;
+}
+
+int QScanResult::singleImageCount() const
+{
+    QMutexLocker locker(&m_mutex);
+    return int(m_singleImages.size());
+}
+
+QString QScanResult::singleImage(int index) const
+{
+    QMutexLocker locker(&m_mutex);
+    if (index < 0 || size_t(index) >= m_singleImages.size())
+        return QString();
+    return m_records.path(m_singleImages[size_t(index)]);
 }
 
 void QScanResult::appendSingleImages(const QStringList &paths)
 {
+    // Paths from elsewhere become records of their own, outside the count of
+    // collected files.
     QMutexLocker locker(&m_mutex);
-    m_singleImages.append(paths);
+    for (const QString &path : paths) {
+        const QByteArray native = NativePath::encode(path);
+        const int slash = native.lastIndexOf('/');
+        FileRecordStore::Record record;
+        record.folder = m_records.folderOf(native);
+        const QByteArray name = native.mid(slash + 1);
+        m_singleImages.push_back(quint32(m_records.add(record, name.constData(), name.size())));
+    }
+}
+
+void QScanResult::appendSingleImages(const std::vector<quint32> &records)
+{
+    QMutexLocker locker(&m_mutex);
+    m_singleImages.insert(m_singleImages.end(), records.begin(), records.end());
 }
 
 void QScanResult::clear()
@@ -174,11 +311,11 @@ void QScanResult::clear()
     m_fileCount = 0;
     m_candidateCount = 0;
     m_candidateBytes = 0;
-    m_sameSizeGroups.clear();
-    m_singleImages.clear();
-    m_sizeBuckets.clear();
+    m_records.clear();
+    m_groupMembers = std::vector<quint32>();
+    m_groups = std::vector<GroupRange>();
+    m_singleImages = std::vector<quint32>();
     m_walkedFolderIds.clear();
-    m_collectedIds.clear();
     for (std::atomic<qint64> &count : m_skipped)
         count = 0;
     TwCatalog::releaseCatalogs();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFlags>
-#include <QHash>
 #include <QList>
 #include <QMutex>
 #include <QObject>
@@ -10,17 +9,21 @@
 #include <QVector>
 
 #include <atomic>
+#include <vector>
 
+#include "engine/filerecordstore.h"
 #include "engine/skipcounts.h"
 #include "preferences/twgenernalpreferences.h"
 
 /**
- * The candidates of one scan: every collected file bucketed by category and
- * exact size, narrowed after the walk to the same-size groups and the lone
- * images that the comparison passes look at.
+ * The candidates of one scan: every collected file as a compact record
+ * (see FileRecordStore), narrowed after the walk to the same-size groups
+ * (category and exact size) and the lone images that the comparison passes
+ * look at. Paths are made from the records only when a pass asks for them.
  *
- * collectFile(), claimFolder() and the list accessors are thread-safe;
- * removeDiffSizeItem() and clear() run only while no task of the scan runs.
+ * collectFile(), addFolder(), claimFolder() and the accessors are
+ * thread-safe; removeDiffSizeItem() and clear() run only while no task of
+ * the scan runs.
  */
 class QScanResult : public QObject {
     Q_OBJECT
@@ -46,6 +49,14 @@ public:
      * through a folder link): then nothing is added and false is returned.
      */
     bool collectFile(qint64 size, const QString &path, const FileId &id);
+    /** The walk's way: the folder @p prefix (ending with '/') is stored once... */
+    quint32 addFolder(const QString &prefix);
+    /**
+     * ...and each of its files by the native bytes of its @p name (@p shown
+     * is the same name decoded), as collectFile() with an identity.
+     */
+    bool collectFile(quint32 folder, const QByteArray &name, const QString &shown, qint64 size,
+        const FileId &id);
     /**
      * Marks the folder with device and inode @p id as walked; false when it
      * was walked already in this scan, so that folder links never loop.
@@ -66,16 +77,29 @@ public:
      */
     void removeDiffSizeItem(QFlags<TwGenernalPreferences::TwScanMethodFlag> method);
 
+    /** Every same-size group's paths; made anew on each call. */
     QList<QStringList> sameSizeGroups() const;
+    int sameSizeGroupCount() const;
+    /** The paths of group @p index, and with @p records their record numbers. */
+    QStringList sameSizeGroup(int index, std::vector<quint32> *records = nullptr) const;
+    /** The size every file of group @p index had when it was collected. */
+    qint64 sameSizeGroupFileSize(int index) const;
+
     QStringList singleImages() const;
+    int singleImageCount() const;
+    QString singleImage(int index) const;
     void appendSingleImages(const QStringList &paths);
+    /** Adds collected files by their record numbers (see sameSizeGroup()). */
+    void appendSingleImages(const std::vector<quint32> &records);
     void clear();
 
     /**
-     * @p groups reordered so that each of @p taskCount contiguous slices
-     * (n / taskCount groups, the last also the remainder) carries about the
-     * same total of @p costs.
+     * The order of @p costs.size() groups such that each of @p taskCount
+     * contiguous slices (n / taskCount groups, the last also the remainder)
+     * carries about the same total of @p costs.
      */
+    static std::vector<int> balancedPermutation(const QVector<qint64> &costs, int taskCount);
+    /** @p groups reordered by balancedPermutation(). */
     static QList<QStringList> balancedOrder(
         const QList<QStringList> &groups, const QVector<qint64> &costs, int taskCount);
     /** The slices removeDiffSizeItem() balances the same-size groups for. */
@@ -92,16 +116,23 @@ public:
     SkipCounts skipCounts() const;
 
 private:
-    void addToBucket(qint64 size, const QString &path);
+    struct GroupRange {
+        quint32 start = 0;
+        quint32 count = 0;
+    };
+
+    static FileRecordStore::Record recordFor(const QString &name, qint64 size);
+    bool addRecord(quint32 folder, const QByteArray &name, FileRecordStore::Record record);
 
     std::atomic<qint64> m_fileCount { 0 };
     std::atomic<qint64> m_candidateCount { 0 };
     std::atomic<qint64> m_candidateBytes { 0 };
-    QList<QStringList> m_sameSizeGroups;
     mutable QMutex m_mutex;
-    QHash<QString, QStringList> m_sizeBuckets;
-    QStringList m_singleImages;
+    FileRecordStore m_records;
+    // Record numbers of the same-size groups, group after group.
+    std::vector<quint32> m_groupMembers;
+    std::vector<GroupRange> m_groups;
+    std::vector<quint32> m_singleImages;
     QSet<QPair<quint64, quint64>> m_walkedFolderIds;
-    QSet<QPair<quint64, quint64>> m_collectedIds;
     std::atomic<qint64> m_skipped[4] = {};
 };

@@ -137,6 +137,8 @@ void QScanThread::doWork()
     const int folder = ::dirfd(dir);
     const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
     const int prefixBytes = NativePath::encode(prefix).size();
+    // Stored once on the first file collected; the files hold its number.
+    qint64 folderNumber = -1;
     // Zero-byte files are all alike and never worth offering as copies,
     // whatever the setting says.
     const qint64 lowerBound = qMax<qint64>(m_settings.minimumBytes, 0);
@@ -192,7 +194,9 @@ void QScanThread::doWork()
         QScanResult::FileId id;
         id.device = quint64(info.st_dev);
         id.inode = quint64(info.st_ino);
-        if (!result->collectFile(size, absolute, id))
+        if (folderNumber < 0)
+            folderNumber = result->addFolder(prefix);
+        if (!result->collectFile(quint32(folderNumber), entry.native, name, size, id))
             continue;
         emit addItemFile(result->fileCount(), absolute);
     }

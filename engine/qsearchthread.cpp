@@ -1,7 +1,7 @@
 #include "engine/qsearchthread.h"
 
 #include <QDebug>
-#include <QFileInfo>
+#include <QHash>
 #include <QThread>
 
 #include "engine/qscanresult.h"
@@ -39,37 +39,54 @@ void QSearchThread::run()
 
 void QSearchThread::runDuplicatePass()
 {
-    const QList<QStringList> groups = scanResult->sameSizeGroups();
     // A slice past the end (the lists changed under us) is clamped, never read.
-    const int end = qMin(startIndex + itemCount, groups.size());
+    const int end = qMin(startIndex + itemCount, scanResult->sameSizeGroupCount());
+    std::vector<quint32> records;
     for (; startIndex < end; ++startIndex) {
         if (m_cancel->isCancelled()) {
             qDebug() << "QSearchThread::run"
                      << "stop QSearchThread id= " << QThread::currentThreadId();
             break;
         }
-        const QStringList &group = groups.at(startIndex);
+        // The group's paths exist only while it is compared.
+        const QStringList group = scanResult->sameSizeGroup(startIndex, &records);
         const QStringList unique
             = searchResult->addSameSizeGroup(group, m_settings, m_cancel.get());
         if (!unique.isEmpty())
-            scanResult->appendSingleImages(unique);
+            scanResult->appendSingleImages(recordsOf(unique, group, records));
         // Every file of the group was read, also those left without a twin.
-        const qint64 bytes = group.isEmpty() ? 0 : QFileInfo(group.first()).size() * group.size();
+        const qint64 bytes = scanResult->sameSizeGroupFileSize(startIndex) * group.size();
         emit addItemFile(group.size() - unique.size(), bytes);
     }
 }
 
+std::vector<quint32> QSearchThread::recordsOf(
+    const QStringList &paths, const QStringList &group, const std::vector<quint32> &records)
+{
+    QHash<QString, quint32> recordOf;
+    recordOf.reserve(group.size());
+    for (int i = 0; i < group.size(); ++i)
+        recordOf.insert(group.at(i), records[size_t(i)]);
+    std::vector<quint32> found;
+    found.reserve(size_t(paths.size()));
+    for (const QString &path : paths) {
+        const auto it = recordOf.constFind(path);
+        if (it != recordOf.constEnd())
+            found.push_back(it.value());
+    }
+    return found;
+}
+
 void QSearchThread::runSimilarPass()
 {
-    const QStringList images = scanResult->singleImages();
-    const int end = qMin(startIndex + itemCount, images.size());
+    const int end = qMin(startIndex + itemCount, scanResult->singleImageCount());
     for (; startIndex < end; ++startIndex) {
         if (m_cancel->isCancelled()) {
             qDebug() << "QSearchThread::run"
                      << "stop QSearchThread id= " << QThread::currentThreadId();
             break;
         }
-        const QString &path = images.at(startIndex);
+        const QString path = scanResult->singleImage(startIndex);
         if (TwPhotoItem::isPhotoFile(path)) {
             // Decoding, the histogram and the features happen here, outside the
             // result's lock, so the eight tasks share that work; under the lock

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include <QObject>
 #include <QRunnable>
-
-#include <memory>
+#include <QStringList>
 
 #include "model/scansettings.h"
 
@@ -38,6 +40,9 @@ public slots:
 private:
     void runDuplicatePass();
     void runSimilarPass();
+    // The record numbers of @p paths, members of @p group collected as @p records.
+    static std::vector<quint32> recordsOf(
+        const QStringList &paths, const QStringList &group, const std::vector<quint32> &records);
 
     QScanResult *scanResult;
     TwSearchResult *searchResult;

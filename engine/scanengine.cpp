@@ -178,6 +178,10 @@ bool ScanEngine::BeginScanCatalogue(const QStringList &folders, const ScanSettin
         << "ScanEngine::BeginScanCatalogue"
         << QStringLiteral("begin scaned! system thread count=%1!").arg(QThread::idealThreadCount());
     m_settings = settings;
+    // Without the similar-image pass no histogram is ever compared: the
+    // first image of each exact set then reads no more than its size.
+    if (!m_similarPassEnabled)
+        m_settings.imageSimilarity = 1.0;
     m_cancel = std::make_shared<CancelToken>();
     m_refusedBefore = TwImageDecoder::refusedCount();
     progressSum = 0;
@@ -347,9 +351,9 @@ void ScanEngine::startSearchTasks(int elementCount, bool duplicateMode)
 
 void ScanEngine::beginSearchThread()
 {
-    const int groupCount = m_scanResult->sameSizeGroups().size();
+    const int groupCount = m_scanResult->sameSizeGroupCount();
     progressTotal = float(m_scanResult->candidateCount());
-    const qint64 singles = m_scanResult->singleImages().size();
+    const qint64 singles = m_scanResult->singleImageCount();
     m_progress.start(m_scanResult->candidateCount() - singles, m_scanResult->candidateBytes(),
         m_similarPassEnabled ? singles : 0);
     finishedTaskCount = 0;
@@ -383,7 +387,7 @@ void ScanEngine::beginSimialThread()
         startProcessStage(false);
         return;
     }
-    const int imageCount = m_scanResult->singleImages().size();
+    const int imageCount = m_scanResult->singleImageCount();
     qDebug() << "ScanEngine::beginSimialThread"
              << "beginSimialThread:= " << imageCount;
     m_progress.startSimilar(imageCount);

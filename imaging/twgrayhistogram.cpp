@@ -11,6 +11,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "imaging/twimagedecoder.h"
+#include "platform/nativepath.h"
 
 namespace {
 
@@ -31,14 +32,17 @@ double distanceAt(const cv::Mat &distances, int row, int col)
 
 } // namespace
 
-TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents, QObject *parent)
-    : QObject(parent)
+TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents)
 {
     cv::Size fullSize;
-    if (contents == Contents::SizeOnly && TwImageDecoder::jpegFileDisplaySize(path, &fullSize)) {
-        m_imageWidth = fullSize.width;
-        m_imageHeight = fullSize.height;
-        m_imagePath = path;
+    // Only the size is wanted: the header tells it, and a file whose header
+    // no reader knows is no image worth decoding for its size alone.
+    if (contents == Contents::SizeOnly) {
+        if (TwImageDecoder::fileDeclaredSize(path, &fullSize)) {
+            m_imageWidth = fullSize.width;
+            m_imageHeight = fullSize.height;
+            m_imagePath = NativePath::encode(path);
+        }
         return;
     }
     QString error;
@@ -50,10 +54,7 @@ TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents, QObject
     }
     m_imageWidth = fullSize.width;
     m_imageHeight = fullSize.height;
-    m_imagePath = path;
-
-    if (contents == Contents::SizeOnly)
-        return;
+    m_imagePath = NativePath::encode(path);
 
     // Built aside and kept only when complete, so a failure never leaves a
     // half-made histogram that later comparisons would trust.
@@ -68,12 +69,16 @@ TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents, QObject
     m_histogram = histogram;
 }
 
-TwGrayHistogram::TwGrayHistogram(const QString &path, cv::Size knownSize, QObject *parent)
-    : QObject(parent)
-    , m_imagePath(knownSize.empty() ? QString() : path)
+TwGrayHistogram::TwGrayHistogram(const QString &path, cv::Size knownSize)
+    : m_imagePath(knownSize.empty() ? QByteArray() : NativePath::encode(path))
     , m_imageWidth(knownSize.width)
     , m_imageHeight(knownSize.height)
 {
+}
+
+QString TwGrayHistogram::imagePath() const
+{
+    return NativePath::decode(m_imagePath);
 }
 
 bool TwGrayHistogram::similarToHistogram(const TwGrayHistogram &other, double threshold) const
@@ -101,16 +106,16 @@ cv::Mat TwGrayHistogram::getORBImageDesc()
     // An image that failed to load at construction has no path to try again.
     if (!m_imagePath.isEmpty())
         working = TwImageDecoder::decodeFile(
-            m_imagePath, DescriptorSide, &fullSize, &error, TwImageDecoder::Scaling::Whole);
+            imagePath(), DescriptorSide, &fullSize, &error, TwImageDecoder::Scaling::Whole);
     if (fullSize.empty()) {
-        qDebug().noquote() << loadWarning + m_imagePath;
+        qDebug().noquote() << loadWarning + imagePath();
         return {};
     }
     cv::Mat descriptors;
     if (!working.empty())
         descriptors = computeDescriptors(working, &error);
     if (!error.isEmpty()) {
-        qDebug().noquote() << QStringLiteral("getORBImageDesc:") + error << m_imagePath;
+        qDebug().noquote() << QStringLiteral("getORBImageDesc:") + error << imagePath();
         return {};
     }
     m_descriptors = descriptors;

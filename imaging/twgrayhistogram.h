@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QObject>
+#include <QByteArray>
 #include <QString>
 
 #include <opencv2/core.hpp>
@@ -9,8 +9,9 @@
 // hue-saturation histogram (built at once, cheap to compare) and ORB
 // descriptors (built on first request, cached). Holds no lock: the grouping
 // that compares images and fills the descriptor cache runs one image at a time.
-class TwGrayHistogram : public QObject {
-    Q_OBJECT
+// A plain object, as every image item of a scan holds one.
+class TwGrayHistogram {
+    Q_DISABLE_COPY(TwGrayHistogram)
 
 public:
     // The histogram is taken on a copy whose longer side is at most this long.
@@ -28,14 +29,13 @@ public:
 
     // Loads the image, and builds its histogram unless `contents` says that
     // only the size is worth having.
-    explicit TwGrayHistogram(const QString &path, Contents contents = Contents::SizeAndHistogram,
-        QObject *parent = nullptr);
+    explicit TwGrayHistogram(const QString &path, Contents contents = Contents::SizeAndHistogram);
     // An image whose size is already known (the accurate pass read it):
     // nothing is loaded, and no histogram is ever built.
-    TwGrayHistogram(const QString &path, cv::Size knownSize, QObject *parent = nullptr);
+    TwGrayHistogram(const QString &path, cv::Size knownSize);
 
     // Empty when the file could not be loaded.
-    QString imagePath() const { return m_imagePath; }
+    QString imagePath() const;
     // Size of the complete image; 0 when it could not be loaded.
     int imageWidth() const { return m_imageWidth; }
     int imageHeight() const { return m_imageHeight; }
@@ -76,7 +76,8 @@ public:
     static float goodMatchRatio(const cv::Mat &indices, const cv::Mat &distances);
 
 private:
-    QString m_imagePath;
+    // Native bytes: half the size of the string for most paths.
+    QByteArray m_imagePath;
     int m_imageWidth = 0;
     int m_imageHeight = 0;
     cv::Mat m_histogram;

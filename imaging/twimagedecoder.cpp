@@ -13,9 +13,10 @@
 #include <optional>
 
 #include <opencv2/core/utils/logger.hpp>
-#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgcodecs.hpp> // the IMREAD_ flags only: the codecs are loaded
 #include <opencv2/imgproc.hpp>
 
+#include "imaging/codecloader.h"
 #include "imaging/pixelbudget.h"
 #include "platform/messagecapture.h"
 #include "platform/nativepath.h"
@@ -207,6 +208,17 @@ bool TwImageDecoder::jpegFileDisplaySize(const QString &path, cv::Size *size)
     return jpegDisplaySize(file.read(HeaderBytes), size);
 }
 
+bool TwImageDecoder::fileDeclaredSize(const QString &path, cv::Size *size)
+{
+    // As in jpegFileDisplaySize(): headers of the other formats are shorter.
+    constexpr qint64 HeaderBytes = 256 * 1024;
+    QFile file;
+    if (!RegularFile::open(file, path))
+        return false;
+    const QByteArray header = file.read(HeaderBytes);
+    return jpegDisplaySize(header, size) || declaredSize(header, size);
+}
+
 bool TwImageDecoder::declaredSize(const QByteArray &data, cv::Size *size)
 {
     QBuffer buffer;
@@ -270,29 +282,29 @@ cv::Mat TwImageDecoder::decode(
     // The codec only reads the buffer; no copy is made.
     const cv::Mat buffer(1, int(data.size()), CV_8UC1, const_cast<char *>(data.constData()));
     cv::Mat image;
-    try {
+    QString failure;
+    if (factor > 1) {
+        image = CodecLoader::decode(buffer, reducedColourFlag(factor), &failure);
+        // Headers the codec read differently fall back to a full decode.
+        if (image.size() == reducedSize(header, factor))
+            *fullSize = header;
+        else
+            image.release();
+    }
+    if (image.empty() && failure.isEmpty()) {
         if (factor > 1) {
-            image = cv::imdecode(buffer, reducedColourFlag(factor));
-            // Headers the codec read differently fall back to a full decode.
-            if (image.size() == reducedSize(header, factor))
-                *fullSize = header;
-            else
-                image.release();
+            // Released first: holding one share while waiting for a
+            // second could wait for ever.
+            share.reset();
+            share.emplace(PixelBudget::decoding(), decodedBytes(header));
         }
-        if (image.empty()) {
-            if (factor > 1) {
-                // Released first: holding one share while waiting for a
-                // second could wait for ever.
-                share.reset();
-                share.emplace(PixelBudget::decoding(), decodedBytes(header));
-            }
-            image = cv::imdecode(buffer, cv::IMREAD_COLOR);
-            *fullSize = image.size();
-        }
-    } catch (const std::exception &e) {
+        image = CodecLoader::decode(buffer, cv::IMREAD_COLOR, &failure);
+        *fullSize = image.size();
+    }
+    if (!failure.isEmpty()) {
         *fullSize = cv::Size();
         if (error)
-            *error = QString::fromUtf8(e.what());
+            *error = failure;
         return {};
     }
     if (image.empty()) {

@@ -42,6 +42,9 @@ public:
 
     // jpegDisplaySize() of a file, from its first bytes only.
     static bool jpegFileDisplaySize(const QString &path, cv::Size *size);
+    // The size a file's header declares (as shown, for a JPEG), without
+    // decoding; false when the header is not one the readers know.
+    static bool fileDeclaredSize(const QString &path, cv::Size *size);
 
     // The whole file, or false when it cannot be read or is too large.
     static bool readFile(const QString &path, QByteArray *data);

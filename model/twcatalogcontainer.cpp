@@ -24,10 +24,9 @@ TwCatalogContainer::~TwCatalogContainer()
 TwFileItemGroup *TwCatalogContainer::appendGroup(TwFileItem *firstItem)
 {
     auto *group = new TwFileItemGroup(firstItem);
-    // Direct: groups and containers are made on pool threads without an event
-    // loop, while selection runs elsewhere; the slot only sets a flag.
-    connect(group, &TwFileItemGroup::markDuplicateChanged, this,
-        &TwCatalogContainer::markDuplicateChanged, Qt::DirectConnection);
+    // Groups and containers are made on pool threads without an event loop,
+    // while selection runs elsewhere; all a change needs is the flag set.
+    group->setMarksChangedFlag(&m_countsDirty);
     m_groups.append(group);
     group->setName(QStringLiteral("%1_%2").arg(m_containerName).arg(m_groups.size()));
     return group;

@@ -12,11 +12,6 @@ namespace {
 // What the whole-file digest reads at a time.
 constexpr qint64 DigestChunk = 256 * 1024;
 
-QString hexUpper(const QByteArray &digest)
-{
-    return QString::fromLatin1(digest.toHex().toUpper());
-}
-
 } // namespace
 
 QString TwContentDigest::fingerprint(const QString &path)
@@ -30,13 +25,25 @@ QString TwContentDigest::fingerprint(const QString &path)
     return pathDigest(path);
 }
 
+QString TwContentDigest::hexText(const QByteArray &digest)
+{
+    return QString::fromLatin1(digest.toHex().toUpper());
+}
+
 QString TwContentDigest::fingerprint(QFile &file, qint64 size, QByteArray *whole, qint64 keepLimit)
+{
+    const QByteArray digest = fingerprintDigest(file, size, whole, keepLimit);
+    return digest.isEmpty() ? QString() : hexText(digest);
+}
+
+QByteArray TwContentDigest::fingerprintDigest(
+    QFile &file, qint64 size, QByteArray *whole, qint64 keepLimit)
 {
     QCryptographicHash hash(QCryptographicHash::Md5);
     if (size <= WholeFileLimit || (whole && size <= keepLimit)) {
         const QByteArray content = file.read(size);
         if (content.size() != size)
-            return QString();
+            return QByteArray();
         if (size <= WholeFileLimit) {
             hash.addData(content);
         } else {
@@ -47,22 +54,27 @@ QString TwContentDigest::fingerprint(QFile &file, qint64 size, QByteArray *whole
         }
         if (whole)
             *whole = content;
-        return hexUpper(hash.result());
+        return hash.result();
     }
 
     char window[WindowSize];
     const qint64 offsets[] = { 0, size / 2 - WindowSize / 2, size - WindowSize };
     for (qint64 offset : offsets) {
         if (!file.seek(offset) || file.read(window, WindowSize) != WindowSize)
-            return QString();
+            return QByteArray();
         hash.addData(window, WindowSize);
     }
-    return hexUpper(hash.result());
+    return hash.result();
 }
 
 QString TwContentDigest::pathDigest(const QString &path)
 {
-    return hexUpper(QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Md5));
+    return hexText(pathDigestBytes(path));
+}
+
+QByteArray TwContentDigest::pathDigestBytes(const QString &path)
+{
+    return QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Md5);
 }
 
 QByteArray TwContentDigest::contentDigest(const QString &path, const CancelToken *cancel)

@@ -24,6 +24,13 @@ public:
     // three). Returns an empty string when reading fails.
     static QString fingerprint(
         QFile &file, qint64 size, QByteArray *whole = nullptr, qint64 keepLimit = 0);
+    // The same as the 16 bytes of the MD5 digest; empty when reading fails.
+    static QByteArray fingerprintDigest(
+        QFile &file, qint64 size, QByteArray *whole = nullptr, qint64 keepLimit = 0);
+    // The 16 bytes of pathDigest(); hexText() of them is pathDigest().
+    static QByteArray pathDigestBytes(const QString &path);
+    // Upper-case hex of `digest`, as the fingerprints are shown.
+    static QString hexText(const QByteArray &digest);
 
     // Upper-case hex MD5 of the path encoded as UTF-8.
     static QString pathDigest(const QString &path);

@@ -1,6 +1,8 @@
 #include "model/twduplicatecandidates.h"
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <map>
 
 #include <QFile>
@@ -25,25 +27,50 @@ constexpr qint64 ChunkSize = 128 * 1024;
 // ...with at most this many of them open at once.
 constexpr int MaximumOpenFiles = 64;
 
+// An MD5 digest as its 16 bytes: no string per file while comparing.
+struct Fingerprint {
+    std::array<char, 16> bytes {};
+
+    static Fingerprint of(const QByteArray &digest)
+    {
+        Fingerprint fingerprint;
+        std::memcpy(fingerprint.bytes.data(), digest.constData(),
+            std::min(fingerprint.bytes.size(), size_t(digest.size())));
+        return fingerprint;
+    }
+    bool operator==(const Fingerprint &other) const { return bytes == other.bytes; }
+    QString text() const
+    {
+        return TwContentDigest::hexText(QByteArray::fromRawData(bytes.data(), int(bytes.size())));
+    }
+};
+
+uint qHash(const Fingerprint &fingerprint, uint seed = 0)
+{
+    return qHashBits(fingerprint.bytes.data(), fingerprint.bytes.size(), seed);
+}
+
 struct Entry {
     QString path;
-    QString fingerprint;
+    Fingerprint fingerprint;
     qint64 size = 0;
     QByteArray content;
     bool hasContent = false;
     bool readable = false;
-    QString key;
+    // 0 for the first class of equal content under a fingerprint, else n >= 2.
+    int keyClass = 0;
 };
 
 void readEntry(Entry &entry, qint64 &budget)
 {
     QFile file;
+    QByteArray digest;
     if (RegularFile::open(file, entry.path)) {
         entry.size = file.size();
         const bool keep = entry.size <= KeepLimit && entry.size <= budget;
-        entry.fingerprint = TwContentDigest::fingerprint(
+        digest = TwContentDigest::fingerprintDigest(
             file, entry.size, keep ? &entry.content : nullptr, KeepLimit);
-        entry.readable = !entry.fingerprint.isEmpty();
+        entry.readable = !digest.isEmpty();
         entry.hasContent = entry.readable && keep;
         if (entry.hasContent)
             budget -= entry.size;
@@ -51,7 +78,15 @@ void readEntry(Entry &entry, qint64 &budget)
             entry.content.clear();
     }
     if (!entry.readable)
-        entry.fingerprint = TwContentDigest::pathDigest(entry.path);
+        digest = TwContentDigest::pathDigestBytes(entry.path);
+    entry.fingerprint = Fingerprint::of(digest);
+}
+
+// The match key: the fingerprint's hex, with ":n" for the n-th class of it.
+QString keyOf(const Entry &entry)
+{
+    const QString text = entry.fingerprint.text();
+    return entry.keyClass == 0 ? text : text + QLatin1Char(':') + QString::number(entry.keyClass);
 }
 
 using Classes = QVector<QVector<int>>;
@@ -211,11 +246,8 @@ void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const Ca
     std::sort(classes.begin(), classes.end(),
         [](const QVector<int> &a, const QVector<int> &b) { return a.first() < b.first(); });
     for (int cls = 0; cls < classes.size(); ++cls) {
-        for (int index : classes.at(cls)) {
-            Entry &entry = entries[index];
-            entry.key = cls == 0 ? entry.fingerprint
-                                 : entry.fingerprint + QLatin1Char(':') + QString::number(cls + 1);
-        }
+        for (int index : classes.at(cls))
+            entries[index].keyClass = cls == 0 ? 0 : cls + 1;
     }
 }
 
@@ -247,12 +279,10 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(
         readEntry(entries.last(), budget);
     }
 
-    QHash<QString, QVector<int>> byFingerprint;
+    QHash<Fingerprint, QVector<int>> byFingerprint;
     for (int i = 0; i < entries.size(); ++i) {
-        Entry &entry = entries[i];
-        entry.key = entry.fingerprint;
-        if (entry.readable)
-            byFingerprint[entry.fingerprint].append(i);
+        if (entries.at(i).readable)
+            byFingerprint[entries.at(i).fingerprint].append(i);
     }
     for (const QVector<int> &members : qAsConst(byFingerprint)) {
         if (members.size() > 1)
@@ -262,7 +292,7 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(
     std::map<QString, QVector<int>> byKey;
     for (int i = 0; i < entries.size(); ++i) {
         entries[i].content.clear();
-        byKey[entries.at(i).key].append(i);
+        byKey[keyOf(entries.at(i))].append(i);
     }
 
     TwDuplicateCandidates result;

@@ -2,19 +2,30 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 #include <QFileInfo>
 #include <QLocale>
 #include <QMimeDatabase>
 
 #include "model/twcontentdigest.h"
+#include "platform/nativepath.h"
 
-TwFileItem::TwFileItem(const QString &path, bool contentKey, QObject *parent)
-    : QObject(parent)
-    , m_filePath(path)
-    , m_pathId(TwContentDigest::pathDigest(path))
+TwFileItem::TwFileItem(const QString &path, bool contentKey)
+    : m_nativePath(NativePath::encode(path))
     , m_scanStamp(FileStamp::of(path))
 {
-    m_matchKey = contentKey ? fileFingerprint(path) : m_pathId;
+    m_matchKey = contentKey ? fileFingerprint(path) : pathId();
+}
+
+QString TwFileItem::filePath() const
+{
+    return NativePath::decode(m_nativePath);
+}
+
+QString TwFileItem::pathId() const
+{
+    return TwContentDigest::pathDigest(filePath());
 }
 
 TwFileItem::~TwFileItem() = default;
@@ -27,7 +38,7 @@ bool TwFileItem::isPhoto() const
 QIcon TwFileItem::icon() const
 {
     static const QMimeDatabase mimeDatabase;
-    const QMimeType type = mimeDatabase.mimeTypeForFile(m_filePath);
+    const QMimeType type = mimeDatabase.mimeTypeForFile(filePath());
     QIcon icon = QIcon::fromTheme(type.iconName());
     if (icon.isNull())
         icon = QIcon::fromTheme(type.genericIconName());
@@ -36,30 +47,31 @@ QIcon TwFileItem::icon() const
 
 qint64 TwFileItem::fileSize() const
 {
-    const QFileInfo info(m_filePath);
-    return info.exists() ? info.size() : 0;
+    // By the native bytes: a name that is not UTF-8 has a size too.
+    struct stat info;
+    return ::stat(m_nativePath.constData(), &info) == 0 ? qint64(info.st_size) : 0;
 }
 
 QDateTime TwFileItem::createdTime() const
 {
-    const QFileInfo info(m_filePath);
+    const QFileInfo info(filePath());
     const QDateTime birth = info.birthTime();
     return birth.isValid() ? birth : info.lastModified();
 }
 
 QString TwFileItem::suffix() const
 {
-    return QFileInfo(m_filePath).suffix();
+    return QFileInfo(filePath()).suffix();
 }
 
 QString TwFileItem::baseName() const
 {
-    return QFileInfo(m_filePath).baseName();
+    return QFileInfo(filePath()).baseName();
 }
 
 QString TwFileItem::absolutePath() const
 {
-    return QFileInfo(m_filePath).absolutePath();
+    return QFileInfo(filePath()).absolutePath();
 }
 
 QString TwFileItem::fileFingerprint(const QString &path)

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QIcon>
-#include <QObject>
 #include <QString>
 
 #include "model/filestamp.h"
@@ -11,25 +12,33 @@
 // it is marked for removal. Everything else is read from the file system
 // when asked, so an item never holds stale data; only what the scan saw is
 // kept, to tell whether the file changed since.
-class TwFileItem : public QObject {
-    Q_OBJECT
+//
+// Not a QObject: a scan keeps one item for every file that has a copy, and
+// an item needs no signals.
+class TwFileItem {
+    Q_DECLARE_TR_FUNCTIONS(TwFileItem)
+    Q_DISABLE_COPY(TwFileItem)
 
 public:
     // With `contentKey` the match key is the content fingerprint (read now),
     // otherwise a copy of the path digest.
-    TwFileItem(const QString &path, bool contentKey, QObject *parent = nullptr);
-    ~TwFileItem() override;
+    TwFileItem(const QString &path, bool contentKey);
+    virtual ~TwFileItem();
 
     virtual bool isPhoto() const;
     // The platform's icon for the file type.
     virtual QIcon icon() const;
 
-    QString filePath() const { return m_filePath; }
+    // Made from the native bytes kept (half the size of a string for most
+    // paths), so every call builds a new string.
+    QString filePath() const;
     const QString &matchKey() const { return m_matchKey; }
     // Files an item under a key computed elsewhere (the container confirms
     // exact copies before they share a key).
     void setMatchKey(const QString &key) { m_matchKey = key; }
-    QString pathId() const { return m_pathId; }
+    // Made from the path when asked: kept for every grouped file it would
+    // cost as much as the path.
+    QString pathId() const;
 
     // The file as the scan saw it.
     const FileStamp &scanStamp() const { return m_scanStamp; }
@@ -49,9 +58,8 @@ public:
     static QString sizeString(qint64 bytes);
 
 private:
-    QString m_filePath;
+    QByteArray m_nativePath;
     QString m_matchKey;
     bool m_checked = false;
-    QString m_pathId;
     FileStamp m_scanStamp;
 };

@@ -406,8 +406,9 @@ bool TwFileItemGroup::isSimilarPhoto(
 {
     if (!photo || !photo->isPhoto() || items.isEmpty())
         return false;
-    auto *image = qobject_cast<TwPhotoItem *>(photo);
-    auto *head = qobject_cast<TwPhotoItem *>(items.first());
+    // isPhoto() is true exactly for TwPhotoItem.
+    auto *image = static_cast<TwPhotoItem *>(photo);
+    auto *head = items.first()->isPhoto() ? static_cast<TwPhotoItem *>(items.first()) : nullptr;
     if (!image || !head)
         return false;
 
@@ -456,6 +457,8 @@ void TwFileItemGroup::selectBy(const Comparison &comparison, SelectionScope scop
             }
         }
     }
+    if (m_marksChangedFlag)
+        *m_marksChangedFlag = true;
     emit markDuplicateChanged();
 }
 

@@ -64,6 +64,11 @@ public:
     QList<TwFileItem *> items() const;
     const ItemMap &itemsByKey() const { return m_itemsByKey; }
 
+    // A flag of the owner's that every change of the marks sets, as
+    // markDuplicateChanged() does: a connection per group would cost more
+    // than the group's own fields.
+    void setMarksChangedFlag(bool *flag) { m_marksChangedFlag = flag; }
+
     QString groupName() const { return m_groupName; }
     void setName(const QString &name) { m_groupName = name; }
 
@@ -150,4 +155,5 @@ private:
     QString m_groupName;
     int m_keptChangedCount = 0;
     QVector<Failure> m_failures;
+    bool *m_marksChangedFlag = nullptr;
 };

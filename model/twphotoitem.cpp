@@ -4,15 +4,14 @@
 
 #include "model/twshared.h"
 
-TwPhotoItem::TwPhotoItem(
-    const QString &path, bool contentKey, TwGrayHistogram::Contents contents, QObject *parent)
-    : TwFileItem(path, contentKey, parent)
+TwPhotoItem::TwPhotoItem(const QString &path, bool contentKey, TwGrayHistogram::Contents contents)
+    : TwFileItem(path, contentKey)
     , m_histogram(path, contents)
 {
 }
 
-TwPhotoItem::TwPhotoItem(const QString &path, bool contentKey, cv::Size knownSize, QObject *parent)
-    : TwFileItem(path, contentKey, parent)
+TwPhotoItem::TwPhotoItem(const QString &path, bool contentKey, cv::Size knownSize)
+    : TwFileItem(path, contentKey)
     , m_histogram(path, knownSize)
 {
 }

@@ -8,18 +8,14 @@
 // An image file: a file item that also owns the colour histogram and the
 // feature data that the similar-image grouping compares.
 class TwPhotoItem : public TwFileItem {
-    Q_OBJECT
-
 public:
     // Builds the histogram from the file now (or only reads the image size,
     // see TwGrayHistogram::Contents); an unreadable image leaves it empty and
     // the item still exists.
     TwPhotoItem(const QString &path, bool contentKey,
-        TwGrayHistogram::Contents contents = TwGrayHistogram::Contents::SizeAndHistogram,
-        QObject *parent = nullptr);
+        TwGrayHistogram::Contents contents = TwGrayHistogram::Contents::SizeAndHistogram);
     // An image whose size is already known; nothing is decoded.
-    TwPhotoItem(
-        const QString &path, bool contentKey, cv::Size knownSize, QObject *parent = nullptr);
+    TwPhotoItem(const QString &path, bool contentKey, cv::Size knownSize);
     ~TwPhotoItem() override;
 
     bool isPhoto() const override;

@@ -22,7 +22,8 @@ expected_files() {
         "share/applications/$app_id.desktop" \
         "share/metainfo/$app_id.metainfo.xml" \
         "share/icons/hicolor/scalable/apps/$app_id.svg" \
-        share/man/man1/twinscan-cli.1.gz
+        share/man/man1/twinscan-cli.1.gz \
+        "$libdir/twinscan/twinscan-imagecodecs.so"
     for size in 16 32 48 64 128 256; do
         echo "share/icons/hicolor/${size}x${size}/apps/$app_id.png"
     done
@@ -42,6 +43,7 @@ pass() { passed=$((passed + 1)); echo "PASS   : $1"; }
 fail() { failed=$((failed + 1)); echo "FAIL!  : $1"; shift; for line in "$@"; do echo "         $line"; done; }
 
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
+libdir="$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' "$build/CMakeCache.txt")"
 [ -n "$version" ] || { echo "no configured build in $build" >&2; exit 1; }
 [ -x "$build/app/twinscan" ] || { echo "$build has no desktop program; build it first" >&2; exit 1; }
 
@@ -110,6 +112,17 @@ if [ -z "$build_paths" ]; then
     pass "installed programs carry no search path into the build folder"
 else
     fail "installed programs carry no search path into the build folder" "$build_paths"
+fi
+
+# The image codecs come from the module on the first decode, never at start.
+codec_links="$(for program in twinscan twinscan-cli; do
+    readelf -d "$prefix/bin/$program" | grep -F NEEDED | grep -F imgcodecs || true
+done)"
+if [ -z "$codec_links" ] && readelf -d "$prefix/$libdir/twinscan/twinscan-imagecodecs.so" |
+    grep -F NEEDED | grep -qF imgcodecs; then
+    pass "only the codec module links the image codecs"
+else
+    fail "only the codec module links the image codecs" "${codec_links:-the module links none}"
 fi
 
 # --- the installed command-line scanner ----------------------------------------

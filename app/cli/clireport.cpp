@@ -1,5 +1,7 @@
 #include "app/cli/clireport.h"
 
+#include <QTextStream>
+
 #include "engine/twsearchresult.h"
 #include "model/twcatalogcontainer.h"
 #include "model/twfileitem.h"
@@ -9,19 +11,25 @@
 QString CliReport::text(const TwSearchResult &result)
 {
     QString out;
+    QTextStream stream(&out);
+    write(result, stream);
+    stream.flush();
+    return out;
+}
+
+void CliReport::write(const TwSearchResult &result, QTextStream &out)
+{
     const auto containers = result.containers();
     for (auto it = containers.cbegin(); it != containers.cend(); ++it) {
         for (const TwFileItemGroup *group : it.value()->groups()) {
-            out += QStringLiteral("[%1] %2 (%3)\n")
+            out << QStringLiteral("[%1] %2 (%3)\n")
                        .arg(it.key(), group->groupName(),
                            group->hasSeveralKeys() ? QStringLiteral("similar")
                                                    : QStringLiteral("exact"));
             for (const TwFileItem *item : group->items())
-                out += QStringLiteral("%1 %2\n").arg(
-                    item->isChecked() ? QStringLiteral("  *") : QStringLiteral("   "),
-                    NativePath::escapedText(item->filePath()));
-            out += QLatin1Char('\n');
+                out << (item->isChecked() ? QLatin1String("  * ") : QLatin1String("    "))
+                    << NativePath::escapedText(item->filePath()) << '\n';
+            out << '\n';
         }
     }
-    return out;
 }

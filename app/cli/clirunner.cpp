@@ -212,7 +212,7 @@ int CliRunner::run(
     if (parser.isSet(jsonOption))
         ResultWriter::writeJson(result, out);
     else
-        out << CliReport::text(result);
+        CliReport::write(result, out);
     out.flush();
     err << result.numberOfDuplicateFiles() << " duplicate files, "
         << TwSearchResult::sizeText(result.bytesOfDuplicateFiles()) << "\n";

@@ -1,3 +1,4 @@
+#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QScopeGuard>
 #include <QSemaphore>
@@ -5,6 +6,7 @@
 #include <QThreadPool>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +20,7 @@
 #include "model/twfileitem.h"
 #include "model/twfileitemgroup.h"
 #include "model/twphotoitem.h"
+#include "platform/nativepath.h"
 #include "tests/engine/enginetestsupport.h"
 #include "tests/support/temptree.h"
 
@@ -182,6 +185,30 @@ void settle(ScanEngine &engine)
     QCoreApplication::processEvents();
 }
 
+// Files named by raw bytes, past Qt's own name conversion.
+bool writeNative(const QByteArray &path, const QByteArray &content)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    return ::close(fd) == 0 && written;
+}
+
+QByteArray readNative(const QByteArray &path)
+{
+    QByteArray content;
+    const int fd = ::open(path.constData(), O_RDONLY);
+    if (fd < 0)
+        return content;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
+        content.append(buffer, int(got));
+    ::close(fd);
+    return content;
+}
+
 } // namespace
 
 class TestScanEngine : public QObject {
@@ -210,6 +237,7 @@ private slots:
     void destroyingMidPassIsSafe();
     void secondScanStartsClean();
     void groupsAndMembersFollowPaths();
+    void rawNamesKeysAndSizesSurviveTheRecords();
 };
 
 void TestScanEngine::ancestorsAndNestedFolders()
@@ -633,6 +661,70 @@ void TestScanEngine::groupsAndMembersFollowPaths()
         QVERIFY2(paths.first() > previous, qPrintable(paths.first()));
         previous = paths.first();
     }
+}
+
+void TestScanEngine::rawNamesKeysAndSizesSurviveTheRecords()
+{
+    // Sets of copies spread over many folders under names that are partly
+    // not UTF-8, each beside files of its size that differ past the first
+    // KiB: what the walk keeps as records must come back as the same bytes,
+    // with one key per set and the size read at the walk.
+    TempTree tree;
+    QMap<QByteArray, QSet<QByteArray>> expected; // content digest -> native paths
+    const QByteArray root = QFile::encodeName(tree.root());
+    quint32 seed = 900;
+    for (int set = 0; set < 30; ++set) {
+        const QByteArray content = randomBytes(seed++, 1500 + set * 211);
+        const QByteArray key = QCryptographicHash::hash(content, QCryptographicHash::Md5);
+        for (int copy = 0; copy < 2 + set % 3; ++copy) {
+            const QByteArray folder = root + "/f" + QByteArray::number((set + copy) % 9) + "\xe9/";
+            ::mkdir(folder.constData(), 0755);
+            const QByteArray name = folder + "c" + QByteArray::number(set) + "_"
+                + QByteArray::number(copy) + (set % 2 ? "\xff\xfe.txt" : ".bin");
+            QVERIFY(writeNative(name, content));
+            expected[key].insert(name);
+        }
+        QByteArray near = content;
+        near[near.size() - 1] = char(near[near.size() - 1] ^ 1);
+        tree.writeFile(QStringLiteral("near/n%1.bin").arg(set), near);
+    }
+
+    ScanEngine engine;
+    engine.setSimilarPassEnabled(false);
+    Run run(engine);
+    QVERIFY(engine.BeginScanCatalogue({ tree.root() }, ScanSettings()));
+    QVERIFY(run.scanEnded.wait(Timeout));
+    settle(engine);
+    QCOMPARE(engine.scanResult()->fileCount(), qint64(90 + 30));
+
+    QMap<QByteArray, QSet<QByteArray>> found;
+    QSet<QString> keys;
+    int items = 0;
+    const auto containers = engine.searchResult()->containers();
+    for (const TwCatalogContainer *container : containers) {
+        for (const TwFileItemGroup *group : container->groups()) {
+            const QList<TwFileItem *> members = group->items();
+            QSet<QString> groupKeys;
+            QByteArray digest;
+            for (const TwFileItem *item : members) {
+                ++items;
+                groupKeys.insert(item->matchKey());
+                const QByteArray native = NativePath::encode(item->filePath());
+                const QByteArray content = readNative(native);
+                QVERIFY2(!content.isEmpty(), native.constData());
+                QCOMPARE(item->fileSize(), qint64(content.size()));
+                QCOMPARE(item->scanStamp().size(), qint64(content.size()));
+                digest = QCryptographicHash::hash(content, QCryptographicHash::Md5);
+                found[digest].insert(native);
+            }
+            QCOMPARE(groupKeys.size(), 1);
+            QVERIFY(!keys.contains(*groupKeys.begin()));
+            keys.insert(*groupKeys.begin());
+        }
+    }
+    QCOMPARE(found, expected);
+    // Items exist only for the members of groups, never for the near misses.
+    QCOMPARE(items, 90);
 }
 
 QTEST_GUILESS_MAIN(TestScanEngine)
