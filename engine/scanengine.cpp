@@ -18,6 +18,7 @@
 #include "engine/twsearchresult.h"
 #include "imaging/twimagedecoder.h"
 #include "model/canceltoken.h"
+#include "model/filecache.h"
 #include "model/twphotoitem.h"
 
 namespace {
@@ -178,6 +179,14 @@ bool ScanEngine::BeginScanCatalogue(const QStringList &folders, const ScanSettin
         << "ScanEngine::BeginScanCatalogue"
         << QStringLiteral("begin scaned! system thread count=%1!").arg(QThread::idealThreadCount());
     m_settings = settings;
+    m_settings.cache.reset();
+    if (m_settings.cacheEnabled) {
+        // Opened by the first task that asks, so a slow check of a large
+        // file never holds up this thread.
+        FileCache::Options options;
+        options.path = m_cachePath.isEmpty() ? FileCache::defaultPath() : m_cachePath;
+        m_settings.cache = std::make_shared<FileCache>(options);
+    }
     m_cancel = std::make_shared<CancelToken>();
     m_refusedBefore = TwImageDecoder::refusedCount();
     progressSum = 0;
@@ -422,6 +431,7 @@ void ScanEngine::startAccuratePass()
     const QStringList paths = units.keys();
     const QVector<TwFileItemGroup *> standsFor = units.values().toVector();
     auto pass = std::make_shared<SimilarImagePass>(paths, m_settings.similarityThresholds());
+    pass->setCache(m_settings.cache);
     const std::shared_ptr<CancelToken> cancel = m_cancel;
     QThreadPool *pool = m_pool.get();
     TwSearchResult *search = m_searchResult.get();
@@ -551,6 +561,12 @@ void ScanEngine::flushTotals()
 
 void ScanEngine::startProcessStage(bool userStop)
 {
+    if (const std::shared_ptr<FileCache> &cache = m_settings.cache) {
+        cache->flush();
+        qInfo().noquote() << QStringLiteral("File cache: %1 answered, %2 computed")
+                                 .arg(cache->hits())
+                                 .arg(cache->misses());
+    }
     if (!userStop) {
         flushProgress();
         m_progress.finish();

@@ -86,6 +86,9 @@ public:
     void setSimilarPassEnabled(bool enabled) { m_similarPassEnabled = enabled; }
     bool similarPassEnabled() const { return m_similarPassEnabled; }
 
+    /** The cache file scans use when their settings have the cache on; empty for the user's. */
+    void setCachePath(const QString &path) { m_cachePath = path; }
+
 signals:
     void phaseChanged(ScanEngine::Phase phase);
     /**
@@ -183,5 +186,6 @@ private:
     std::atomic<qlonglong> m_latestBytes { -1 };
     std::atomic_bool m_totalsPending { false };
     bool m_similarPassEnabled = true;
+    QString m_cachePath;
     qint64 m_refusedBefore = 0;
 };

@@ -43,7 +43,8 @@ QStringList TwCatalogContainer::buildDuplicateGroups(const QStringList &paths,
 TwDuplicateCandidates TwCatalogContainer::prepareDuplicateCandidates(
     const QStringList &paths, const ScanSettings &settings, const CancelToken *cancel)
 {
-    return TwDuplicateCandidates::prepare(paths, settings.imageContents(), cancel);
+    return TwDuplicateCandidates::prepare(
+        paths, settings.imageContents(), cancel, settings.cache.get());
 }
 
 QStringList TwCatalogContainer::fileDuplicateCandidates(

@@ -6,9 +6,12 @@
 #include <QFile>
 #include <QHash>
 #include <QMap>
+#include <QCryptographicHash>
 #include <QSet>
 
 #include "model/canceltoken.h"
+#include "model/filecache.h"
+#include "model/fileidentity.h"
 #include "model/twcontentdigest.h"
 #include "model/twphotoitem.h"
 #include "platform/regularfile.h"
@@ -33,10 +36,24 @@ struct Entry {
     bool hasContent = false;
     bool readable = false;
     QString key;
+    FileIdentity identity;
+    // Of the whole content, when the cache had it for this very version.
+    QByteArray digest;
 };
 
-void readEntry(Entry &entry, qint64 &budget)
+void readEntry(Entry &entry, qint64 &budget, FileCache *cache)
 {
+    if (cache) {
+        entry.identity = FileIdentity::of(entry.path);
+        const FileCache::Entry cached = cache->lookup(entry.identity);
+        if (cached.found()) {
+            entry.size = entry.identity.size();
+            entry.fingerprint = cached.fingerprint;
+            entry.digest = cached.digest;
+            entry.readable = true;
+            return;
+        }
+    }
     QFile file;
     if (RegularFile::open(file, entry.path)) {
         entry.size = file.size();
@@ -49,6 +66,8 @@ void readEntry(Entry &entry, qint64 &budget)
             budget -= entry.size;
         else
             entry.content.clear();
+        if (cache && entry.readable && entry.identity.size() == entry.size)
+            cache->storeFingerprint(entry.identity, entry.fingerprint);
     }
     if (!entry.readable)
         entry.fingerprint = TwContentDigest::pathDigest(entry.path);
@@ -152,15 +171,29 @@ Classes splitByStreaming(
     return classes;
 }
 
-// Many large files of one size with equal windows: compared by digest rather
-// than by holding them all open.
-Classes splitByDigest(
-    const QVector<Entry> &entries, const QVector<int> &members, const CancelToken *cancel)
+// The digest of the current contents: from the cache, from memory or read.
+QByteArray digestOf(Entry &entry, const CancelToken *cancel, FileCache *cache)
+{
+    if (!entry.digest.isEmpty())
+        return entry.digest;
+    const QByteArray digest = entry.hasContent
+        ? QCryptographicHash::hash(entry.content, QCryptographicHash::Sha256)
+        : TwContentDigest::contentDigest(entry.path, cancel);
+    // Stored only if the file is still the version the fingerprint was read from.
+    if (cache && !digest.isEmpty() && entry.identity.sameVersionAs(FileIdentity::of(entry.path)))
+        cache->storeDigest(entry.identity, digest);
+    return digest;
+}
+
+// Many large files of one size with equal windows, or files whose digests the
+// cache holds: compared by digest rather than by holding them all open.
+Classes splitByDigest(QVector<Entry> &entries, const QVector<int> &members,
+    const CancelToken *cancel, FileCache *cache)
 {
     Classes classes;
     QHash<QByteArray, int> classOf;
     for (int index : members) {
-        const QByteArray digest = TwContentDigest::contentDigest(entries.at(index).path, cancel);
+        const QByteArray digest = digestOf(entries[index], cancel, cache);
         if (stopped(cancel)) {
             // Digests taken before the stop may match; none of them is trusted.
             classes.clear();
@@ -185,7 +218,8 @@ Classes splitByDigest(
 // Splits files that share a fingerprint into classes of equal content. The
 // class of the first file keeps the plain fingerprint as its key, the others
 // get a suffix, so only true copies ever share a key.
-void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const CancelToken *cancel)
+void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const CancelToken *cancel,
+    FileCache *cache)
 {
     QMap<qint64, QVector<int>> bySize;
     for (int index : members)
@@ -195,16 +229,20 @@ void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const Ca
     for (const QVector<int> &sameSize : qAsConst(bySize)) {
         const bool inMemory = std::all_of(sameSize.cbegin(), sameSize.cend(),
             [&](int index) { return entries.at(index).hasContent; });
+        // A digest the cache holds spares reading that file; one alone is
+        // worth using, since the others are read once for their digest.
+        const bool digestKnown = std::any_of(sameSize.cbegin(), sameSize.cend(),
+            [&](int index) { return !entries.at(index).digest.isEmpty(); });
         if (sameSize.size() == 1)
             classes.append(sameSize);
-        else if (inMemory)
+        else if (inMemory && !cache)
             classes += splitInMemory(entries, sameSize);
         else if (stopped(cancel))
             leaveUnconfirmed(classes, sameSize);
-        else if (sameSize.size() <= MaximumOpenFiles)
-            classes += splitByStreaming(entries, sameSize, cancel);
+        else if (digestKnown || inMemory || sameSize.size() > MaximumOpenFiles)
+            classes += splitByDigest(entries, sameSize, cancel, cache);
         else
-            classes += splitByDigest(entries, sameSize, cancel);
+            classes += splitByStreaming(entries, sameSize, cancel);
     }
     for (QVector<int> &cls : classes)
         std::sort(cls.begin(), cls.end());
@@ -221,9 +259,11 @@ void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const Ca
 
 } // namespace
 
-TwDuplicateCandidates TwDuplicateCandidates::prepare(
-    const QStringList &paths, TwGrayHistogram::Contents headContents, const CancelToken *cancel)
+TwDuplicateCandidates TwDuplicateCandidates::prepare(const QStringList &paths,
+    TwGrayHistogram::Contents headContents, const CancelToken *cancel, FileCache *cache)
 {
+    if (cache && !cache->open())
+        cache = nullptr;
     QVector<Entry> entries;
     entries.reserve(paths.size());
     QSet<QString> seen;
@@ -239,7 +279,7 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(
         seen.insert(path);
         entries.append(Entry());
         entries.last().path = path;
-        readEntry(entries.last(), budget);
+        readEntry(entries.last(), budget, cache);
     }
 
     QHash<QString, QVector<int>> byFingerprint;
@@ -251,7 +291,7 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(
     }
     for (const QVector<int> &members : qAsConst(byFingerprint)) {
         if (members.size() > 1)
-            confirmClass(entries, members, cancel);
+            confirmClass(entries, members, cancel, cache);
     }
 
     std::map<QString, QVector<int>> byKey;

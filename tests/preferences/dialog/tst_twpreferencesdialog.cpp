@@ -149,7 +149,7 @@ void TestTwPreferencesDialog::construction()
 {
     DialogFixture f;
     QCOMPARE(f.dialog.windowTitle(), QStringLiteral("Preferences"));
-    QCOMPARE(f.dialog.size(), QSize(500, 560));
+    QCOMPARE(f.dialog.size(), QSize(500, 650));
     QCOMPARE(f.dialog.minimumSize(), f.dialog.maximumSize());
     QVERIFY(!(f.dialog.windowFlags() & Qt::WindowContextHelpButtonHint));
     auto *tabs = f.find<QTabWidget>("tabPreference");
