@@ -18,7 +18,6 @@
 #include "engine/twsearchresult.h"
 #include "imaging/twimagedecoder.h"
 #include "model/canceltoken.h"
-#include "model/filecache.h"
 #include "model/twphotoitem.h"
 
 namespace {
@@ -183,8 +182,9 @@ bool ScanEngine::BeginScanCatalogue(const QStringList &folders, const ScanSettin
     if (m_settings.cacheEnabled) {
         // Opened by the first task that asks, so a slow check of a large
         // file never holds up this thread.
-        FileCache::Options options;
-        options.path = m_cachePath.isEmpty() ? FileCache::defaultPath() : m_cachePath;
+        FileCache::Options options = m_cacheOptions;
+        if (options.path.isEmpty())
+            options.path = FileCache::defaultPath();
         m_settings.cache = std::make_shared<FileCache>(options);
     }
     m_cancel = std::make_shared<CancelToken>();

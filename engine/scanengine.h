@@ -13,6 +13,7 @@
 
 #include "engine/skipcounts.h"
 #include "engine/scanprogress.h"
+#include "model/filecache.h"
 #include "model/scansettings.h"
 
 class CancelToken;
@@ -86,8 +87,13 @@ public:
     void setSimilarPassEnabled(bool enabled) { m_similarPassEnabled = enabled; }
     bool similarPassEnabled() const { return m_similarPassEnabled; }
 
-    /** The cache file scans use when their settings have the cache on; empty for the user's. */
-    void setCachePath(const QString &path) { m_cachePath = path; }
+    /**
+     * How scans whose settings have the cache on open it; an empty path
+     * means the user's cache file. Tests point it elsewhere.
+     */
+    void setCacheOptions(const FileCache::Options &options) { m_cacheOptions = options; }
+    /** The cache of the running or last scan; null when it had the cache off. */
+    const FileCache *fileCache() const { return m_settings.cache.get(); }
 
 signals:
     void phaseChanged(ScanEngine::Phase phase);
@@ -186,6 +192,6 @@ private:
     std::atomic<qlonglong> m_latestBytes { -1 };
     std::atomic_bool m_totalsPending { false };
     bool m_similarPassEnabled = true;
-    QString m_cachePath;
+    FileCache::Options m_cacheOptions;
     qint64 m_refusedBefore = 0;
 };

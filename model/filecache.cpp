@@ -359,9 +359,9 @@ bool FileCache::lookupDescriptors(const FileIdentity &identity, cv::Mat *descrip
     return true;
 }
 
-bool FileCache::storable(const FileIdentity &identity) const
+bool FileCache::storable(const FileIdentity &identity)
 {
-    return m_usable && identity.isValid() && identity.settledFor(m_options.quietNs);
+    return identity.isValid() && identity.settledFor(m_options.quietNs) && open();
 }
 
 void FileCache::storeFingerprint(const FileIdentity &identity, const QString &fingerprint)

@@ -113,7 +113,7 @@ private:
     Connection *connection();
     void closeConnections();
     QByteArray lookupBlob(const FileIdentity &identity, Blob blob);
-    bool storable(const FileIdentity &identity) const;
+    bool storable(const FileIdentity &identity);
     void enqueue(Pending pending);
     void enqueueTouch(qint64 row);
     void write(std::vector<Pending> batch, std::vector<qint64> touched);

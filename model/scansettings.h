@@ -64,7 +64,9 @@ public:
     QMap<QString, int> priorities;
 
     // Whether what a scan computes of each file is kept for the next one.
-    bool cacheEnabled = true;
+    // Off in a value made in code, so that a scan set up by hand never
+    // reads or fills the user's cache; fromPreferences() reads the switch.
+    bool cacheEnabled = false;
     // The cache the scan's tasks share; set by the engine when a scan
     // starts with the cache on, null otherwise.
     std::shared_ptr<FileCache> cache;
