@@ -1,7 +1,7 @@
-"""Makes a folder of distinct photos for bench/cache_bench.sh from packaged
-wallpapers and scikit-image sample photos: each photo a different crop,
-size and tone of a source, a few of them exact copies and half-size copies,
-as a photo library has.
+"""Makes a folder of photos for bench/cache_bench.sh from packaged wallpapers
+and scikit-image sample photos: each photo a different part of a source at
+its own size and tone, a few of them exact copies and half-size copies, as a
+photo library has.
 
     make_cache_photos.py FOLDER COUNT
 """
@@ -41,7 +41,8 @@ def sources():
 
 
 def main():
-    marker = os.path.join(folder, ".complete-%d" % count)
+    # Named after the way the photos are made, so a change makes them anew.
+    marker = os.path.join(folder, ".complete-tiles-%d" % count)
     if os.path.exists(marker):
         return
     shutil.rmtree(folder, ignore_errors=True)
@@ -50,28 +51,38 @@ def main():
     pool = sources()
     if not pool:
         sys.exit("no source photos installed")
+    # Tiles of 3x3, 4x4 and 5x5 grids over each source, a share of each:
+    # different scenes at different scales, as most photos of a library are.
+    share = count // len(pool) + 2
+    tiles = []
+    for path in pool:
+        mine = [(path, grid, i, j) for grid in (3, 4, 5) for i in range(grid) for j in range(grid)]
+        random.shuffle(mine)
+        tiles += mine[:share]
     made = 0
     loaded = {}
-    while made < count:
-        path = pool[made % len(pool)]
+    for path, grid, i, j in tiles:
+        if made >= count:
+            break
         if path not in loaded:
+            loaded.clear()
             with Image.open(path) as image:
                 loaded[path] = image.convert("RGB")
         image = loaded[path]
         w, h = image.size
-        # A crop of 40..90 % of each side: every photo differs from the others.
-        cw, ch = int(w * random.uniform(0.4, 0.9)), int(h * random.uniform(0.4, 0.9))
-        x, y = random.randint(0, w - cw), random.randint(0, h - ch)
-        photo = image.crop((x, y, x + cw, y + ch))
+        tw, th = w // grid, h // grid
+        photo = image.crop((i * tw, j * th, (i + 1) * tw, (j + 1) * th))
         side = random.randint(1200, 2000)
         scale = side / max(photo.size)
-        photo = photo.resize((max(1, int(photo.width * scale)), max(1, int(photo.height * scale))))
-        photo = ImageEnhance.Brightness(photo).enhance(random.uniform(0.8, 1.2))
+        photo = photo.resize((max(1, int(photo.width * scale)), max(1, int(photo.height * scale))),
+                             Image.BILINEAR)
+        photo = ImageEnhance.Brightness(photo).enhance(random.uniform(0.85, 1.15))
         sub = os.path.join(folder, "album%02d" % (made // 100))
         os.makedirs(sub, exist_ok=True)
         name = os.path.join(sub, "photo%05d.jpg" % made)
         photo.save(name, quality=random.randint(82, 92))
         made += 1
+        # Now and then an exact copy and a half-size copy, found by the scan.
         if made % 50 == 0 and made < count:
             shutil.copy2(name, os.path.join(sub, "photo%05d.jpg" % made))
             made += 1
@@ -79,8 +90,8 @@ def main():
             photo.resize((photo.width // 2, photo.height // 2)).save(
                 os.path.join(sub, "photo%05d.jpg" % made), quality=85)
             made += 1
-        if len(loaded) > 8:
-            loaded.pop(next(iter(loaded)))
+    if made < count:
+        sys.exit("only %d photos could be made" % made)
     open(marker, "w").close()
 
 

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QHash>
 #include <QMap>
-#include <QCryptographicHash>
 #include <QSet>
 
 #include "model/canceltoken.h"
@@ -107,19 +106,29 @@ Classes splitInMemory(const QVector<Entry> &entries, const QVector<int> &members
 // Reads the files side by side, one chunk of each at a time, and splits them
 // wherever their chunks differ; every file is read once, and a set of
 // different files usually stops after its first chunk.
-Classes splitByStreaming(
-    const QVector<Entry> &entries, const QVector<int> &members, const CancelToken *cancel)
+Classes splitByStreaming(const QVector<Entry> &entries, const QVector<int> &members,
+    const CancelToken *cancel, FileCache *cache)
 {
     std::vector<std::unique_ptr<QFile>> files;
     files.reserve(members.size());
+    // With a cache, each file read to its end leaves its digest there, so
+    // the next scan of unchanged copies reads nothing.
+    std::vector<std::unique_ptr<TwContentDigest::Streaming>> digests;
+    std::vector<bool> sameVersion;
     Classes classes;
     QVector<int> readable;
     for (int i = 0; i < members.size(); ++i) {
         files.push_back(std::make_unique<QFile>());
-        if (RegularFile::open(*files.back(), entries.at(members.at(i)).path))
+        const Entry &entry = entries.at(members.at(i));
+        if (RegularFile::open(*files.back(), entry.path))
             readable.append(i);
         else
             classes.append(QVector<int> { members.at(i) });
+        if (cache) {
+            digests.push_back(std::make_unique<TwContentDigest::Streaming>());
+            sameVersion.push_back(
+                entry.identity.sameVersionAs(FileIdentity::ofDescriptor(files.back()->handle())));
+        }
     }
 
     QVector<QByteArray> chunks(members.size());
@@ -146,6 +155,8 @@ Classes splitByStreaming(
                     classes.append(QVector<int> { members.at(i) });
                     continue;
                 }
+                if (cache)
+                    digests[std::size_t(i)]->add(chunks.at(i).constData(), chunks.at(i).size());
                 auto same = std::find_if(parts.begin(), parts.end(), [&](const QVector<int> &part) {
                     return chunks.at(part.first()) == chunks.at(i);
                 });
@@ -157,9 +168,14 @@ Classes splitByStreaming(
             for (const QVector<int> &part : qAsConst(parts)) {
                 // Equal up to the end of all of them, or alone: decided.
                 if (part.size() == 1 || chunks.at(part.first()).isEmpty()) {
+                    const bool complete = chunks.at(part.first()).isEmpty();
                     QVector<int> cls;
-                    for (int i : part)
+                    for (int i : part) {
                         cls.append(members.at(i));
+                        if (cache && complete && sameVersion[std::size_t(i)])
+                            cache->storeDigest(entries.at(members.at(i)).identity,
+                                digests[std::size_t(i)]->result());
+                    }
                     classes.append(cls);
                 } else {
                     next.append(part);
@@ -176,9 +192,8 @@ QByteArray digestOf(Entry &entry, const CancelToken *cancel, FileCache *cache)
 {
     if (!entry.digest.isEmpty())
         return entry.digest;
-    const QByteArray digest = entry.hasContent
-        ? QCryptographicHash::hash(entry.content, QCryptographicHash::Sha256)
-        : TwContentDigest::contentDigest(entry.path, cancel);
+    const QByteArray digest = entry.hasContent ? TwContentDigest::contentDigest(entry.content)
+                                               : TwContentDigest::contentDigest(entry.path, cancel);
     // Stored only if the file is still the version the fingerprint was read from.
     if (cache && !digest.isEmpty() && entry.identity.sameVersionAs(FileIdentity::of(entry.path)))
         cache->storeDigest(entry.identity, digest);
@@ -242,7 +257,7 @@ void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const Ca
         else if (digestKnown || inMemory || sameSize.size() > MaximumOpenFiles)
             classes += splitByDigest(entries, sameSize, cancel, cache);
         else
-            classes += splitByStreaming(entries, sameSize, cancel);
+            classes += splitByStreaming(entries, sameSize, cancel, cache);
     }
     for (QVector<int> &cls : classes)
         std::sort(cls.begin(), cls.end());

@@ -207,6 +207,9 @@ int CliRunner::run(
         return Failure;
     }
     loop.exec();
+    if (parser.isSet(timingsOption) && engine.fileCache())
+        err << "cache: " << engine.fileCache()->hits() << " answered, "
+            << engine.fileCache()->misses() << " computed\n";
     if (progressLine) {
         err << "\n";
         err.flush();

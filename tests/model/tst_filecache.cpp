@@ -98,21 +98,28 @@ void TestFileCache::changedFilesAreRecomputed_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<bool>("stillCopies");
-    QTest::newRow("unchanged") << "none" << true;
-    // Same contents, another modification time.
-    QTest::newRow("touched") << "touch" << true;
-    // Another file of the same size put in its place, its time set back.
-    QTest::newRow("replaced, time restored") << "replace" << false;
-    // Written in place, its time set back: only the change time tells.
-    QTest::newRow("edited in place, time restored") << "edit" << false;
+    QTest::addColumn<int>("size");
+    // Small files are compared from memory, large ones streamed side by side.
+    for (const int size : { 20000, 300000 }) {
+        const QByteArray kind = size < 65536 ? "small, " : "large, ";
+        QTest::newRow((kind + "unchanged").constData()) << "none" << true << size;
+        // Same contents, another modification time.
+        QTest::newRow((kind + "touched").constData()) << "touch" << true << size;
+        // Another file of the same size put in its place, its time set back.
+        QTest::newRow((kind + "replaced, time restored").constData()) << "replace" << false << size;
+        // Written in place, its time set back: only the change time tells.
+        QTest::newRow((kind + "edited in place, time restored").constData())
+            << "edit" << false << size;
+    }
 }
 
 void TestFileCache::changedFilesAreRecomputed()
 {
     QFETCH(QString, change);
     QFETCH(bool, stillCopies);
+    QFETCH(int, size);
     TempTree tree;
-    const QByteArray content = bytesOf(1, 20000);
+    const QByteArray content = bytesOf(1, size);
     const QString a = tree.writeFile("a.bin", content);
     const QString b = tree.writeFile("b.bin", content);
     const QStringList paths { a, b };
@@ -125,7 +132,7 @@ void TestFileCache::changedFilesAreRecomputed()
     const FileIdentity before = FileIdentity::of(b);
     // The clock must move on, or a change could keep every time as it was.
     QThread::msleep(50);
-    const QByteArray other = bytesOf(2, 20000);
+    const QByteArray other = bytesOf(2, size);
     const struct timespec modified = modifiedOf(b);
     if (change == "touch") {
         struct timespec earlier = modified;
