@@ -24,7 +24,7 @@ while [ $# -gt 0 ]; do
 done
 OUT="$ROOT/bench/out"
 PHOTO_DIR="/tmp/twinscan-cache-photos-$PHOTOS"
-TREE="/tmp/twinscan-bench-tree-$SCALE"
+TREE="/tmp/twinscan-cache-tree-$SCALE"
 mkdir -p "$OUT"
 
 source "$ROOT/bench/common.sh"

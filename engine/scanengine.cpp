@@ -605,6 +605,9 @@ void ScanEngine::EndSearch()
     if (m_phase != Processing)
         return;
     m_processThread->wait();
+    // The process stage waited for every task: nothing uses the cache now.
+    if (m_settings.cache)
+        m_settings.cache->close();
     const bool userStop = m_processThread->userStop();
     scanTaskCount = 0;
     const qint64 elapsedMs = m_elapsed.elapsed();

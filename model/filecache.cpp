@@ -434,6 +434,12 @@ void FileCache::flush()
         write(std::move(batch), std::move(touched));
 }
 
+void FileCache::close()
+{
+    flush();
+    closeConnections();
+}
+
 void FileCache::write(std::vector<Pending> batch, std::vector<qint64> touched)
 {
     QMutexLocker locker(&m_writeMutex);

@@ -84,6 +84,12 @@ public:
 
     /** Commits what is waiting; also done in batches while storing and when destroyed. */
     void flush();
+    /**
+     * Commits what is waiting and closes every thread's connection, so no
+     * file stays open between scans. Only while no other thread uses the
+     * cache; a later call opens connections again.
+     */
+    void close();
 
     /** Lookups answered and missed so far, for the log. */
     qint64 hits() const { return m_hits.load(); }
