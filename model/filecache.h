@@ -122,7 +122,8 @@ private:
     bool storable(const FileIdentity &identity);
     void enqueue(Pending pending);
     void enqueueTouch(qint64 row);
-    void write(std::vector<Pending> batch, std::vector<qint64> touched);
+    void writePending(bool wait);
+    void write(const std::vector<Pending> &batch, const std::vector<qint64> &touched);
     void fail(const QString &what);
 
     const Options m_options;
@@ -136,7 +137,7 @@ private:
     QMutex m_pendingMutex;
     std::vector<Pending> m_pending;
     std::vector<qint64> m_touched;
-    // One batch is committed at a time.
+    // One batch is committed at a time; held while writing.
     QMutex m_writeMutex;
 
     std::atomic<qint64> m_hits { 0 };

@@ -194,8 +194,10 @@ QByteArray digestOf(Entry &entry, const CancelToken *cancel, FileCache *cache)
         return entry.digest;
     const QByteArray digest = entry.hasContent ? TwContentDigest::contentDigest(entry.content)
                                                : TwContentDigest::contentDigest(entry.path, cancel);
-    // Stored only if the file is still the version the fingerprint was read from.
-    if (cache && !digest.isEmpty() && entry.identity.sameVersionAs(FileIdentity::of(entry.path)))
+    // Contents kept in memory were read right after the identity was taken;
+    // a file read again now must still be that version.
+    if (cache && !digest.isEmpty()
+        && (entry.hasContent || entry.identity.sameVersionAs(FileIdentity::of(entry.path))))
         cache->storeDigest(entry.identity, digest);
     return digest;
 }
