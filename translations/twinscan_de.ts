@@ -713,8 +713,8 @@
         <translation>Cache leeren</translation>
     </message>
     <message>
-        <source>%1 MB in use</source>
-        <translation>%1 MB belegt</translation>
+        <source>%1 in use</source>
+        <translation>%1 belegt</translation>
     </message>
     <message>
         <source>Empty</source>

@@ -225,7 +225,7 @@ void TwGeneralWidget::showCacheSize()
 {
     const qint64 bytes = FileCacheSetting::cacheBytes();
     lblCacheSize->setText(
-        bytes > 0 ? tr("%1 MB in use").arg(double(bytes) / 1048576.0, 0, 'f', 1) : tr("Empty"));
+        bytes > 0 ? tr("%1 in use").arg(locale().formattedDataSize(bytes)) : tr("Empty"));
     btnClearCache->setEnabled(bytes > 0);
 }
 
