@@ -245,6 +245,8 @@ bool TwGeneralWidget::cacheEnabled() const
 void TwGeneralWidget::setCacheEnabled(bool enabled)
 {
     chkUseCache->setChecked(enabled);
+    // Scans since the page was made may have grown the cache.
+    showCacheSize();
 }
 
 bool TwGeneralWidget::checkUpdatesAtStart() const
