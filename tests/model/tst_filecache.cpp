@@ -92,6 +92,7 @@ private slots:
     void featuresSurviveTheirStoredForm();
     void descriptorsSurviveTheirStoredForm();
     void oldEntriesArePruned();
+    void sizeIsBoundedOldestFirst();
 };
 
 void TestFileCache::changedFilesAreRecomputed_data()
@@ -348,6 +349,48 @@ void TestFileCache::oldEntriesArePruned()
     FileCache cache(optionsFor(cachePath));
     QVERIFY(cache.open());
     QVERIFY(!cache.lookup(FileIdentity::of(file)).found());
+}
+
+void TestFileCache::sizeIsBoundedOldestFirst()
+{
+    TempTree tree;
+    const QString cachePath = tree.path("cache.sqlite");
+    {
+        FileCache cache(optionsFor(cachePath));
+        for (int i = 0; i < 6000; ++i)
+            cache.storeFingerprint(FileIdentity::fromFields(1, quint64(i), 10, 1, 1),
+                QStringLiteral("%1").arg(i, 32, 10, QLatin1Char('0')));
+    }
+    {
+        // The first half was last seen a day before the second.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "size");
+        db.setDatabaseName(cachePath);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(
+            query.exec(QStringLiteral("UPDATE files SET seen = seen - 86400 WHERE inode < 3000")));
+    }
+    QSqlDatabase::removeDatabase("size");
+    const qint64 before = QFileInfo(cachePath).size();
+    FileCache::Options options = optionsFor(cachePath);
+    options.maximumBytes = before / 2;
+    FileCache cache(options);
+    QVERIFY(cache.open());
+    QVERIFY(!cache.lookup(FileIdentity::fromFields(1, 0, 10, 1, 1)).found());
+    QVERIFY(!cache.lookup(FileIdentity::fromFields(1, 2999, 10, 1, 1)).found());
+    QVERIFY(cache.lookup(FileIdentity::fromFields(1, 5999, 10, 1, 1)).found());
+    cache.close();
+    // The pages in use fit the bound; free ones are reused by later entries.
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "pages");
+    db.setDatabaseName(cachePath);
+    QVERIFY(db.open());
+    QSqlQuery query(db);
+    QVERIFY(query.exec(QStringLiteral("SELECT (SELECT page_count FROM pragma_page_count) - "
+                                      "(SELECT freelist_count FROM pragma_freelist_count)")));
+    QVERIFY(query.next());
+    QVERIFY(query.value(0).toLongLong() * 4096 <= options.maximumBytes);
+    QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM files")) && query.next());
+    QVERIFY(query.value(0).toInt() >= 1000);
 }
 
 QTEST_GUILESS_MAIN(TestFileCache)
