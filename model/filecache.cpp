@@ -19,7 +19,8 @@
 
 namespace {
 
-// Raised whenever the table changes; an older file is emptied.
+// Raised whenever the table or TwContentDigest's fingerprint changes: a file
+// of another version is emptied.
 constexpr int SchemaVersion = 1;
 // Raised whenever FeatureExtractor or PerceptualHash compute something else:
 // features of another version are misses.
@@ -47,6 +48,19 @@ QVariant signedValue(quint64 value)
 bool isContention(const QSqlError &error)
 {
     return error.nativeErrorCode() == Busy || error.nativeErrorCode() == Locked;
+}
+
+// Readers of a write-ahead log can be told "busy" without waiting while
+// another connection opens or recovers it; a short wait is enough then.
+bool execRetrying(QSqlQuery &query)
+{
+    for (int attempt = 0;; ++attempt) {
+        if (query.exec())
+            return true;
+        if (attempt == 3 || !isContention(query.lastError()))
+            return false;
+        QThread::msleep(5UL << attempt);
+    }
 }
 
 const char *const CreateTable = "CREATE TABLE IF NOT EXISTS files ("
@@ -301,9 +315,11 @@ FileCache::Entry FileCache::lookup(const FileIdentity &identity)
     QSqlQuery &query = *c->entry;
     query.addBindValue(signedValue(identity.device()));
     query.addBindValue(signedValue(identity.inode()));
-    if (!query.exec()) {
+    if (!execRetrying(query)) {
         if (!isContention(query.lastError()))
             fail(query.lastError().text());
+        else
+            qDebug() << "FileCache: busy, looked up nothing:" << query.lastError().text();
         ++m_misses;
         return entry;
     }
@@ -328,9 +344,11 @@ QByteArray FileCache::lookupBlob(const FileIdentity &identity, Blob blob)
     QSqlQuery &query = blob == Blob::Features ? *c->features : *c->descriptors;
     query.addBindValue(signedValue(identity.device()));
     query.addBindValue(signedValue(identity.inode()));
-    if (!query.exec()) {
+    if (!execRetrying(query)) {
         if (!isContention(query.lastError()))
             fail(query.lastError().text());
+        else
+            qDebug() << "FileCache: busy, looked up nothing:" << query.lastError().text();
         return QByteArray();
     }
     QByteArray found;
