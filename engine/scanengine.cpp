@@ -182,6 +182,15 @@ bool ScanEngine::BeginScanCatalogue(const QStringList &folders, const ScanSettin
     // first image of each exact set then reads no more than its size.
     if (!m_similarPassEnabled)
         m_settings.imageSimilarity = 1.0;
+    m_settings.cache.reset();
+    if (m_settings.cacheEnabled) {
+        // Opened by the first task that asks, so a slow check of a large
+        // file never holds up this thread.
+        FileCache::Options options = m_cacheOptions;
+        if (options.path.isEmpty())
+            options.path = FileCache::defaultPath();
+        m_settings.cache = std::make_shared<FileCache>(options);
+    }
     m_cancel = std::make_shared<CancelToken>();
     m_refusedBefore = TwImageDecoder::refusedCount();
     progressSum = 0;
@@ -426,6 +435,7 @@ void ScanEngine::startAccuratePass()
     const QStringList paths = units.keys();
     const QVector<TwFileItemGroup *> standsFor = units.values().toVector();
     auto pass = std::make_shared<SimilarImagePass>(paths, m_settings.similarityThresholds());
+    pass->setCache(m_settings.cache);
     const std::shared_ptr<CancelToken> cancel = m_cancel;
     QThreadPool *pool = m_pool.get();
     TwSearchResult *search = m_searchResult.get();
@@ -555,6 +565,12 @@ void ScanEngine::flushTotals()
 
 void ScanEngine::startProcessStage(bool userStop)
 {
+    if (const std::shared_ptr<FileCache> &cache = m_settings.cache) {
+        cache->flush();
+        qInfo().noquote() << QStringLiteral("File cache: %1 answered, %2 computed")
+                                 .arg(cache->hits())
+                                 .arg(cache->misses());
+    }
     if (!userStop) {
         flushProgress();
         m_progress.finish();
@@ -593,6 +609,9 @@ void ScanEngine::EndSearch()
     if (m_phase != Processing)
         return;
     m_processThread->wait();
+    // The process stage waited for every task: nothing uses the cache now.
+    if (m_settings.cache)
+        m_settings.cache->close();
     const bool userStop = m_processThread->userStop();
     scanTaskCount = 0;
     const qint64 elapsedMs = m_elapsed.elapsed();

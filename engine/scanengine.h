@@ -13,6 +13,7 @@
 
 #include "engine/skipcounts.h"
 #include "engine/scanprogress.h"
+#include "model/filecache.h"
 #include "model/scansettings.h"
 
 class CancelToken;
@@ -85,6 +86,14 @@ public:
     /** With the similar-image pass off, the process stage follows the duplicate pass. */
     void setSimilarPassEnabled(bool enabled) { m_similarPassEnabled = enabled; }
     bool similarPassEnabled() const { return m_similarPassEnabled; }
+
+    /**
+     * How scans whose settings have the cache on open it; an empty path
+     * means the user's cache file. Tests point it elsewhere.
+     */
+    void setCacheOptions(const FileCache::Options &options) { m_cacheOptions = options; }
+    /** The cache of the running or last scan; null when it had the cache off. */
+    const FileCache *fileCache() const { return m_settings.cache.get(); }
 
 signals:
     void phaseChanged(ScanEngine::Phase phase);
@@ -183,5 +192,6 @@ private:
     std::atomic<qlonglong> m_latestBytes { -1 };
     std::atomic_bool m_totalsPending { false };
     bool m_similarPassEnabled = true;
+    FileCache::Options m_cacheOptions;
     qint64 m_refusedBefore = 0;
 };

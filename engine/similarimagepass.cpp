@@ -11,6 +11,8 @@
 #include "imaging/hashindex.h"
 #include "imaging/orbverifier.h"
 #include "model/canceltoken.h"
+#include "model/filecache.h"
+#include "model/fileidentity.h"
 #include "model/similarclusters.h"
 
 SimilarImagePass::SimilarImagePass(const QStringList &paths, const SimilarityThresholds &thresholds)
@@ -54,7 +56,7 @@ void SimilarImagePass::computeFeatures(
     ParallelFor::run(pool, m_paths.size(), [&](int index) {
         if (cancel.isCancelled())
             return;
-        m_features[std::size_t(index)] = FeatureExtractor::fromFile(m_paths.at(index));
+        m_features[std::size_t(index)] = featuresOf(m_paths.at(index));
         if (imageDone)
             imageDone(index);
     });
@@ -86,6 +88,32 @@ std::vector<HashIndex::Pair> SimilarImagePass::candidatePairs(
     for (const std::vector<HashIndex::Pair> &block : found)
         pairs.insert(pairs.end(), block.begin(), block.end());
     return pairs;
+}
+
+ImageFeatures SimilarImagePass::featuresOf(const QString &path) const
+{
+    if (!m_cache)
+        return FeatureExtractor::fromFile(path);
+    const FileIdentity identity = FileIdentity::of(path);
+    ImageFeatures features;
+    if (m_cache->lookupFeatures(identity, &features))
+        return features;
+    features = FeatureExtractor::fromFile(path);
+    m_cache->storeFeatures(identity, features);
+    return features;
+}
+
+cv::Mat SimilarImagePass::descriptorsOf(const QString &path) const
+{
+    if (!m_cache)
+        return OrbVerifier::descriptorsForFile(path);
+    const FileIdentity identity = FileIdentity::of(path);
+    cv::Mat descriptors;
+    if (m_cache->lookupDescriptors(identity, &descriptors))
+        return descriptors;
+    descriptors = OrbVerifier::descriptorsForFile(path);
+    m_cache->storeDescriptors(identity, descriptors);
+    return descriptors;
 }
 
 std::vector<std::pair<int, int>> SimilarImagePass::similarPairs(
@@ -138,7 +166,7 @@ std::vector<std::pair<int, int>> SimilarImagePass::similarPairs(
             if (cancel.isCancelled())
                 return;
             const int image = batch[std::size_t(k)];
-            descriptors[std::size_t(image)] = OrbVerifier::descriptorsForFile(m_paths.at(image));
+            descriptors[std::size_t(image)] = descriptorsOf(m_paths.at(image));
         });
         for (const int image : batch)
             ready[std::size_t(image)] = true;

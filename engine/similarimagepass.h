@@ -1,16 +1,20 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include <QStringList>
+
+#include <opencv2/core.hpp>
 
 #include "imaging/hashindex.h"
 #include "imaging/imagefeatures.h"
 #include "model/similaritythresholds.h"
 
 class CancelToken;
+class FileCache;
 class QThreadPool;
 
 // The accurate similar-image pass over a fixed list of images: one feature
@@ -53,6 +57,9 @@ public:
     // Connected sets of similar images, members and sets ordered by path.
     const std::vector<std::vector<int>> &groups() const { return m_groups; }
 
+    // Features of unchanged images come from `cache` and new ones go into it.
+    void setCache(std::shared_ptr<FileCache> cache) { m_cache = std::move(cache); }
+
     // Images whose descriptors are computed together; the rest waits, so
     // that the memory held stays bounded.
     static constexpr int DescriptorBatch = 32;
@@ -67,10 +74,13 @@ private:
 
     std::vector<HashIndex::Pair> candidatePairs(
         const HashIndex &index, QThreadPool *pool, const CancelToken &cancel) const;
+    ImageFeatures featuresOf(const QString &path) const;
+    cv::Mat descriptorsOf(const QString &path) const;
 
     const QStringList m_paths;
     const SimilarityThresholds m_thresholds;
     std::vector<ImageFeatures> m_features;
     std::vector<std::vector<int>> m_groups;
     Statistics m_statistics;
+    std::shared_ptr<FileCache> m_cache;
 };

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "preferences/filecachesetting.h"
 #include "preferences/twignorelistpreferences.h"
 #include "preferences/twpreferences.h"
 
@@ -36,6 +37,7 @@ ScanSettings ScanSettings::fromPreferences(const TwPreferences &preferences)
     settings.imageSimilarity = double(general->imageSimilarity());
     settings.featureSimilarity = double(general->featureSimilarity());
     settings.similarMethod = SimilarMethodSetting::load();
+    settings.cacheEnabled = FileCacheSetting::enabled();
 
     const TwSelectionPreferences *selection = preferences.selection();
     settings.duplicateRule = selection->duplicateRule();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QMap>
 #include <QSet>
 #include <QString>
@@ -12,6 +14,7 @@
 #include "preferences/twgenernalpreferences.h"
 #include "preferences/twselectionpreferences.h"
 
+class FileCache;
 class TwPreferences;
 
 // Everything a scan reads of the preferences, copied on the GUI thread when
@@ -59,4 +62,12 @@ public:
     int similarRule = TwSelectionPreferences::SelectByFileName;
     // Folder path to priority, as the selection preferences hold them.
     QMap<QString, int> priorities;
+
+    // Whether what a scan computes of each file is kept for the next one.
+    // Off in a value made in code, so that a scan set up by hand never
+    // reads or fills the user's cache; fromPreferences() reads the switch.
+    bool cacheEnabled = false;
+    // The cache the scan's tasks share; set by the engine when a scan
+    // starts with the cache on, null otherwise.
+    std::shared_ptr<FileCache> cache;
 };

@@ -42,7 +42,12 @@ QStringList TwCatalogContainer::buildDuplicateGroups(const QStringList &paths,
 TwDuplicateCandidates TwCatalogContainer::prepareDuplicateCandidates(
     const QStringList &paths, const ScanSettings &settings, const CancelToken *cancel)
 {
-    return TwDuplicateCandidates::prepare(paths, settings.imageContents(), cancel);
+    // The accurate pass takes its own features of the first copy; only the
+    // classic one compares the histogram an item loads.
+    const TwGrayHistogram::Contents head = settings.similarMethod == SimilarMethodSetting::Accurate
+        ? TwGrayHistogram::Contents::SizeOnly
+        : settings.imageContents();
+    return TwDuplicateCandidates::prepare(paths, head, cancel, settings.cache.get());
 }
 
 QStringList TwCatalogContainer::fileDuplicateCandidates(

@@ -4,6 +4,8 @@
 #include <QDebug>
 #include <QFile>
 
+#include <openssl/evp.h>
+
 #include "model/canceltoken.h"
 #include "platform/regularfile.h"
 
@@ -77,12 +79,51 @@ QByteArray TwContentDigest::pathDigestBytes(const QString &path)
     return QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Md5);
 }
 
+// OpenSSL's SHA-256 uses the processor's SHA instructions where there are
+// any, several times faster than a portable implementation: the digest of
+// every copy is taken while comparing it, so its speed is the scan's.
+struct TwContentDigest::Streaming::Context {
+    EVP_MD_CTX *context = EVP_MD_CTX_new();
+    bool ok = context && EVP_DigestInit_ex(context, EVP_sha256(), nullptr) == 1;
+    ~Context() { EVP_MD_CTX_free(context); }
+};
+
+TwContentDigest::Streaming::Streaming()
+    : m_context(std::make_unique<Context>())
+{
+}
+
+TwContentDigest::Streaming::~Streaming() = default;
+
+void TwContentDigest::Streaming::add(const char *data, qint64 size)
+{
+    if (m_context->ok && size > 0)
+        m_context->ok = EVP_DigestUpdate(m_context->context, data, std::size_t(size)) == 1;
+}
+
+QByteArray TwContentDigest::Streaming::result()
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (!m_context->ok || EVP_DigestFinal_ex(m_context->context, digest, &length) != 1)
+        return QByteArray();
+    m_context->ok = false;
+    return QByteArray(reinterpret_cast<const char *>(digest), int(length));
+}
+
+QByteArray TwContentDigest::contentDigest(const QByteArray &content)
+{
+    Streaming digest;
+    digest.add(content.constData(), content.size());
+    return digest.result();
+}
+
 QByteArray TwContentDigest::contentDigest(const QString &path, const CancelToken *cancel)
 {
     QFile file;
     if (!RegularFile::open(file, path))
         return QByteArray();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    Streaming digest;
     // Small enough that a stop is seen within a few milliseconds, whatever
     // the size of the file.
     QByteArray chunk(int(DigestChunk), Qt::Uninitialized);
@@ -96,7 +137,7 @@ QByteArray TwContentDigest::contentDigest(const QString &path, const CancelToken
         }
         if (got == 0)
             break;
-        hash.addData(chunk.constData(), int(got));
+        digest.add(chunk.constData(), got);
     }
-    return hash.result();
+    return digest.result();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include <QByteArray>
 #include <QString>
 
@@ -38,4 +40,22 @@ public:
     // SHA-256 of the whole file, streamed; empty when it cannot be read or
     // `cancel` is set before the end (checked between chunks).
     static QByteArray contentDigest(const QString &path, const CancelToken *cancel = nullptr);
+    // SHA-256 of `content`.
+    static QByteArray contentDigest(const QByteArray &content);
+
+    // SHA-256 taken piece by piece, for contents read for another purpose.
+    class Streaming {
+    public:
+        Streaming();
+        ~Streaming();
+        Streaming(const Streaming &) = delete;
+        Streaming &operator=(const Streaming &) = delete;
+        void add(const char *data, qint64 size);
+        // The digest of everything added; the object is spent afterwards.
+        QByteArray result();
+
+    private:
+        struct Context;
+        std::unique_ptr<Context> m_context;
+    };
 };

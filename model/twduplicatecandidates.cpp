@@ -11,6 +11,8 @@
 #include <QSet>
 
 #include "model/canceltoken.h"
+#include "model/filecache.h"
+#include "model/fileidentity.h"
 #include "model/twcontentdigest.h"
 #include "model/twphotoitem.h"
 #include "platform/regularfile.h"
@@ -59,10 +61,25 @@ struct Entry {
     bool readable = false;
     // 0 for the first class of equal content under a fingerprint, else n >= 2.
     int keyClass = 0;
+    FileIdentity identity;
+    // Of the whole content, when the cache had it for this very version.
+    QByteArray digest;
 };
 
-void readEntry(Entry &entry, qint64 &budget)
+void readEntry(Entry &entry, qint64 &budget, FileCache *cache)
 {
+    if (cache) {
+        entry.identity = FileIdentity::of(entry.path);
+        const FileCache::Entry cached = cache->lookup(entry.identity);
+        if (cached.found()) {
+            entry.size = entry.identity.size();
+            entry.fingerprint
+                = Fingerprint::of(QByteArray::fromHex(cached.fingerprint.toLatin1()));
+            entry.digest = cached.digest;
+            entry.readable = true;
+            return;
+        }
+    }
     QFile file;
     QByteArray digest;
     if (RegularFile::open(file, entry.path)) {
@@ -80,6 +97,8 @@ void readEntry(Entry &entry, qint64 &budget)
     if (!entry.readable)
         digest = TwContentDigest::pathDigestBytes(entry.path);
     entry.fingerprint = Fingerprint::of(digest);
+    if (cache && entry.readable && entry.identity.size() == entry.size)
+        cache->storeFingerprint(entry.identity, entry.fingerprint.text());
 }
 
 // The match key: the fingerprint's hex, with ":n" for the n-th class of it.
@@ -123,19 +142,29 @@ Classes splitInMemory(const QVector<Entry> &entries, const QVector<int> &members
 // Reads the files side by side, one chunk of each at a time, and splits them
 // wherever their chunks differ; every file is read once, and a set of
 // different files usually stops after its first chunk.
-Classes splitByStreaming(
-    const QVector<Entry> &entries, const QVector<int> &members, const CancelToken *cancel)
+Classes splitByStreaming(const QVector<Entry> &entries, const QVector<int> &members,
+    const CancelToken *cancel, FileCache *cache)
 {
     std::vector<std::unique_ptr<QFile>> files;
     files.reserve(members.size());
+    // With a cache, each file read to its end leaves its digest there, so
+    // the next scan of unchanged copies reads nothing.
+    std::vector<std::unique_ptr<TwContentDigest::Streaming>> digests;
+    std::vector<bool> sameVersion;
     Classes classes;
     QVector<int> readable;
     for (int i = 0; i < members.size(); ++i) {
         files.push_back(std::make_unique<QFile>());
-        if (RegularFile::open(*files.back(), entries.at(members.at(i)).path))
+        const Entry &entry = entries.at(members.at(i));
+        if (RegularFile::open(*files.back(), entry.path))
             readable.append(i);
         else
             classes.append(QVector<int> { members.at(i) });
+        if (cache) {
+            digests.push_back(std::make_unique<TwContentDigest::Streaming>());
+            sameVersion.push_back(
+                entry.identity.sameVersionAs(FileIdentity::ofDescriptor(files.back()->handle())));
+        }
     }
 
     QVector<QByteArray> chunks(members.size());
@@ -162,6 +191,8 @@ Classes splitByStreaming(
                     classes.append(QVector<int> { members.at(i) });
                     continue;
                 }
+                if (cache)
+                    digests[std::size_t(i)]->add(chunks.at(i).constData(), chunks.at(i).size());
                 auto same = std::find_if(parts.begin(), parts.end(), [&](const QVector<int> &part) {
                     return chunks.at(part.first()) == chunks.at(i);
                 });
@@ -173,9 +204,14 @@ Classes splitByStreaming(
             for (const QVector<int> &part : qAsConst(parts)) {
                 // Equal up to the end of all of them, or alone: decided.
                 if (part.size() == 1 || chunks.at(part.first()).isEmpty()) {
+                    const bool complete = chunks.at(part.first()).isEmpty();
                     QVector<int> cls;
-                    for (int i : part)
+                    for (int i : part) {
                         cls.append(members.at(i));
+                        if (cache && complete && sameVersion[std::size_t(i)])
+                            cache->storeDigest(entries.at(members.at(i)).identity,
+                                digests[std::size_t(i)]->result());
+                    }
                     classes.append(cls);
                 } else {
                     next.append(part);
@@ -187,15 +223,30 @@ Classes splitByStreaming(
     return classes;
 }
 
-// Many large files of one size with equal windows: compared by digest rather
-// than by holding them all open.
-Classes splitByDigest(
-    const QVector<Entry> &entries, const QVector<int> &members, const CancelToken *cancel)
+// The digest of the current contents: from the cache, from memory or read.
+QByteArray digestOf(Entry &entry, const CancelToken *cancel, FileCache *cache)
+{
+    if (!entry.digest.isEmpty())
+        return entry.digest;
+    const QByteArray digest = entry.hasContent ? TwContentDigest::contentDigest(entry.content)
+                                               : TwContentDigest::contentDigest(entry.path, cancel);
+    // Contents kept in memory were read right after the identity was taken;
+    // a file read again now must still be that version.
+    if (cache && !digest.isEmpty()
+        && (entry.hasContent || entry.identity.sameVersionAs(FileIdentity::of(entry.path))))
+        cache->storeDigest(entry.identity, digest);
+    return digest;
+}
+
+// Many large files of one size with equal windows, or files whose digests the
+// cache holds: compared by digest rather than by holding them all open.
+Classes splitByDigest(QVector<Entry> &entries, const QVector<int> &members,
+    const CancelToken *cancel, FileCache *cache)
 {
     Classes classes;
     QHash<QByteArray, int> classOf;
     for (int index : members) {
-        const QByteArray digest = TwContentDigest::contentDigest(entries.at(index).path, cancel);
+        const QByteArray digest = digestOf(entries[index], cancel, cache);
         if (stopped(cancel)) {
             // Digests taken before the stop may match; none of them is trusted.
             classes.clear();
@@ -220,7 +271,8 @@ Classes splitByDigest(
 // Splits files that share a fingerprint into classes of equal content. The
 // class of the first file keeps the plain fingerprint as its key, the others
 // get a suffix, so only true copies ever share a key.
-void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const CancelToken *cancel)
+void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const CancelToken *cancel,
+    FileCache *cache)
 {
     QMap<qint64, QVector<int>> bySize;
     for (int index : members)
@@ -230,16 +282,20 @@ void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const Ca
     for (const QVector<int> &sameSize : qAsConst(bySize)) {
         const bool inMemory = std::all_of(sameSize.cbegin(), sameSize.cend(),
             [&](int index) { return entries.at(index).hasContent; });
+        // A digest the cache holds spares reading that file; one alone is
+        // worth using, since the others are read once for their digest.
+        const bool digestKnown = std::any_of(sameSize.cbegin(), sameSize.cend(),
+            [&](int index) { return !entries.at(index).digest.isEmpty(); });
         if (sameSize.size() == 1)
             classes.append(sameSize);
-        else if (inMemory)
+        else if (inMemory && !cache)
             classes += splitInMemory(entries, sameSize);
         else if (stopped(cancel))
             leaveUnconfirmed(classes, sameSize);
-        else if (sameSize.size() <= MaximumOpenFiles)
-            classes += splitByStreaming(entries, sameSize, cancel);
+        else if (digestKnown || inMemory || sameSize.size() > MaximumOpenFiles)
+            classes += splitByDigest(entries, sameSize, cancel, cache);
         else
-            classes += splitByDigest(entries, sameSize, cancel);
+            classes += splitByStreaming(entries, sameSize, cancel, cache);
     }
     for (QVector<int> &cls : classes)
         std::sort(cls.begin(), cls.end());
@@ -253,9 +309,11 @@ void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const Ca
 
 } // namespace
 
-TwDuplicateCandidates TwDuplicateCandidates::prepare(
-    const QStringList &paths, TwGrayHistogram::Contents headContents, const CancelToken *cancel)
+TwDuplicateCandidates TwDuplicateCandidates::prepare(const QStringList &paths,
+    TwGrayHistogram::Contents headContents, const CancelToken *cancel, FileCache *cache)
 {
+    if (cache && !cache->open())
+        cache = nullptr;
     QVector<Entry> entries;
     entries.reserve(paths.size());
     QSet<QString> seen;
@@ -276,7 +334,7 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(
         seen.insert(path);
         entries.append(Entry());
         entries.last().path = path;
-        readEntry(entries.last(), budget);
+        readEntry(entries.last(), budget, cache);
     }
 
     QHash<Fingerprint, QVector<int>> byFingerprint;
@@ -286,7 +344,7 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(
     }
     for (const QVector<int> &members : qAsConst(byFingerprint)) {
         if (members.size() > 1)
-            confirmClass(entries, members, cancel);
+            confirmClass(entries, members, cancel, cache);
     }
 
     std::map<QString, QVector<int>> byKey;

@@ -9,6 +9,7 @@
 #include "model/twfileitem.h"
 
 class CancelToken;
+class FileCache;
 
 // The exact-copy sets found in one list of same-size files, read and
 // confirmed without touching any container, so that a caller can do the file
@@ -27,8 +28,12 @@ public:
     // image of every set loads `headContents`; the other copies only their size.
     // Once `cancel` is set the full comparison stops between two chunks, and
     // files it had not finished comparing count as no copies of anything.
+    // With `cache`, fingerprints and digests of unchanged files come from it
+    // and what is computed goes into it; files are called copies without
+    // reading them only when the cache holds digests of all their contents.
     static TwDuplicateCandidates prepare(const QStringList &paths,
-        TwGrayHistogram::Contents headContents, const CancelToken *cancel = nullptr);
+        TwGrayHistogram::Contents headContents, const CancelToken *cancel = nullptr,
+        FileCache *cache = nullptr);
 
     // Sets of two or more files with equal content, in ascending key order,
     // members in path order; every item's match key is its set's key.

@@ -13,6 +13,7 @@ TW_PACKAGES=(
     libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
     libopencv-features2d-dev libopencv-flann-dev
     libbenchmark-dev
+    libqt5sql5-sqlite libssl-dev
     xvfb xauth fonts-dejavu-core dbus
     desktop-file-utils appstream dpkg-dev file jq groff-base
 )

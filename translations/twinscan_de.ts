@@ -700,6 +700,26 @@
         <source>The earlier method: colour histogram and feature matching against the first image of each group</source>
         <translation>Die frühere Methode: Farbhistogramm und Merkmalsvergleich mit dem ersten Bild jeder Gruppe</translation>
     </message>
+    <message>
+        <source>Remember unchanged files for the next scan</source>
+        <translation>Unveränderte Dateien für den nächsten Scan merken</translation>
+    </message>
+    <message>
+        <source>Fingerprints and image features of files that have not changed are kept, so the next scan does not read them again</source>
+        <translation>Fingerabdrücke und Bildmerkmale unveränderter Dateien werden aufbewahrt, damit der nächste Scan sie nicht erneut liest</translation>
+    </message>
+    <message>
+        <source>Clear Cache</source>
+        <translation>Cache leeren</translation>
+    </message>
+    <message>
+        <source>%1 in use</source>
+        <translation>%1 belegt</translation>
+    </message>
+    <message>
+        <source>Empty</source>
+        <translation>Leer</translation>
+    </message>
 </context>
 <context>
     <name>TwIgnoreListWidget</name>

@@ -94,6 +94,8 @@ int CliRunner::run(
         QStringLiteral("Compare images by <method>: accurate or classic (default: the saved "
                        "setting, else accurate)."),
         QStringLiteral("method"));
+    const QCommandLineOption noCacheOption(QStringLiteral("no-cache"),
+        QStringLiteral("Neither read nor write the cache of earlier scans."));
     const QCommandLineOption jsonOption(
         QStringLiteral("json"), QStringLiteral("Print one JSON document."));
     // Kept for measuring: the slower way of fingerprinting under the lock.
@@ -101,8 +103,8 @@ int CliRunner::run(
         QStringLiteral("hash-under-lock"), QStringLiteral("Read files under the result's lock."));
     const QCommandLineOption timingsOption(
         QStringLiteral("timings"), QStringLiteral("Print how long each phase took."));
-    parser.addOptions({ preferencesOption, noSimilarOption, methodOption, jsonOption, lockedOption,
-        timingsOption });
+    parser.addOptions({ preferencesOption, noSimilarOption, methodOption, noCacheOption, jsonOption,
+        lockedOption, timingsOption });
     parser.addOptions(CliActions::options());
     parser.addPositionalArgument(
         QStringLiteral("folder"), QStringLiteral("Folders to scan."), QStringLiteral("FOLDER..."));
@@ -197,12 +199,17 @@ int CliRunner::run(
     });
     ScanSettings settings = ScanSettings::fromPreferences(*TwPreferences::instance());
     settings.similarMethod = method;
+    if (parser.isSet(noCacheOption))
+        settings.cacheEnabled = false;
     if (!engine.BeginScanCatalogue(folders, settings)) {
         err << "twinscan-cli: the scan could not start\n";
         err.flush();
         return Failure;
     }
     loop.exec();
+    if (parser.isSet(timingsOption) && engine.fileCache())
+        err << "cache: " << engine.fileCache()->hits() << " answered, "
+            << engine.fileCache()->misses() << " computed\n";
     if (progressLine) {
         err << "\n";
         err.flush();

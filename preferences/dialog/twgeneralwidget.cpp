@@ -15,6 +15,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "preferences/filecachesetting.h"
+
 namespace {
 
 QString percentText(int value)
@@ -200,7 +202,54 @@ void TwGeneralWidget::buildControls()
     chkCheckUpdates->setObjectName(QStringLiteral("chkCheckUpdates"));
     chkCheckUpdates->setChecked(true);
     layout->addWidget(chkCheckUpdates);
+
+    chkUseCache = new QCheckBox(tr("Remember unchanged files for the next scan"), this);
+    chkUseCache->setObjectName(QStringLiteral("chkUseCache"));
+    chkUseCache->setToolTip(tr("Fingerprints and image features of files that have not changed "
+                               "are kept, so the next scan does not read them again"));
+    chkUseCache->setChecked(FileCacheSetting::Default);
+    btnClearCache = new QPushButton(tr("Clear Cache"), this);
+    btnClearCache->setObjectName(QStringLiteral("btnClearCache"));
+    lblCacheSize = new QLabel(this);
+    lblCacheSize->setObjectName(QStringLiteral("lblCacheSize"));
+    layout->addWidget(chkUseCache);
+    auto *cacheRow = new QHBoxLayout;
+    cacheRow->setContentsMargins(22, 0, 0, 0);
+    cacheRow->setSpacing(8);
+    cacheRow->addWidget(btnClearCache);
+    cacheRow->addWidget(lblCacheSize);
+    cacheRow->addStretch();
+    layout->addLayout(cacheRow);
+    showCacheSize();
     layout->addStretch(1);
+}
+
+void TwGeneralWidget::showCacheSize()
+{
+    const qint64 bytes = FileCacheSetting::cacheBytes();
+    lblCacheSize->setText(
+        bytes > 0 ? tr("%1 in use").arg(locale().formattedDataSize(bytes)) : tr("Empty"));
+    btnClearCache->setEnabled(bytes > 0);
+}
+
+void TwGeneralWidget::on_btnClearCache_clicked()
+{
+    if (!FileCacheSetting::clearCache())
+        qWarning() << "TwGeneralWidget: the cache could not be removed"
+                   << FileCacheSetting::cacheFile();
+    showCacheSize();
+}
+
+bool TwGeneralWidget::cacheEnabled() const
+{
+    return chkUseCache->isChecked();
+}
+
+void TwGeneralWidget::setCacheEnabled(bool enabled)
+{
+    chkUseCache->setChecked(enabled);
+    // Scans since the page was made may have grown the cache.
+    showCacheSize();
 }
 
 bool TwGeneralWidget::checkUpdatesAtStart() const
@@ -236,6 +285,7 @@ void TwGeneralWidget::connectControls()
         rbMoveToFolder, &QRadioButton::toggled, this, &TwGeneralWidget::on_rbMoveToFolder_toggled);
     connect(
         btn_selectPath, &QPushButton::clicked, this, &TwGeneralWidget::on_btn_selectPath_clicked);
+    connect(btnClearCache, &QPushButton::clicked, this, &TwGeneralWidget::on_btnClearCache_clicked);
     connect(
         btn_openFolder, &QPushButton::clicked, this, &TwGeneralWidget::on_btn_openFolder_clicked);
     connect(

@@ -33,6 +33,9 @@ public:
     // The similar-image method lives in the native settings store too.
     SimilarMethodSetting::Method similarMethod() const;
     void setSimilarMethod(SimilarMethodSetting::Method method);
+    // So does the switch of the cache of earlier scans.
+    bool cacheEnabled() const;
+    void setCacheEnabled(bool enabled);
     // Takes the size limits into the copy; false (after a message) when they
     // or the removal folder are not acceptable.
     bool validate();
@@ -50,9 +53,11 @@ private slots:
     void on_hsSimilarity_rangeChanged(int min, int max);
     void on_sbMinimumFileSize_valueChanged(int value);
     void on_sbMaximumFileSize_valueChanged(int value);
+    void on_btnClearCache_clicked();
 
 private:
     void buildControls();
+    void showCacheSize();
     void connectControls();
     // Shows a threshold on its slider; a value the slider cannot show is
     // replaced in the copy by the one it does show.
@@ -77,6 +82,9 @@ private:
     QLabel *lblSimilarity = nullptr;
     QSlider *hsSimilarity_2 = nullptr;
     QLabel *lblSimilarity_2 = nullptr;
+    QCheckBox *chkUseCache = nullptr;
+    QPushButton *btnClearCache = nullptr;
+    QLabel *lblCacheSize = nullptr;
     QSpinBox *sbMinimumFileSize = nullptr;
     QSpinBox *sbMaximumFileSize = nullptr;
     QCheckBox *chkCheckUpdates = nullptr;

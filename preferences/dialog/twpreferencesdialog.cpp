@@ -9,6 +9,7 @@
 #include "preferences/dialog/twgeneralwidget.h"
 #include "preferences/dialog/twignorelistwidget.h"
 #include "preferences/dialog/twselectionwidget.h"
+#include "preferences/filecachesetting.h"
 #include "preferences/twpreferences.h"
 #include "update/qnetworkprocess.h"
 
@@ -31,7 +32,7 @@ TwPreferencesDialog::TwPreferencesDialog(QWidget *parent)
 {
     setWindowTitle(tr("Preferences"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    setFixedSize(500, 560);
+    setFixedSize(500, 650);
     setFont(TwPreferencesPage::pageFont());
     setStyleSheet(QStringLiteral(
         "TwPreferencesDialog{background:#f4f6f9;}"
@@ -92,6 +93,7 @@ void TwPreferencesDialog::loadFromStore()
     m_selection->setPreferences(*preferences->selection());
     m_general->setCheckUpdatesAtStart(QNetWorkProcess::checkAtStart());
     m_general->setSimilarMethod(SimilarMethodSetting::load());
+    m_general->setCacheEnabled(FileCacheSetting::enabled());
 }
 
 void TwPreferencesDialog::on_btnOK_clicked()
@@ -106,6 +108,7 @@ void TwPreferencesDialog::on_btnOK_clicked()
     preferences->save();
     QNetWorkProcess::setCheckAtStart(m_general->checkUpdatesAtStart());
     SimilarMethodSetting::save(m_general->similarMethod());
+    FileCacheSetting::setEnabled(m_general->cacheEnabled());
     accept();
 }
 

@@ -406,19 +406,30 @@ void TestCatalogContainer::buildGroupsCopiesAndLoneImage()
     QCOMPARE(group->groupName(), QStringLiteral("Images_2"));
     QCOMPARE(memberPaths(group), QStringList({ a, b }));
     QVERIFY(group->firstItem()->isPhoto());
-    // The head keeps its histogram for later comparisons; the copy drops it.
+    // The head keeps its histogram for the classic method's comparisons; the
+    // copy drops it. The accurate method takes features of its own.
     const auto *head = static_cast<const TwPhotoItem *>(group->firstItem());
     const auto *copy = static_cast<const TwPhotoItem *>(group->items().at(1));
-    QVERIFY(!head->histogram().histogram().empty());
+    QCOMPARE(head->histogram().histogram().empty(),
+        defaultSettings.similarMethod == SimilarMethodSetting::Accurate);
     QVERIFY(copy->histogram().histogram().empty());
     QCOMPARE(copy->imageWidth(), 40);
+    QCOMPARE(head->imageWidth(), 40);
+    ScanSettings classic = defaultSettings;
+    classic.similarMethod = SimilarMethodSetting::Classic;
+    TwCatalogContainer classicContainer(TwCatalog::catalogForFile(a));
+    classicContainer.buildDuplicateGroups({ a, b }, classic, count, bytes);
+    QCOMPARE(classicContainer.groups().size(), 1);
+    const auto *classicHead
+        = static_cast<const TwPhotoItem *>(classicContainer.groups().first()->firstItem());
+    QVERIFY(!classicHead->histogram().histogram().empty());
 
     // JPEG copies are sized from their headers alone, and still right.
     const QString photo = m_tree.path("images/photo.jpg");
     const QString photoCopy = m_tree.path("images/photo copy.jpg");
     QVERIFY(image.save(photo, "JPEG"));
     QVERIFY(QFile::copy(photo, photoCopy));
-    container.buildDuplicateGroups({ photo, photoCopy }, defaultSettings, count, bytes);
+    container.buildDuplicateGroups({ photo, photoCopy }, classic, count, bytes);
     QCOMPARE(container.groups().size(), 3);
     const TwFileItemGroup *photos = container.groups().at(2);
     const auto *photoHead = static_cast<const TwPhotoItem *>(photos->firstItem());

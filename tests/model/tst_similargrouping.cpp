@@ -98,6 +98,8 @@ void TestSimilarGrouping::init()
     m_tree = std::make_unique<TempTree>();
     QVERIFY(m_tree->isValid());
     m_settings = ScanSettings();
+    // The grouping of these tests is the classic method's.
+    m_settings.similarMethod = SimilarMethodSetting::Classic;
     m_settings.imageSimilarity = double(0.75f);
     m_settings.featureSimilarity = double(0.45f);
     m_cancel = std::make_unique<CancelToken>();

@@ -22,6 +22,7 @@
 #include "preferences/dialog/twignorelistwidget.h"
 #include "preferences/dialog/twpreferencesdialog.h"
 #include "preferences/dialog/twselectionwidget.h"
+#include "preferences/filecachesetting.h"
 #include "preferences/twpreferences.h"
 #include "resources/twresources.h"
 #include "update/qnetworkprocess.h"
@@ -126,6 +127,7 @@ private slots:
     void unknownRulesShowNoDuplicateChoice();
     void errorIsAModalCriticalBox();
     void updateCheckSwitchIsKeptInTheSettingsStore();
+    void cacheSwitchAndClearButton();
 
 private:
     QTemporaryDir m_settingsDir;
@@ -149,7 +151,7 @@ void TestTwPreferencesDialog::construction()
 {
     DialogFixture f;
     QCOMPARE(f.dialog.windowTitle(), QStringLiteral("Preferences"));
-    QCOMPARE(f.dialog.size(), QSize(500, 560));
+    QCOMPARE(f.dialog.size(), QSize(500, 650));
     QCOMPARE(f.dialog.minimumSize(), f.dialog.maximumSize());
     QVERIFY(!(f.dialog.windowFlags() & Qt::WindowContextHelpButtonHint));
     auto *tabs = f.find<QTabWidget>("tabPreference");
@@ -792,6 +794,46 @@ void TestTwPreferencesDialog::updateCheckSwitchIsKeptInTheSettingsStore()
     check->setChecked(true);
     f.click("btnOK");
     QVERIFY(QNetWorkProcess::checkAtStart());
+}
+
+void TestTwPreferencesDialog::cacheSwitchAndClearButton()
+{
+    const QString cache = FileCacheSetting::cacheFile();
+    QVERIFY(QDir().mkpath(QFileInfo(cache).absolutePath()));
+    for (const QString &name : { cache, cache + "-wal" }) {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(3000, 'x'));
+    }
+    DialogFixture f;
+    f.open();
+    auto *use = f.find<QCheckBox>("chkUseCache");
+    auto *clear = f.find<QPushButton>("btnClearCache");
+    auto *size = f.find<QLabel>("lblCacheSize");
+    QVERIFY(use && clear && size);
+    QVERIFY(use->isChecked());
+    QVERIFY(clear->isEnabled());
+    QVERIFY(size->text().contains("KiB"));
+    // Clearing takes effect at once, whatever the dialog's answer.
+    clear->click();
+    QVERIFY(!QFileInfo::exists(cache));
+    QVERIFY(!QFileInfo::exists(cache + "-wal"));
+    QVERIFY(!clear->isEnabled());
+    QCOMPARE(size->text(), QStringLiteral("Empty"));
+
+    use->setChecked(false);
+    f.click("btnCancel");
+    QVERIFY(FileCacheSetting::enabled());
+    f.open();
+    QVERIFY(use->isChecked());
+    use->setChecked(false);
+    f.click("btnOK");
+    QVERIFY(!FileCacheSetting::enabled());
+    f.open();
+    QVERIFY(!use->isChecked());
+    use->setChecked(true);
+    f.click("btnOK");
+    QVERIFY(FileCacheSetting::enabled());
 }
 
 QTEST_MAIN(TestTwPreferencesDialog)
