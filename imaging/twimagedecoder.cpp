@@ -216,7 +216,17 @@ bool TwImageDecoder::fileDeclaredSize(const QString &path, cv::Size *size)
     if (!RegularFile::open(file, path))
         return false;
     const QByteArray header = file.read(HeaderBytes);
-    return jpegDisplaySize(header, size) || declaredSize(header, size);
+    bool known = false;
+    QString complaints;
+    {
+        // Every reader probes a damaged header and may complain, naming no file.
+        MessageCapture capture;
+        known = jpegDisplaySize(header, size) || declaredSize(header, size);
+        complaints = capture.text();
+    }
+    if (!complaints.isEmpty())
+        qInfo().noquote() << "Size of" << NativePath::displayText(path) << "unknown:" << complaints;
+    return known;
 }
 
 bool TwImageDecoder::declaredSize(const QByteArray &data, cv::Size *size)

@@ -1,5 +1,6 @@
 #include <sys/resource.h>
 
+#include <QImageReader>
 #include <QtTest>
 
 #include <functional>
@@ -124,6 +125,7 @@ private slots:
     void oversizedImagesAreRefusedBeforeDecoding();
     void codecComplaintsBecomeOneLineNamingTheFile_data();
     void codecComplaintsBecomeOneLineNamingTheFile();
+    void sizeProbeComplaintsNameTheFile();
     void parallelDecodesStayWithinThePixelBudget();
 
 private:
@@ -443,6 +445,26 @@ void TestTwImageDecoder::codecComplaintsBecomeOneLineNamingTheFile()
     QCOMPARE(elsewhere, QByteArray("unrelated\n"));
     QVERIFY(captured.isEmpty());
     QVERIFY(recordedMessages.contains("unrelated too"));
+}
+
+void TestTwImageDecoder::sizeProbeComplaintsNameTheFile()
+{
+    // A file named like a photo that starts as gzip data: the vector-image
+    // reader tries to inflate it and complains.
+    if (!QImageReader::supportedImageFormats().contains("svgz"))
+        QSKIP("no reader that inflates");
+    QByteArray data("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03");
+    data += QByteArray(600, '\x7f');
+    const QString path = m_tree.writeFile(QStringLiteral("probe/holiday.jpg"), data);
+    recordedMessages.clear();
+    bool known = true;
+    cv::Size size;
+    const QByteArray raw
+        = stderrDuring([&] { known = TwImageDecoder::fileDeclaredSize(path, &size); });
+    QVERIFY2(raw.isEmpty(), raw.constData());
+    QVERIFY(!known);
+    QCOMPARE(recordedMessages.size(), 1);
+    QVERIFY2(recordedMessages.first().contains(path), qPrintable(recordedMessages.first()));
 }
 
 void TestTwImageDecoder::parallelDecodesStayWithinThePixelBudget()
