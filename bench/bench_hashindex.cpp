@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/parallelfor.h"
+#include "imaging/hammingscan.h"
 #include "imaging/hashindex.h"
 #include "model/similaritythresholds.h"
 
@@ -86,6 +87,7 @@ void BM_PairsWithinBand(benchmark::State &state)
     state.counters["planted"] = double(planted.size());
     state.counters["pairs"] = double(found);
     state.counters["scan"] = HashIndex::scansAt(thresholds.bandRadius) ? 1 : 0;
+    state.SetLabel(HammingScan::name(HammingScan::active()));
 }
 
 } // namespace
