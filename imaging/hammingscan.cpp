@@ -12,7 +12,12 @@ namespace {
 
 using Pair = HashIndex::Pair;
 using Input = HammingScan::Input;
-using RowScan = void (*)(const Input &, int, int, int, std::vector<Pair> &);
+// Scans rows first .. first + Group - 1 against columns [from, to), all right
+// of those rows' diagonals; outs[r] collects row first + r, or is null for a
+// row to skip (invalid, or past the end).
+constexpr int Group = 4;
+using Outputs = std::array<std::vector<Pair> *, Group>;
+using GroupScan = void (*)(const Input &, int first, int from, int to, const Outputs &outs);
 
 // Rows are taken a tile at a time against a block of columns small enough to
 // stay in the cache: streaming all hashes once per row made the scan wait on
@@ -49,18 +54,26 @@ std::atomic<int> forcedKernel { -1 };
         consider(in, i, j, out);
 }
 
-void rowPortable(const Input &in, int i, int from, int to, std::vector<Pair> &out)
+[[gnu::always_inline]] inline void groupByRows(
+    const Input &in, int first, int from, int to, const Outputs &outs)
 {
-    rowScalar(in, i, from, to, out);
+    for (int r = 0; r < Group; ++r)
+        if (outs[std::size_t(r)])
+            rowScalar(in, first + r, from, to, *outs[std::size_t(r)]);
+}
+
+void groupPortable(const Input &in, int first, int from, int to, const Outputs &outs)
+{
+    groupByRows(in, first, from, to, outs);
 }
 
 #ifdef TW_X86_KERNELS
 // The baseline lacks the popcnt instruction, which makes the scalar scan
 // several times faster.
-[[gnu::target("popcnt")]] void rowPopcnt(
-    const Input &in, int i, int from, int to, std::vector<Pair> &out)
+[[gnu::target("popcnt")]] void groupPopcnt(
+    const Input &in, int first, int from, int to, const Outputs &outs)
 {
-    rowScalar(in, i, from, to, out);
+    groupByRows(in, first, from, to, outs);
 }
 
 // AVX2 has no bit count: each nibble is looked up with a byte shuffle and the
@@ -107,10 +120,18 @@ void rowPortable(const Input &in, int i, int from, int to, std::vector<Pair> &ou
         consider(in, i, j, out);
 }
 
-[[gnu::target("avx512f,avx512vpopcntdq,popcnt")]] inline __m512i distanceAvx512(
-    __m512i query, __mmask8 lanes, const std::uint64_t *other)
+[[gnu::target("avx2,popcnt")]] void groupAvx2(
+    const Input &in, int first, int from, int to, const Outputs &outs)
 {
-    return _mm512_popcnt_epi64(_mm512_xor_si512(query, _mm512_maskz_loadu_epi64(lanes, other)));
+    for (int r = 0; r < Group; ++r)
+        if (outs[std::size_t(r)])
+            rowAvx2(in, first + r, from, to, *outs[std::size_t(r)]);
+}
+
+[[gnu::target("avx512f,avx512vpopcntdq")]] inline __m512i distanceAvx512(
+    __m512i query, __m512i other)
+{
+    return _mm512_popcnt_epi64(_mm512_xor_si512(query, other));
 }
 
 // The masked form with a full mask: the plain one trips a false
@@ -120,40 +141,64 @@ void rowPortable(const Input &in, int i, int from, int to, std::vector<Pair> &ou
     return _mm512_mask_min_epu64(a, __mmask8(0xff), a, b);
 }
 
-[[gnu::target("avx512f,avx512vpopcntdq,popcnt")]] void rowAvx512(
-    const Input &in, int i, int from, int to, std::vector<Pair> &out)
+// Each block of eight columns is loaded once for the whole group of rows:
+// with one row at a time the loads, not the bit counts, set the pace.
+[[gnu::target("avx512f,avx512vpopcntdq,popcnt")]] void groupAvx512(
+    const Input &in, int first, int from, int to, const Outputs &outs)
 {
-    const __m512i query = _mm512_set1_epi64(static_cast<long long>(in.turns[0][i]));
+    __m512i queries[Group];
+    for (int r = 0; r < Group; ++r) {
+        // A skipped row may lie past the end: it borrows the first row's hash.
+        const int i = outs[std::size_t(r)] ? first + r : first;
+        queries[r] = _mm512_set1_epi64(static_cast<long long>(in.turns[0][i]));
+    }
     const __m512i radius = _mm512_set1_epi64(in.radius);
+    const std::uint64_t *const turn0 = in.turns[0];
+    const std::uint64_t *const turn1 = in.turns[1];
+    const std::uint64_t *const turn2 = in.turns[2];
+    const std::uint64_t *const turn3 = in.turns[3];
     for (int j = from; j < to; j += 8) {
         // The last lanes past the block are masked off, in the loads too.
         const __mmask8 lanes = to - j >= 8 ? __mmask8(0xff) : __mmask8((1u << (to - j)) - 1);
-        const __m512i d = minAvx512(minAvx512(distanceAvx512(query, lanes, in.turns[0] + j),
-                                        distanceAvx512(query, lanes, in.turns[1] + j)),
-            minAvx512(distanceAvx512(query, lanes, in.turns[2] + j),
-                distanceAvx512(query, lanes, in.turns[3] + j)));
-        unsigned hits = _mm512_mask_cmple_epu64_mask(lanes, d, radius);
-        while (hits) {
-            consider(in, i, j + __builtin_ctz(hits), out);
-            hits &= hits - 1;
+        const __m512i t0 = _mm512_maskz_loadu_epi64(lanes, turn0 + j);
+        const __m512i t1 = _mm512_maskz_loadu_epi64(lanes, turn1 + j);
+        const __m512i t2 = _mm512_maskz_loadu_epi64(lanes, turn2 + j);
+        const __m512i t3 = _mm512_maskz_loadu_epi64(lanes, turn3 + j);
+        // All rows are tested before any branch: a hit among the 32 pairs
+        // is rare (a few per cent at the band radius).
+        unsigned hits[Group];
+#pragma GCC unroll 4
+        for (int r = 0; r < Group; ++r) {
+            const __m512i q = queries[r];
+            const __m512i d = minAvx512(minAvx512(distanceAvx512(q, t0), distanceAvx512(q, t1)),
+                minAvx512(distanceAvx512(q, t2), distanceAvx512(q, t3)));
+            hits[r] = _mm512_mask_cmple_epu64_mask(lanes, d, radius);
+        }
+        if (!(hits[0] | hits[1] | hits[2] | hits[3]))
+            continue;
+        for (int r = 0; r < Group; ++r) {
+            if (!outs[std::size_t(r)])
+                continue;
+            for (unsigned h = hits[r]; h; h &= h - 1)
+                consider(in, first + r, j + __builtin_ctz(h), *outs[std::size_t(r)]);
         }
     }
 }
 #endif
 
-RowScan rowScanFor(HammingScan::Kernel kernel)
+GroupScan groupScanFor(HammingScan::Kernel kernel)
 {
     switch (kernel) {
 #ifdef TW_X86_KERNELS
     case HammingScan::Kernel::Avx512:
-        return rowAvx512;
+        return groupAvx512;
     case HammingScan::Kernel::Avx2:
-        return rowAvx2;
+        return groupAvx2;
     case HammingScan::Kernel::Popcnt:
-        return rowPopcnt;
+        return groupPopcnt;
 #endif
     default:
-        return rowPortable;
+        return groupPortable;
     }
 }
 
@@ -170,16 +215,27 @@ HammingScan::Kernel fastest()
 
 void HammingScan::run(const Input &in, int firstRow, int lastRow, std::vector<Pair> &pairs)
 {
-    const RowScan row = rowScanFor(active());
+    const GroupScan scanGroup = groupScanFor(active());
     std::array<std::vector<Pair>, TileRows> rows;
     for (int tile = firstRow; tile < lastRow; tile += TileRows) {
         const int tileEnd = std::min(lastRow, tile + TileRows);
         for (int block = tile + 1; block < in.count; block += BlockColumns) {
             const int blockEnd = std::min(in.count, block + BlockColumns);
-            for (int i = tile; i < tileEnd; ++i) {
-                const int from = std::max(block, i + 1);
-                if (in.valid[i] && from < blockEnd)
-                    row(in, i, from, blockEnd, rows[std::size_t(i - tile)]);
+            for (int first = tile; first < tileEnd; first += Group) {
+                Outputs outs {};
+                for (int r = 0; r < Group && first + r < tileEnd; ++r)
+                    if (in.valid[first + r])
+                        outs[std::size_t(r)] = &rows[std::size_t(first + r - tile)];
+                // The few columns on the diagonal that only some rows of the
+                // group reach are tested one by one.
+                const int from = std::max(block, first + Group);
+                for (int r = 0; r < Group; ++r)
+                    if (outs[std::size_t(r)])
+                        for (int j = std::max(block, first + r + 1); j < std::min(from, blockEnd);
+                             ++j)
+                            consider(in, first + r, j, *outs[std::size_t(r)]);
+                if (from < blockEnd)
+                    scanGroup(in, first, from, blockEnd, outs);
             }
         }
         for (std::vector<Pair> &r : rows) {
