@@ -90,7 +90,38 @@ void BM_PairsWithinBand(benchmark::State &state)
     state.SetLabel(HammingScan::name(HammingScan::active()));
 }
 
+// One thread, each scan kernel this processor has, on 20,000 random hashes:
+// the cost of one pair of images (four rotations) per kernel.
+void BM_ScanKernel(benchmark::State &state)
+{
+    const auto kernel = HammingScan::Kernel(state.range(0));
+    if (!HammingScan::force(kernel)) {
+        state.SkipWithError("not supported by this processor");
+        return;
+    }
+    const SimilarityThresholds thresholds;
+    std::mt19937_64 random(54321);
+    HashIndex index;
+    constexpr int Count = 20000;
+    for (int i = 0; i < Count; ++i)
+        index.add(randomHash(random), 1.5);
+    for (auto _ : state) {
+        const std::vector<HashIndex::Pair> pairs
+            = index.pairsWithin(thresholds.bandRadius, thresholds.maxAspectRatio);
+        benchmark::DoNotOptimize(pairs.data());
+    }
+    HammingScan::unforce();
+    state.SetLabel(HammingScan::name(kernel));
+    state.counters["ns_per_pair"] = benchmark::Counter(double(Count) * (Count - 1) / 2 * 1e-9,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 } // namespace
+
+BENCHMARK(BM_ScanKernel)
+    ->DenseRange(int(HammingScan::Kernel::Portable), int(HammingScan::Kernel::Avx512))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 BENCHMARK(BM_PairsWithinBand)
     ->Arg(10000)
