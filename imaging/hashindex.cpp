@@ -1,5 +1,7 @@
 #include "imaging/hashindex.h"
 
+#include "imaging/hammingscan.h"
+
 #include <algorithm>
 #include <array>
 #include <bitset>
@@ -16,78 +18,6 @@ bool aspectsComparable(double a, double b, double maxAspectRatio)
     return std::max(a, b) / std::min(a, b) <= maxAspectRatio;
 }
 
-struct ScanInput {
-    const std::uint64_t *rotations;
-    const unsigned char *valid;
-    const double *aspects;
-    int count;
-    int radius;
-    double maxAspectRatio;
-};
-
-// Rows are taken a tile at a time against a block of columns small enough to
-// stay in the cache: streaming all hashes once per row made the scan wait on
-// memory, not on counting.
-constexpr int TileRows = 16;
-constexpr int BlockColumns = 1024;
-
-[[gnu::always_inline]] inline void scanTile(const ScanInput &in, int firstRow, int lastRow,
-    std::array<std::vector<HashIndex::Pair>, TileRows> &rows)
-{
-    for (int block = firstRow + 1; block < in.count; block += BlockColumns) {
-        const int blockEnd = std::min(in.count, block + BlockColumns);
-        for (int i = firstRow; i < lastRow; ++i) {
-            if (!in.valid[i])
-                continue;
-            const std::uint64_t query = in.rotations[std::size_t(i) * 4];
-            std::vector<HashIndex::Pair> &out = rows[std::size_t(i - firstRow)];
-            for (int j = std::max(block, i + 1); j < blockEnd; ++j) {
-                const std::uint64_t *r = in.rotations + std::size_t(j) * 4;
-                const int d0 = __builtin_popcountll(query ^ r[0]);
-                const int d1 = __builtin_popcountll(query ^ r[1]);
-                const int d2 = __builtin_popcountll(query ^ r[2]);
-                const int d3 = __builtin_popcountll(query ^ r[3]);
-                const int distance = std::min(std::min(d0, d1), std::min(d2, d3));
-                if (distance > in.radius || !in.valid[j]
-                    || !aspectsComparable(in.aspects[i], in.aspects[j], in.maxAspectRatio))
-                    continue;
-                out.push_back({ i, j, distance });
-            }
-        }
-    }
-}
-
-// The body is compiled twice: once for any x86-64 and once with the popcnt
-// instruction, which the baseline lacks and which makes the scan several
-// times faster.
-[[gnu::always_inline]] inline void scanRows(
-    const ScanInput &in, int firstRow, int lastRow, std::vector<HashIndex::Pair> &pairs)
-{
-    std::array<std::vector<HashIndex::Pair>, TileRows> rows;
-    for (int tile = firstRow; tile < lastRow; tile += TileRows) {
-        const int tileEnd = std::min(lastRow, tile + TileRows);
-        scanTile(in, tile, tileEnd, rows);
-        for (std::vector<HashIndex::Pair> &row : rows) {
-            pairs.insert(pairs.end(), row.begin(), row.end());
-            row.clear();
-        }
-    }
-}
-
-void scanPortable(
-    const ScanInput &in, int firstRow, int lastRow, std::vector<HashIndex::Pair> &pairs)
-{
-    scanRows(in, firstRow, lastRow, pairs);
-}
-
-#if defined(__x86_64__) && defined(__GNUC__)
-[[gnu::target("popcnt")]] void scanPopcnt(
-    const ScanInput &in, int firstRow, int lastRow, std::vector<HashIndex::Pair> &pairs)
-{
-    scanRows(in, firstRow, lastRow, pairs);
-}
-#endif
-
 } // namespace
 
 void HashIndex::add(const PerceptualHash &hash, double aspect)
@@ -95,7 +25,7 @@ void HashIndex::add(const PerceptualHash &hash, double aspect)
     m_hashes.push_back(hash);
     m_aspects.push_back(std::max(1.0, aspect));
     for (int turn = 0; turn < 4; ++turn)
-        m_rotations.push_back(hash.rotated(turn));
+        m_turns[std::size_t(turn)].push_back(hash.rotated(turn));
     m_valid.push_back(hash.isValid() ? 1 : 0);
     m_built = false;
 }
@@ -167,16 +97,16 @@ std::vector<HashIndex::Pair> HashIndex::pairsWithin(
 std::vector<HashIndex::Pair> HashIndex::scan(
     int radius, double maxAspectRatio, int firstRow, int lastRow) const
 {
-    const ScanInput in { m_rotations.data(), m_valid.data(), m_aspects.data(), size(), radius,
-        maxAspectRatio };
+    HammingScan::Input in;
+    for (std::size_t turn = 0; turn < in.turns.size(); ++turn)
+        in.turns[turn] = m_turns[turn].data();
+    in.valid = m_valid.data();
+    in.aspects = m_aspects.data();
+    in.count = size();
+    in.radius = radius;
+    in.maxAspectRatio = maxAspectRatio;
     std::vector<Pair> pairs;
-#if defined(__x86_64__) && defined(__GNUC__)
-    if (__builtin_cpu_supports("popcnt")) {
-        scanPopcnt(in, firstRow, lastRow, pairs);
-        return pairs;
-    }
-#endif
-    scanPortable(in, firstRow, lastRow, pairs);
+    HammingScan::run(in, firstRow, lastRow, pairs);
     return pairs;
 }
 

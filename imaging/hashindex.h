@@ -12,7 +12,7 @@
 // buckets near each of a query's chunks are visited. At wide radii those
 // buckets hold a large share of all images anyway (at 18 bits, over half of
 // random hashes against some rotation), so a flat scan with the processor's
-// bit count is faster; both give the same pairs.
+// bit count (see HammingScan) is faster; both give the same pairs.
 class HashIndex {
 public:
     struct Pair {
@@ -63,8 +63,8 @@ private:
 
     std::vector<PerceptualHash> m_hashes;
     std::vector<double> m_aspects;
-    // The four rotations of image i at 4 * i .. 4 * i + 3, for the scan.
-    std::vector<std::uint64_t> m_rotations;
+    // Rotation k of image i at m_turns[k][i], laid out for the vector scan.
+    std::array<std::vector<std::uint64_t>, 4> m_turns;
     std::vector<unsigned char> m_valid;
     mutable std::array<Table, Chunks> m_tables;
     mutable bool m_built = false;

@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+#include "imaging/hammingscan.h"
 #include "imaging/hashindex.h"
 
 namespace {
@@ -60,6 +61,33 @@ std::vector<HashIndex::Pair> bruteForce(const std::vector<PerceptualHash> &hashe
     return pairs;
 }
 
+// As bruteForce(), with the aspect filter and invalid hashes.
+std::vector<HashIndex::Pair> bruteForce(const std::vector<PerceptualHash> &hashes,
+    const std::vector<double> &aspects, int radius, double maxAspectRatio)
+{
+    std::vector<HashIndex::Pair> pairs;
+    for (int i = 0; i < int(hashes.size()); ++i)
+        for (int j = i + 1; j < int(hashes.size()); ++j) {
+            const PerceptualHash &a = hashes[std::size_t(i)];
+            const PerceptualHash &b = hashes[std::size_t(j)];
+            const double wide = std::max(aspects[std::size_t(i)], aspects[std::size_t(j)]);
+            const double narrow = std::min(aspects[std::size_t(i)], aspects[std::size_t(j)]);
+            if (!a.isValid() || !b.isValid() || wide / narrow > maxAspectRatio)
+                continue;
+            const int d = a.distance(b);
+            if (d <= radius)
+                pairs.push_back({ i, j, d });
+        }
+    return pairs;
+}
+
+const std::vector<HammingScan::Kernel> &allKernels()
+{
+    static const std::vector<HammingScan::Kernel> kernels { HammingScan::Kernel::Portable,
+        HammingScan::Kernel::Popcnt, HammingScan::Kernel::Avx2, HammingScan::Kernel::Avx512 };
+    return kernels;
+}
+
 } // namespace
 
 class TestHashIndex : public QObject {
@@ -106,6 +134,52 @@ private slots:
         }
         QVERIFY(!HashIndex::scansAt(8));
         QVERIFY(HashIndex::scansAt(Radius));
+    }
+
+    void everyScanKernelFindsTheExhaustivePairs()
+    {
+        // Sizes below, at and past the vector widths, the row groups, the
+        // row tiles and a block of columns; some hashes invalid and some
+        // aspects too different, so the per-pair tests after the vector
+        // test are exercised too. Blocks of rows start off the group grid.
+        const Fixture f = plantedFixture(2000, 13);
+        std::mt19937_64 rng(17);
+        std::uniform_int_distribution<int> aspectKind(0, 9);
+        std::vector<PerceptualHash> hashes = f.hashes;
+        std::vector<double> aspects;
+        for (std::size_t i = 0; i < hashes.size(); ++i) {
+            if (i % 37 == 5)
+                hashes[i] = PerceptualHash();
+            aspects.push_back(aspectKind(rng) == 0 ? 2.0 : 1.0);
+        }
+        int ran = 0;
+        for (const HammingScan::Kernel kernel : allKernels()) {
+            if (!HammingScan::force(kernel))
+                continue;
+            ++ran;
+            for (const int n : { 1, 2, 3, 5, 7, 8, 9, 15, 16, 17, 33, 1030, int(hashes.size()) }) {
+                const std::vector<PerceptualHash> part(hashes.begin(), hashes.begin() + n);
+                HashIndex index;
+                for (int i = 0; i < n; ++i)
+                    index.add(part[std::size_t(i)], aspects[std::size_t(i)]);
+                const std::vector<double> partAspects(aspects.begin(), aspects.begin() + n);
+                const std::vector<HashIndex::Pair> expected
+                    = bruteForce(part, partAspects, Radius, 1.25);
+                const QString where = QString("%1, n = %2").arg(HammingScan::name(kernel)).arg(n);
+                QVERIFY2(index.pairsWithin(Radius, 1.25) == expected, qPrintable(where));
+                std::vector<HashIndex::Pair> joined;
+                for (const auto &[first, last] : { std::pair { 0, 3 }, { 3, 19 }, { 19, n } }) {
+                    const std::vector<HashIndex::Pair> block
+                        = index.pairsWithin(Radius, 1.25, first, last);
+                    joined.insert(joined.end(), block.begin(), block.end());
+                }
+                QVERIFY2(joined == expected, qPrintable(where));
+            }
+        }
+        HammingScan::unforce();
+        QVERIFY(ran >= 1);
+        QVERIFY(HammingScan::supported(HammingScan::Kernel::Portable));
+        QVERIFY(HammingScan::supported(HammingScan::active()));
     }
 
     void skipsPairsOfVeryDifferentAspect()
