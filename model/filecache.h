@@ -44,6 +44,9 @@ public:
         // Files written less than this before they were read are not cached:
         // a second write in the same clock tick would leave the times unchanged.
         qint64 quietNs = qint64(2) * 1000 * 1000 * 1000;
+        // Contents up to this size are read faster than looked up, so their
+        // fingerprints and digests are not kept.
+        qint64 smallestFile = 64 * 1024;
     };
 
     // What the cache knows of a file's contents.
@@ -61,6 +64,8 @@ public:
 
     /** "cache.sqlite" in the user's cache folder (see FileCacheSetting). */
     static QString defaultPath();
+    /** Whether contents of `size` bytes are worth a lookup (see Options::smallestFile). */
+    bool covers(qint64 size) const { return size > m_options.smallestFile; }
     /** Removes the cache file and its journal files; false when one stays. */
     static bool remove(const QString &path);
 

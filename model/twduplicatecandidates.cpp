@@ -66,24 +66,29 @@ struct Entry {
     QByteArray digest;
 };
 
+// Whether the cache holds `entry`'s fingerprint and digest; takes them if so.
+bool takeFromCache(Entry &entry, const QFile &file, FileCache *cache)
+{
+    entry.identity = FileIdentity::ofDescriptor(file.handle());
+    const FileCache::Entry cached = cache->lookup(entry.identity);
+    if (!cached.found())
+        return false;
+    entry.fingerprint = Fingerprint::of(QByteArray::fromHex(cached.fingerprint.toLatin1()));
+    entry.digest = cached.digest;
+    entry.readable = true;
+    return true;
+}
+
 void readEntry(Entry &entry, qint64 &budget, FileCache *cache)
 {
-    if (cache) {
-        entry.identity = FileIdentity::of(entry.path);
-        const FileCache::Entry cached = cache->lookup(entry.identity);
-        if (cached.found()) {
-            entry.size = entry.identity.size();
-            entry.fingerprint
-                = Fingerprint::of(QByteArray::fromHex(cached.fingerprint.toLatin1()));
-            entry.digest = cached.digest;
-            entry.readable = true;
-            return;
-        }
-    }
     QFile file;
     QByteArray digest;
     if (RegularFile::open(file, entry.path)) {
         entry.size = file.size();
+        if (cache && !cache->covers(entry.size))
+            cache = nullptr;
+        if (cache && takeFromCache(entry, file, cache))
+            return;
         const bool keep = entry.size <= KeepLimit && entry.size <= budget;
         digest = TwContentDigest::fingerprintDigest(
             file, entry.size, keep ? &entry.content : nullptr, KeepLimit);
@@ -288,7 +293,7 @@ void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const Ca
             [&](int index) { return !entries.at(index).digest.isEmpty(); });
         if (sameSize.size() == 1)
             classes.append(sameSize);
-        else if (inMemory && !cache)
+        else if (inMemory && !(cache && cache->covers(entries.at(sameSize.first()).size)))
             classes += splitInMemory(entries, sameSize);
         else if (stopped(cancel))
             leaveUnconfirmed(classes, sameSize);

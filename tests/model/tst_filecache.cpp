@@ -36,6 +36,8 @@ FileCache::Options optionsFor(const QString &path)
     // Files written a moment ago count as settled, so the tests need not wait.
     options.quietNs = 0;
     options.busyTimeoutMs = 200;
+    // Small files too, so the tests stay small.
+    options.smallestFile = 0;
     return options;
 }
 
@@ -86,6 +88,7 @@ private slots:
     void changedFilesAreRecomputed_data();
     void changedFilesAreRecomputed();
     void unsettledFilesAreNotKept();
+    void smallFilesAreReadNotLookedUp();
     void damagedFileIsRebuilt_data();
     void damagedFileIsRebuilt();
     void twoProgramsShareOneFile();
@@ -179,6 +182,26 @@ void TestFileCache::unsettledFilesAreNotKept()
     QCOMPARE(copySets(paths, &cache).size(), 1);
     cache.flush();
     QVERIFY(!cache.lookup(FileIdentity::of(paths.first())).found());
+}
+
+void TestFileCache::smallFilesAreReadNotLookedUp()
+{
+    TempTree tree;
+    const QByteArray small = bytesOf(5, 20000);
+    const QByteArray large = bytesOf(6, 70000);
+    const QStringList smallPair { tree.writeFile("s1", small), tree.writeFile("s2", small) };
+    const QStringList largePair { tree.writeFile("l1", large), tree.writeFile("l2", large) };
+    FileCache::Options options = optionsFor(tree.path("cache.sqlite"));
+    options.smallestFile = FileCache::Options().smallestFile;
+    for (int scan = 0; scan < 2; ++scan) {
+        FileCache cache(options);
+        QCOMPARE(copySets(smallPair, &cache).size(), 1);
+        QCOMPARE(copySets(largePair, &cache).size(), 1);
+        QCOMPARE(cache.hits(), scan == 0 ? 0 : 2);
+        cache.flush();
+        QVERIFY(!cache.lookup(FileIdentity::of(smallPair.first())).found());
+        QVERIFY(cache.lookup(FileIdentity::of(largePair.first())).found());
+    }
 }
 
 void TestFileCache::damagedFileIsRebuilt_data()
