@@ -306,13 +306,8 @@ void FileCache::fail(const QString &what)
                              << "; the rest of this scan reads every file";
 }
 
-FileCache::Entry FileCache::lookup(const FileIdentity &identity)
+bool FileCache::findVersion(QSqlQuery &query, const FileIdentity &identity, int firstColumn)
 {
-    Entry entry;
-    Connection *c = identity.isValid() ? connection() : nullptr;
-    if (!c)
-        return entry;
-    QSqlQuery &query = *c->entry;
     query.addBindValue(signedValue(identity.device()));
     query.addBindValue(signedValue(identity.inode()));
     if (!execRetrying(query)) {
@@ -320,12 +315,21 @@ FileCache::Entry FileCache::lookup(const FileIdentity &identity)
             fail(query.lastError().text());
         else
             qDebug() << "FileCache: busy, looked up nothing:" << query.lastError().text();
-        ++m_misses;
-        return entry;
+        return false;
     }
-    if (query.next() && query.value(1).toLongLong() == identity.size()
-        && query.value(2).toLongLong() == identity.modifiedNs()
-        && query.value(3).toLongLong() == identity.changedNs()) {
+    return query.next() && query.value(firstColumn).toLongLong() == identity.size()
+        && query.value(firstColumn + 1).toLongLong() == identity.modifiedNs()
+        && query.value(firstColumn + 2).toLongLong() == identity.changedNs();
+}
+
+FileCache::Entry FileCache::lookup(const FileIdentity &identity)
+{
+    Entry entry;
+    Connection *c = identity.isValid() ? connection() : nullptr;
+    if (!c)
+        return entry;
+    QSqlQuery &query = *c->entry;
+    if (findVersion(query, identity, 1)) {
         entry.fingerprint = query.value(4).toString();
         entry.digest = query.value(5).toByteArray();
         if (query.value(6).toLongLong() < nowSeconds() - TouchAfterSeconds)
@@ -342,20 +346,8 @@ QByteArray FileCache::lookupBlob(const FileIdentity &identity, Blob blob)
     if (!c)
         return QByteArray();
     QSqlQuery &query = blob == Blob::Features ? *c->features : *c->descriptors;
-    query.addBindValue(signedValue(identity.device()));
-    query.addBindValue(signedValue(identity.inode()));
-    if (!execRetrying(query)) {
-        if (!isContention(query.lastError()))
-            fail(query.lastError().text());
-        else
-            qDebug() << "FileCache: busy, looked up nothing:" << query.lastError().text();
-        return QByteArray();
-    }
-    QByteArray found;
-    if (query.next() && query.value(0).toLongLong() == identity.size()
-        && query.value(1).toLongLong() == identity.modifiedNs()
-        && query.value(2).toLongLong() == identity.changedNs())
-        found = query.value(3).toByteArray();
+    const QByteArray found
+        = findVersion(query, identity, 0) ? query.value(3).toByteArray() : QByteArray();
     query.finish();
     return found;
 }

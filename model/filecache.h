@@ -16,6 +16,7 @@
 #include "imaging/imagefeatures.h"
 #include "model/fileidentity.h"
 
+class QSqlQuery;
 class QThread;
 
 /**
@@ -124,6 +125,10 @@ private:
     Connection *connection();
     void closeConnections();
     QByteArray lookupBlob(const FileIdentity &identity, Blob blob);
+    // Runs `query` for the row of `identity`'s file; true when there is one
+    // for this very version (its size and times from `firstColumn` on), the
+    // query then standing on it.
+    bool findVersion(QSqlQuery &query, const FileIdentity &identity, int firstColumn);
     bool storable(const FileIdentity &identity);
     void enqueue(Pending pending);
     void enqueueTouch(qint64 row);
