@@ -1,14 +1,15 @@
 #pragma once
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A temporary folder that tests fill with real files; removed with the object.
-class TempTree
-{
+class TempTree {
 public:
     bool isValid() const { return m_dir.isValid(); }
     QString root() const { return m_dir.path(); }
@@ -31,3 +32,15 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// Every file below `root`, hidden ones too, sorted: what a test compares
+// before and after an action.
+inline QStringList filesBelow(const QString &root)
+{
+    QStringList files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(it.next());
+    files.sort();
+    return files;
+}

@@ -1,5 +1,4 @@
 #include <QCommandLineParser>
-#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -117,16 +116,6 @@ struct stat statOf(const QString &path)
     return info;
 }
 
-QStringList listing(const QString &root)
-{
-    QStringList files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(it.next());
-    files.sort();
-    return files;
-}
-
 // Same length, other bytes, and an hour later: a change that size and time
 // both show.
 bool rewrite(const QString &path)
@@ -185,7 +174,7 @@ void TestCliActions::linkLeavesOneFileUnderEveryName()
         QCOMPARE(contentOf(path), text);
     }
     // No temporary name is left behind.
-    QCOMPARE(listing(tree.root()).size(), 3);
+    QCOMPARE(filesBelow(tree.root()).size(), 3);
 
     // A second run over the same names finds nothing more to free.
     Scan again({ tree.root() });
@@ -220,7 +209,7 @@ void TestCliActions::linkAcrossFileSystemsLeavesBothFiles()
         QCOMPARE(contentOf(path), text);
         QCOMPARE(statOf(path).st_nlink, nlink_t(1));
     }
-    QCOMPARE(listing(tree.root()).size() + listing(memory.path()).size(), 2);
+    QCOMPARE(filesBelow(tree.root()).size() + filesBelow(memory.path()).size(), 2);
 }
 
 void TestCliActions::changedFileIsKeptAndReported_data()
@@ -303,7 +292,7 @@ void TestCliActions::lastMemberIsNeverTouched()
     QCOMPARE(acted.summary.keptChanged, 3 - actedOn);
     int pairLeft = 0;
     int trioLeft = 0;
-    for (const QString &path : listing(tree.root())) {
+    for (const QString &path : filesBelow(tree.root())) {
         pairLeft += contentOf(path) == pair ? 1 : 0;
         trioLeft += contentOf(path) == trio ? 1 : 0;
     }
@@ -337,7 +326,7 @@ void TestCliActions::moveKeepsTheFolderStructure()
         expected << target.path("removed/") + path.mid(tree.root().size() + 1);
     }
     expected.sort();
-    QCOMPARE(listing(target.root()), expected);
+    QCOMPARE(filesBelow(target.root()), expected);
     for (const QString &path : expected)
         QCOMPARE(contentOf(path), path.contains("/photos/") ? text : other);
     for (const QString &path : kept)
@@ -350,23 +339,23 @@ void TestCliActions::nothingHappensWithoutConfirmation()
     const QByteArray text = randomBytes(27, 2000);
     tree.writeFile("a.txt", text);
     tree.writeFile("b.txt", text);
-    const QStringList before = listing(tree.root());
+    const QStringList before = filesBelow(tree.root());
 
     const Outcome refused = runCli({ "--delete", tree.root() });
     QCOMPARE(refused.status, int(CliRunner::NotConfirmed));
     QVERIFY2(refused.err.contains("--yes"), qPrintable(refused.err));
-    QCOMPARE(listing(tree.root()), before);
+    QCOMPARE(filesBelow(tree.root()), before);
 
     const QString no = QStringLiteral("n\n");
     const Outcome declined = runCli({ "--trash", tree.root() }, &no);
     QCOMPARE(declined.status, int(CliRunner::NotConfirmed));
     QVERIFY(declined.err.contains("[y/N]"));
-    QCOMPARE(listing(tree.root()), before);
+    QCOMPARE(filesBelow(tree.root()), before);
 
     const QString yes = QStringLiteral("yes\n");
     const Outcome confirmed = runCli({ "--delete", tree.root() }, &yes);
     QCOMPARE(confirmed.status, int(CliRunner::Success));
-    QCOMPARE(listing(tree.root()).size(), 1);
+    QCOMPARE(filesBelow(tree.root()).size(), 1);
     QVERIFY2(confirmed.err.contains("Deleted 1 file"), qPrintable(confirmed.err));
 }
 

@@ -1,5 +1,4 @@
 #include <QBuffer>
-#include <QDirIterator>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -35,16 +34,6 @@ Outcome runCli(const QStringList &arguments)
     CliRunner runner;
     outcome.status = runner.run(QStringList { "twinscan-cli" } + arguments, out, err);
     return outcome;
-}
-
-QStringList listing(const QString &root)
-{
-    QStringList files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(it.next());
-    files.sort();
-    return files;
 }
 
 // Three copies of a text, two of a picture, a lone file and a near miss.
@@ -347,9 +336,9 @@ void TestCliRunner::nothingIsRemoved()
 {
     TempTree tree;
     fillTree(tree);
-    const QStringList before = listing(tree.root());
+    const QStringList before = filesBelow(tree.root());
     QCOMPARE(runCli({ tree.root() }).status, int(CliRunner::Success));
-    QCOMPARE(listing(tree.root()), before);
+    QCOMPARE(filesBelow(tree.root()), before);
 }
 
 void TestCliRunner::namesThatAreNotText()
