@@ -4,7 +4,6 @@
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QJsonDocument>
@@ -108,16 +107,6 @@ QByteArray contentDigest(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray();
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1).toHex();
-}
-
-QStringList filesBelow(const QString &folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << it.next();
-    files.sort();
-    return files;
 }
 
 } // namespace
