@@ -26,7 +26,7 @@ QString QScanResult::bucketKey(const QString &path, qint64 size)
     return name + QString::number(size);
 }
 
-FileRecordStore::Record QScanResult::recordFor(const QString &name, qint64 size)
+FileRecordStore::Record QScanResult::recordFor(const QString &name, qint64 size, const FileId *id)
 {
     // Worked out before locking: the category table is only read during a
     // walk (clear() builds it before any task starts). Categories are
@@ -44,6 +44,11 @@ FileRecordStore::Record QScanResult::recordFor(const QString &name, qint64 size)
     }
     if (TwPhotoItem::isPhotoFile(name))
         record.flags |= FileRecordStore::Image;
+    if (id) {
+        record.device = id->device;
+        record.inode = id->inode;
+        record.flags |= FileRecordStore::HasIdentity;
+    }
     return record;
 }
 
@@ -56,25 +61,22 @@ bool QScanResult::addRecord(quint32 folder, const QByteArray &name, FileRecordSt
     return true;
 }
 
-void QScanResult::collectFile(qint64 size, const QString &path)
+bool QScanResult::addPath(const QString &path, const FileRecordStore::Record &record)
 {
-    const FileRecordStore::Record record = recordFor(path, size);
-    const QByteArray native = NativePath::encode(path);
-    const int slash = native.lastIndexOf('/');
-    QMutexLocker locker(&m_mutex);
-    addRecord(m_records.folderOf(native), native.mid(slash + 1), record);
-}
-
-bool QScanResult::collectFile(qint64 size, const QString &path, const FileId &id)
-{
-    FileRecordStore::Record record = recordFor(path, size);
-    record.device = id.device;
-    record.inode = id.inode;
-    record.flags |= FileRecordStore::HasIdentity;
     const QByteArray native = NativePath::encode(path);
     const int slash = native.lastIndexOf('/');
     QMutexLocker locker(&m_mutex);
     return addRecord(m_records.folderOf(native), native.mid(slash + 1), record);
+}
+
+void QScanResult::collectFile(qint64 size, const QString &path)
+{
+    addPath(path, recordFor(path, size));
+}
+
+bool QScanResult::collectFile(qint64 size, const QString &path, const FileId &id)
+{
+    return addPath(path, recordFor(path, size, &id));
 }
 
 quint32 QScanResult::addFolder(const QString &prefix)
@@ -87,10 +89,7 @@ quint32 QScanResult::addFolder(const QString &prefix)
 bool QScanResult::collectFile(
     quint32 folder, const QByteArray &name, const QString &shown, qint64 size, const FileId &id)
 {
-    FileRecordStore::Record record = recordFor(shown, size);
-    record.device = id.device;
-    record.inode = id.inode;
-    record.flags |= FileRecordStore::HasIdentity;
+    const FileRecordStore::Record record = recordFor(shown, size, &id);
     QMutexLocker locker(&m_mutex);
     return addRecord(folder, name, record);
 }

@@ -121,8 +121,13 @@ private:
         quint32 count = 0;
     };
 
-    static FileRecordStore::Record recordFor(const QString &name, qint64 size);
+    // With `id`, the record carries the file's identity, so a second link to
+    // it is refused.
+    static FileRecordStore::Record recordFor(
+        const QString &name, qint64 size, const FileId *id = nullptr);
+    // Under the lock, the caller having worked out the record without it.
     bool addRecord(quint32 folder, const QByteArray &name, FileRecordStore::Record record);
+    bool addPath(const QString &path, const FileRecordStore::Record &record);
 
     std::atomic<qint64> m_fileCount { 0 };
     std::atomic<qint64> m_candidateCount { 0 };
