@@ -122,9 +122,20 @@ QByteArray FileRecordStore::nativePath(quint32 index) const
     QByteArray path;
     path.reserve(folder.size() + record.nameLength);
     path.append(folder);
-    path.append(m_names[record.nameOffset / NameBlock].get() + record.nameOffset % NameBlock,
-        record.nameLength);
+    path.append(nameOf(record), record.nameLength);
     return path;
+}
+
+const char *FileRecordStore::nameOf(const Record &record) const
+{
+    return m_names[record.nameOffset / NameBlock].get() + record.nameOffset % NameBlock;
+}
+
+NativeFilePath FileRecordStore::filePath(quint32 index) const
+{
+    const Record &record = at(index);
+    return NativeFilePath(m_folders[record.folder],
+        QByteArray(nameOf(record), record.nameLength));
 }
 
 QString FileRecordStore::path(quint32 index) const

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "platform/nativefilepath.h"
+
 #include <memory>
 #include <vector>
 
@@ -49,6 +51,8 @@ public:
     quint32 count() const { return m_count; }
     const Record &at(quint32 index) const;
     QByteArray nativePath(quint32 index) const;
+    /** The path sharing its folder's bytes with the store and every other file of the folder. */
+    NativeFilePath filePath(quint32 index) const;
     QString path(quint32 index) const;
     void clear();
 
@@ -59,6 +63,7 @@ private:
     static constexpr quint64 NameBlock = 1u << 20;
 
     Record &slot(quint32 index);
+    const char *nameOf(const Record &record) const;
     quint64 storeName(const char *name, int length);
     qint64 findIdentity(quint64 device, quint64 inode) const;
     void insertIdentity(quint32 index);

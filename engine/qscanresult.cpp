@@ -222,8 +222,12 @@ QList<QStringList> QScanResult::sameSizeGroups() const
 {
     QList<QStringList> groups;
     const int count = sameSizeGroupCount();
-    for (int i = 0; i < count; ++i)
-        groups.append(sameSizeGroup(i));
+    for (int i = 0; i < count; ++i) {
+        QStringList paths;
+        for (const NativeFilePath &file : sameSizeGroup(i))
+            paths.append(file.path());
+        groups.append(paths);
+    }
     return groups;
 }
 
@@ -233,10 +237,10 @@ int QScanResult::sameSizeGroupCount() const
     return int(m_groups.size());
 }
 
-QStringList QScanResult::sameSizeGroup(int index, std::vector<quint32> *records) const
+NativeFilePaths QScanResult::sameSizeGroup(int index, std::vector<quint32> *records) const
 {
     QMutexLocker locker(&m_mutex);
-    QStringList paths;
+    NativeFilePaths paths;
     if (index < 0 || size_t(index) >= m_groups.size())
         return paths;
     const GroupRange &group = m_groups[size_t(index)];
@@ -244,7 +248,7 @@ QStringList QScanResult::sameSizeGroup(int index, std::vector<quint32> *records)
     if (records)
         records->clear();
     for (quint32 i = group.start; i < group.start + group.count; ++i) {
-        paths.append(m_records.path(m_groupMembers[i]));
+        paths.append(m_records.filePath(m_groupMembers[i]));
         if (records)
             records->push_back(m_groupMembers[i]);
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/filerecordstore.h"
+#include "platform/nativefilepaths.h"
 #include "engine/skipcounts.h"
 #include "preferences/twgenernalpreferences.h"
 
@@ -80,8 +81,11 @@ public:
     /** Every same-size group's paths; made anew on each call. */
     QList<QStringList> sameSizeGroups() const;
     int sameSizeGroupCount() const;
-    /** The paths of group @p index, and with @p records their record numbers. */
-    QStringList sameSizeGroup(int index, std::vector<quint32> *records = nullptr) const;
+    /**
+     * The paths of group @p index, sharing their folders' bytes with the
+     * scan, and with @p records their record numbers.
+     */
+    NativeFilePaths sameSizeGroup(int index, std::vector<quint32> *records = nullptr) const;
     /** The size every file of group @p index had when it was collected. */
     qint64 sameSizeGroupFileSize(int index) const;
 

@@ -49,7 +49,7 @@ void QSearchThread::runDuplicatePass()
             break;
         }
         // The group's paths exist only while it is compared.
-        const QStringList group = scanResult->sameSizeGroup(startIndex, &records);
+        const NativeFilePaths group = scanResult->sameSizeGroup(startIndex, &records);
         const QStringList unique
             = searchResult->addSameSizeGroup(group, m_settings, m_cancel.get());
         if (!unique.isEmpty())
@@ -61,12 +61,12 @@ void QSearchThread::runDuplicatePass()
 }
 
 std::vector<quint32> QSearchThread::recordsOf(
-    const QStringList &paths, const QStringList &group, const std::vector<quint32> &records)
+    const QStringList &paths, const NativeFilePaths &group, const std::vector<quint32> &records)
 {
     QHash<QString, quint32> recordOf;
     recordOf.reserve(group.size());
     for (int i = 0; i < group.size(); ++i)
-        recordOf.insert(group.at(i), records[size_t(i)]);
+        recordOf.insert(group.at(i).path(), records[size_t(i)]);
     std::vector<quint32> found;
     found.reserve(size_t(paths.size()));
     for (const QString &path : paths) {

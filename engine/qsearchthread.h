@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "model/scansettings.h"
+#include "platform/nativefilepaths.h"
 
 class CancelToken;
 class QScanResult;
@@ -42,7 +43,7 @@ private:
     void runSimilarPass();
     // The record numbers of @p paths, members of @p group collected as @p records.
     static std::vector<quint32> recordsOf(
-        const QStringList &paths, const QStringList &group, const std::vector<quint32> &records);
+        const QStringList &paths, const NativeFilePaths &group, const std::vector<quint32> &records);
 
     QScanResult *scanResult;
     TwSearchResult *searchResult;

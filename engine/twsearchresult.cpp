@@ -51,7 +51,7 @@ void TwSearchResult::addTotals(int count, qint64 bytes, int scanned)
 }
 
 QStringList TwSearchResult::addSameSizeGroup(
-    const QStringList &paths, const ScanSettings &settings, const CancelToken *cancel)
+    const NativeFilePaths &paths, const ScanSettings &settings, const CancelToken *cancel)
 {
     if (paths.isEmpty())
         return QStringList();
@@ -64,11 +64,11 @@ QStringList TwSearchResult::addSameSizeGroup(
         TwDuplicateCandidates candidates
             = TwCatalogContainer::prepareDuplicateCandidates(paths, settings, cancel);
         QMutexLocker locker(&m_mutex);
-        unique = containerFor(paths.first())->fileDuplicateCandidates(candidates, count, bytes);
+        unique = containerFor(paths.first().path())->fileDuplicateCandidates(candidates, count, bytes);
         addTotals(count, bytes, paths.size() - unique.size());
     } else {
         QMutexLocker locker(&m_mutex);
-        unique = containerFor(paths.first())
+        unique = containerFor(paths.first().path())
                      ->buildDuplicateGroups(paths, settings, count, bytes, cancel);
         addTotals(count, bytes, paths.size() - unique.size());
     }

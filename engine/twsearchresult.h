@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/twfileitemgroup.h"
+#include "platform/nativefilepaths.h"
 
 class CancelToken;
 class ScanSettings;
@@ -38,7 +39,7 @@ public:
      * comparison stops between two chunks and files it had not confirmed are
      * filed as copies of nothing.
      */
-    QStringList addSameSizeGroup(const QStringList &paths, const ScanSettings &settings,
+    QStringList addSameSizeGroup(const NativeFilePaths &paths, const ScanSettings &settings,
         const CancelToken *cancel = nullptr);
     /**
      * Places @p item (ownership taken) in the first alike group of its

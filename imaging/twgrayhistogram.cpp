@@ -11,7 +11,6 @@
 #include <opencv2/imgproc.hpp>
 
 #include "imaging/twimagedecoder.h"
-#include "platform/nativepath.h"
 
 namespace {
 
@@ -32,8 +31,9 @@ double distanceAt(const cv::Mat &distances, int row, int col)
 
 } // namespace
 
-TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents)
+TwGrayHistogram::TwGrayHistogram(const NativeFilePath &file, Contents contents)
 {
+    const QString path = file.path();
     cv::Size fullSize;
     // Only the size is wanted: the header tells it, and a file whose header
     // no reader knows is no image worth decoding for its size alone.
@@ -41,7 +41,7 @@ TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents)
         if (TwImageDecoder::fileDeclaredSize(path, &fullSize)) {
             m_imageWidth = fullSize.width;
             m_imageHeight = fullSize.height;
-            m_imagePath = NativePath::encode(path);
+            m_imagePath = file;
         }
         return;
     }
@@ -54,7 +54,7 @@ TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents)
     }
     m_imageWidth = fullSize.width;
     m_imageHeight = fullSize.height;
-    m_imagePath = NativePath::encode(path);
+    m_imagePath = file;
 
     // Built aside and kept only when complete, so a failure never leaves a
     // half-made histogram that later comparisons would trust.
@@ -66,28 +66,49 @@ TwGrayHistogram::TwGrayHistogram(const QString &path, Contents contents)
                 + path << error;
         return;
     }
-    m_histogram = histogram;
+    data().histogram = histogram;
 }
 
-TwGrayHistogram::TwGrayHistogram(const QString &path, cv::Size knownSize)
-    : m_imagePath(knownSize.empty() ? QByteArray() : NativePath::encode(path))
+TwGrayHistogram::TwGrayHistogram(const NativeFilePath &path, cv::Size knownSize)
+    : m_imagePath(knownSize.empty() ? NativeFilePath() : path)
     , m_imageWidth(knownSize.width)
     , m_imageHeight(knownSize.height)
 {
 }
 
+TwGrayHistogram::~TwGrayHistogram() = default;
+
+TwGrayHistogram::Data &TwGrayHistogram::data()
+{
+    if (!m_data)
+        m_data = std::make_unique<Data>();
+    return *m_data;
+}
+
 QString TwGrayHistogram::imagePath() const
 {
-    return NativePath::decode(m_imagePath);
+    return m_imagePath.path();
+}
+
+const cv::Mat &TwGrayHistogram::histogram() const
+{
+    static const cv::Mat none;
+    return m_data ? m_data->histogram : none;
+}
+
+const cv::Mat &TwGrayHistogram::descriptors() const
+{
+    static const cv::Mat none;
+    return m_data ? m_data->descriptors : none;
 }
 
 bool TwGrayHistogram::similarToHistogram(const TwGrayHistogram &other, double threshold) const
 {
-    if (m_histogram.empty() || other.m_histogram.empty())
+    if (histogram().empty() || other.histogram().empty())
         return false;
     double distance = 1.0;
     try {
-        distance = cv::compareHist(m_histogram, other.m_histogram, cv::HISTCMP_BHATTACHARYYA);
+        distance = cv::compareHist(histogram(), other.histogram(), cv::HISTCMP_BHATTACHARYYA);
     } catch (const std::exception &e) {
         qDebug() << "similarToHistogram:" << e.what();
         return false;
@@ -97,8 +118,8 @@ bool TwGrayHistogram::similarToHistogram(const TwGrayHistogram &other, double th
 
 cv::Mat TwGrayHistogram::getORBImageDesc()
 {
-    if (!m_descriptors.empty())
-        return m_descriptors;
+    if (!descriptors().empty())
+        return descriptors();
 
     cv::Size fullSize;
     QString error;
@@ -118,8 +139,8 @@ cv::Mat TwGrayHistogram::getORBImageDesc()
         qDebug().noquote() << QStringLiteral("getORBImageDesc:") + error << imagePath();
         return {};
     }
-    m_descriptors = descriptors;
-    return m_descriptors;
+    data().descriptors = descriptors;
+    return descriptors;
 }
 
 bool TwGrayHistogram::similarToORB(
@@ -151,8 +172,7 @@ bool TwGrayHistogram::similarToORB(
 
 void TwGrayHistogram::releaseData()
 {
-    m_histogram.release();
-    m_descriptors.release();
+    m_data.reset();
 }
 
 cv::Mat TwGrayHistogram::computeHistogram(const cv::Mat &bgr, QString *error)

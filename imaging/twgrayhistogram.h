@@ -3,7 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 #include <opencv2/core.hpp>
+
+#include "platform/nativefilepath.h"
 
 // What the similar-image pass knows about one image file: its size, a
 // hue-saturation histogram (built at once, cheap to compare) and ORB
@@ -29,10 +33,12 @@ public:
 
     // Loads the image, and builds its histogram unless `contents` says that
     // only the size is worth having.
-    explicit TwGrayHistogram(const QString &path, Contents contents = Contents::SizeAndHistogram);
+    explicit TwGrayHistogram(
+        const NativeFilePath &path, Contents contents = Contents::SizeAndHistogram);
     // An image whose size is already known (the accurate pass read it):
     // nothing is loaded, and no histogram is ever built.
-    TwGrayHistogram(const QString &path, cv::Size knownSize);
+    TwGrayHistogram(const NativeFilePath &path, cv::Size knownSize);
+    ~TwGrayHistogram();
 
     // Empty when the file could not be loaded.
     QString imagePath() const;
@@ -40,9 +46,9 @@ public:
     int imageWidth() const { return m_imageWidth; }
     int imageHeight() const { return m_imageHeight; }
     // 50 x 60 floats normalised to 0..1; empty when not built or released.
-    const cv::Mat &histogram() const { return m_histogram; }
+    const cv::Mat &histogram() const;
     // The cached descriptors as they are, without computing them.
-    const cv::Mat &descriptors() const { return m_descriptors; }
+    const cv::Mat &descriptors() const;
 
     // Whether the colour distributions are alike: 1 - Bhattacharyya distance
     // strictly above `threshold`. False when either histogram is missing.
@@ -76,10 +82,17 @@ public:
     static float goodMatchRatio(const cv::Mat &indices, const cv::Mat &distances);
 
 private:
-    // Native bytes: half the size of the string for most paths.
-    QByteArray m_imagePath;
+    struct Data {
+        cv::Mat histogram;
+        cv::Mat descriptors;
+    };
+    Data &data();
+
+    // Shares its bytes with the item's own path.
+    NativeFilePath m_imagePath;
     int m_imageWidth = 0;
     int m_imageHeight = 0;
-    cv::Mat m_histogram;
-    cv::Mat m_descriptors;
+    // Only images that are compared have any: most copies are filed by
+    // content and never need a histogram.
+    std::unique_ptr<Data> m_data;
 };

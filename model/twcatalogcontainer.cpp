@@ -32,7 +32,7 @@ TwFileItemGroup *TwCatalogContainer::appendGroup(TwFileItem *firstItem)
     return group;
 }
 
-QStringList TwCatalogContainer::buildDuplicateGroups(const QStringList &paths,
+QStringList TwCatalogContainer::buildDuplicateGroups(const NativeFilePaths &paths,
     const ScanSettings &settings, int &count, qint64 &bytes, const CancelToken *cancel)
 {
     TwDuplicateCandidates candidates = prepareDuplicateCandidates(paths, settings, cancel);
@@ -40,7 +40,7 @@ QStringList TwCatalogContainer::buildDuplicateGroups(const QStringList &paths,
 }
 
 TwDuplicateCandidates TwCatalogContainer::prepareDuplicateCandidates(
-    const QStringList &paths, const ScanSettings &settings, const CancelToken *cancel)
+    const NativeFilePaths &paths, const ScanSettings &settings, const CancelToken *cancel)
 {
     // The accurate pass takes its own features of the first copy; only the
     // classic one compares the histogram an item loads.

@@ -33,12 +33,12 @@ public:
     // files that have no exact copy; `count` and `bytes` receive the files
     // added beyond each group's first member. A set `cancel` stops the
     // comparison (see TwDuplicateCandidates::prepare).
-    QStringList buildDuplicateGroups(const QStringList &paths, const ScanSettings &settings,
+    QStringList buildDuplicateGroups(const NativeFilePaths &paths, const ScanSettings &settings,
         int &count, qint64 &bytes, const CancelToken *cancel = nullptr);
 
     // The same in two steps: the reading, which needs no lock, and the filing
     // into this container, which takes the items out of `candidates`.
-    static TwDuplicateCandidates prepareDuplicateCandidates(const QStringList &paths,
+    static TwDuplicateCandidates prepareDuplicateCandidates(const NativeFilePaths &paths,
         const ScanSettings &settings, const CancelToken *cancel = nullptr);
     QStringList fileDuplicateCandidates(
         TwDuplicateCandidates &candidates, int &count, qint64 &bytes);

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QHash>
 #include <QMap>
-#include <QSet>
 
 #include "model/canceltoken.h"
 #include "model/filecache.h"
@@ -53,6 +52,8 @@ uint qHash(const Fingerprint &fingerprint, uint seed = 0)
 }
 
 struct Entry {
+    // The item made of it keeps `file`, whose folder bytes the scan shares.
+    NativeFilePath file;
     QString path;
     Fingerprint fingerprint;
     qint64 size = 0;
@@ -314,31 +315,32 @@ void confirmClass(QVector<Entry> &entries, const QVector<int> &members, const Ca
 
 } // namespace
 
-TwDuplicateCandidates TwDuplicateCandidates::prepare(const QStringList &paths,
+TwDuplicateCandidates TwDuplicateCandidates::prepare(const NativeFilePaths &paths,
     TwGrayHistogram::Contents headContents, const CancelToken *cancel, FileCache *cache)
 {
     if (cache && !cache->open())
         cache = nullptr;
-    QVector<Entry> entries;
-    entries.reserve(paths.size());
-    QSet<QString> seen;
-    seen.reserve(paths.size());
-    qint64 budget = KeepBudget;
     // The walk's threads deliver files in any order; taken by path, the
     // members, their keys and the copy smart selection keeps among equals
     // are the same in every run.
-    QStringList ordered = paths;
-    ordered.sort();
-    for (const QString &path : qAsConst(ordered)) {
+    std::vector<std::pair<QString, int>> ordered;
+    ordered.reserve(size_t(paths.size()));
+    for (int i = 0; i < paths.size(); ++i)
+        ordered.emplace_back(paths.at(i).path(), i);
+    std::sort(ordered.begin(), ordered.end());
+    QVector<Entry> entries;
+    entries.reserve(paths.size());
+    qint64 budget = KeepBudget;
+    for (size_t i = 0; i < ordered.size(); ++i) {
         // Files not read before a stop are left out altogether.
         if (stopped(cancel))
             break;
         // The same file twice would look like two copies of itself.
-        if (seen.contains(path))
+        if (i > 0 && ordered[i].first == ordered[i - 1].first)
             continue;
-        seen.insert(path);
         entries.append(Entry());
-        entries.last().path = path;
+        entries.last().file = paths.at(ordered[i].second);
+        entries.last().path = ordered[i].first;
         readEntry(entries.last(), budget, cache);
     }
 
@@ -378,9 +380,9 @@ TwDuplicateCandidates TwDuplicateCandidates::prepare(const QStringList &paths,
                 // only be thrown away.
                 const auto contents
                     = set.empty() ? headContents : TwGrayHistogram::Contents::SizeOnly;
-                item = std::make_unique<TwPhotoItem>(entry.path, false, contents);
+                item = std::make_unique<TwPhotoItem>(entry.file, false, contents);
             } else
-                item = std::make_unique<TwFileItem>(entry.path, false);
+                item = std::make_unique<TwFileItem>(entry.file, false);
             item->setMatchKey(keyed.first);
             set.push_back(Member { std::move(item), entry.size });
         }

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "imaging/twgrayhistogram.h"
+#include "platform/nativefilepaths.h"
 #include "model/twfileitem.h"
 
 class CancelToken;
@@ -31,7 +32,7 @@ public:
     // With `cache`, fingerprints and digests of unchanged files come from it
     // and what is computed goes into it; files are called copies without
     // reading them only when the cache holds digests of all their contents.
-    static TwDuplicateCandidates prepare(const QStringList &paths,
+    static TwDuplicateCandidates prepare(const NativeFilePaths &paths,
         TwGrayHistogram::Contents headContents, const CancelToken *cancel = nullptr,
         FileCache *cache = nullptr);
 

@@ -9,18 +9,18 @@
 #include <QMimeDatabase>
 
 #include "model/twcontentdigest.h"
-#include "platform/nativepath.h"
 
-TwFileItem::TwFileItem(const QString &path, bool contentKey)
-    : m_nativePath(NativePath::encode(path))
-    , m_scanStamp(FileStamp::of(path))
+TwFileItem::TwFileItem(const NativeFilePath &file, bool contentKey)
+    : m_path(file)
 {
-    m_matchKey = contentKey ? fileFingerprint(path) : pathId();
+    const QString path = file.path();
+    m_scanStamp = FileStamp::of(path);
+    m_matchKey = contentKey ? fileFingerprint(path) : TwContentDigest::pathDigest(path);
 }
 
 QString TwFileItem::filePath() const
 {
-    return NativePath::decode(m_nativePath);
+    return m_path.path();
 }
 
 QString TwFileItem::pathId() const
@@ -49,7 +49,7 @@ qint64 TwFileItem::fileSize() const
 {
     // By the native bytes: a name that is not UTF-8 has a size too.
     struct stat info;
-    return ::stat(m_nativePath.constData(), &info) == 0 ? qint64(info.st_size) : 0;
+    return ::stat(m_path.bytes().constData(), &info) == 0 ? qint64(info.st_size) : 0;
 }
 
 QDateTime TwFileItem::createdTime() const

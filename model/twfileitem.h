@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "model/filestamp.h"
+#include "platform/nativefilepath.h"
 
 // One candidate file: its path, the key by which it is compared and whether
 // it is marked for removal. Everything else is read from the file system
@@ -22,7 +23,7 @@ class TwFileItem {
 public:
     // With `contentKey` the match key is the content fingerprint (read now),
     // otherwise a copy of the path digest.
-    TwFileItem(const QString &path, bool contentKey);
+    TwFileItem(const NativeFilePath &path, bool contentKey);
     virtual ~TwFileItem();
 
     virtual bool isPhoto() const;
@@ -30,8 +31,10 @@ public:
     virtual QIcon icon() const;
 
     // Made from the native bytes kept (half the size of a string for most
-    // paths), so every call builds a new string.
+    // paths, the folder's shared with the other files of the scan), so
+    // every call builds a new string.
     QString filePath() const;
+    const NativeFilePath &nativeFilePath() const { return m_path; }
     const QString &matchKey() const { return m_matchKey; }
     // Files an item under a key computed elsewhere (the container confirms
     // exact copies before they share a key).
@@ -58,7 +61,7 @@ public:
     static QString sizeString(qint64 bytes);
 
 private:
-    QByteArray m_nativePath;
+    NativeFilePath m_path;
     QString m_matchKey;
     bool m_checked = false;
     FileStamp m_scanStamp;

@@ -4,13 +4,14 @@
 
 #include "model/twshared.h"
 
-TwPhotoItem::TwPhotoItem(const QString &path, bool contentKey, TwGrayHistogram::Contents contents)
+TwPhotoItem::TwPhotoItem(
+    const NativeFilePath &path, bool contentKey, TwGrayHistogram::Contents contents)
     : TwFileItem(path, contentKey)
     , m_histogram(path, contents)
 {
 }
 
-TwPhotoItem::TwPhotoItem(const QString &path, bool contentKey, cv::Size knownSize)
+TwPhotoItem::TwPhotoItem(const NativeFilePath &path, bool contentKey, cv::Size knownSize)
     : TwFileItem(path, contentKey)
     , m_histogram(path, knownSize)
 {

@@ -12,10 +12,10 @@ public:
     // Builds the histogram from the file now (or only reads the image size,
     // see TwGrayHistogram::Contents); an unreadable image leaves it empty and
     // the item still exists.
-    TwPhotoItem(const QString &path, bool contentKey,
+    TwPhotoItem(const NativeFilePath &path, bool contentKey,
         TwGrayHistogram::Contents contents = TwGrayHistogram::Contents::SizeAndHistogram);
     // An image whose size is already known; nothing is decoded.
-    TwPhotoItem(const QString &path, bool contentKey, cv::Size knownSize);
+    TwPhotoItem(const NativeFilePath &path, bool contentKey, cv::Size knownSize);
     ~TwPhotoItem() override;
 
     bool isPhoto() const override;
