@@ -56,6 +56,20 @@ void TestFileRecordStore::pathsComeBackByteForByte()
     QCOMPARE(NativePath::encode(store.path(0)), expected[0]);
     QCOMPARE(NativePath::encode(store.path(9999)), expected[9999]);
 
+    // Split paths give the same bytes and string, and every file of a folder
+    // holds that folder's one copy (what keeps grouped files small).
+    for (const quint32 i : { 0u, 50u, 9999u }) {
+        const NativeFilePath file = store.filePath(i);
+        QCOMPARE(file.bytes(), expected[int(i)]);
+        QCOMPARE(file.path(), store.path(i));
+    }
+    QVERIFY(store.filePath(0).folder().isSharedWith(store.filePath(50).folder()));
+    QVERIFY(!store.filePath(0).folder().isSharedWith(store.filePath(1).folder()));
+    // A path made from a string splits at its last '/', even with raw bytes.
+    const NativeFilePath fromString(store.path(9999));
+    QCOMPARE(fromString.bytes(), expected[9999]);
+    QVERIFY(fromString.folder().endsWith('/') && !fromString.name().contains('/'));
+
     // Whole paths, folder after folder, share their folder entries.
     FileRecordStore byPath;
     const quint32 first = byPath.folderOf("/a/b/one");
