@@ -44,10 +44,10 @@ quint32 pngCrc(const char *bytes, int length)
     return ~crc;
 }
 
-void putBigEndian32(char *p, quint32 value)
+void putBigEndian32(QByteArray *bytes, int offset, quint32 value)
 {
     for (int i = 0; i < 4; ++i)
-        p[i] = char(value >> (24 - 8 * i));
+        (*bytes)[offset + i] = char(value >> (24 - 8 * i));
 }
 
 // A valid small PNG whose header is rewritten to declare `size` pixels.
@@ -58,16 +58,16 @@ QByteArray pngBomb(cv::Size size)
     QByteArray png(reinterpret_cast<const char *>(encoded.data()), int(encoded.size()));
     // Signature (8), IHDR length (4), "IHDR" at 12, width at 16, height at 20,
     // CRC over type and the 13 data bytes at 29.
-    putBigEndian32(png.data() + 16, quint32(size.width));
-    putBigEndian32(png.data() + 20, quint32(size.height));
-    putBigEndian32(png.data() + 29, pngCrc(png.constData() + 12, 17));
+    putBigEndian32(&png, 16, quint32(size.width));
+    putBigEndian32(&png, 20, quint32(size.height));
+    putBigEndian32(&png, 29, pngCrc(png.constData() + 12, 17));
     return png;
 }
 
-void putLittleEndian32(char *p, quint32 value)
+void putLittleEndian32(QByteArray *bytes, int offset, quint32 value)
 {
     for (int i = 0; i < 4; ++i)
-        p[i] = char(value >> (8 * i));
+        (*bytes)[offset + i] = char(value >> (8 * i));
 }
 
 QByteArray fromBytes(const std::vector<uchar> &bytes)
@@ -212,18 +212,18 @@ const QVector<HeaderSample> &codecSamples()
         colour.convertTo(real, CV_32FC3, 1.0 / 255);
         const QByteArray bmp = encodeWith(colour, ".bmp");
         QByteArray topDown = bmp;
-        putLittleEndian32(topDown.data() + 22, quint32(-size.height));
+        putLittleEndian32(&topDown, 22, quint32(-size.height));
         QByteArray asciiGrey("P2\n# made by the test\n70 # wide\n\n45\n255\n");
         for (int i = 0; i < size.area(); ++i)
             asciiGrey += "17 ";
         const QByteArray jp2 = encodeWith(colour, ".jp2");
         const cv::Size huge(100000, 100000);
         QByteArray hugeBmp = bmp;
-        putLittleEndian32(hugeBmp.data() + 18, quint32(huge.width));
-        putLittleEndian32(hugeBmp.data() + 22, quint32(huge.height));
+        putLittleEndian32(&hugeBmp, 18, quint32(huge.width));
+        putLittleEndian32(&hugeBmp, 22, quint32(huge.height));
         QByteArray hugeRaster = encodeWith(colour, ".sr");
-        putBigEndian32(hugeRaster.data() + 4, quint32(huge.width));
-        putBigEndian32(hugeRaster.data() + 8, quint32(huge.height));
+        putBigEndian32(&hugeRaster, 4, quint32(huge.width));
+        putBigEndian32(&hugeRaster, 8, quint32(huge.height));
         return QVector<HeaderSample> {
             { "png", encodeWith(colour, ".png"), size, true },
             { "bmp", bmp, size, true },
@@ -695,8 +695,8 @@ void TestTwImageDecoder::oversizedImagesAreRefusedBeforeDecoding_data()
     QTest::addColumn<QByteArray>("bomb");
     const cv::Size huge(30000, 30000);
     QByteArray bmp = TestImages::encode(cv::Mat(8, 8, CV_8UC3, cv::Scalar(9, 9, 9)), ".bmp");
-    putLittleEndian32(bmp.data() + 18, quint32(huge.width));
-    putLittleEndian32(bmp.data() + 22, quint32(huge.height));
+    putLittleEndian32(&bmp, 18, quint32(huge.width));
+    putLittleEndian32(&bmp, 22, quint32(huge.height));
     QTest::newRow("png") << pngBomb(huge);
     QTest::newRow("bmp") << bmp;
     QTest::newRow("tiff") << tiffBytes(huge, true, false, 4);
