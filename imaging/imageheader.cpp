@@ -23,8 +23,7 @@ bool matches(Bytes bytes, qint64 offset, const char *text, qint64 count)
 }
 
 // Signatures may hold NUL bytes, so the array's own length is used.
-template <size_t N>
-bool startsWith(Bytes bytes, qint64 offset, const char (&text)[N])
+template <size_t N> bool startsWith(Bytes bytes, qint64 offset, const char (&text)[N])
 {
     return matches(bytes, offset, text, qint64(N) - 1);
 }
@@ -80,7 +79,8 @@ bool bmpSize(Bytes bytes, cv::Size *size)
     if (headerSize == 12) {
         if (!fits(bytes, 14, 12))
             return false;
-        return setSize(qint64(littleEndian(bytes, 18, 2)), qint64(littleEndian(bytes, 20, 2)), size);
+        return setSize(
+            qint64(littleEndian(bytes, 18, 2)), qint64(littleEndian(bytes, 20, 2)), size);
     }
     if (headerSize < 40 || !fits(bytes, 14, 16))
         return false;
@@ -222,7 +222,8 @@ bool webpSize(Bytes bytes, cv::Size *size)
         return false;
     if (startsWith(bytes, 12, "VP8 ")) {
         // A key frame: its tag, the start code, then 14-bit sides.
-        if (!fits(bytes, 20, 10) || (bytes.data[20] & 1) != 0 || !startsWith(bytes, 23, "\x9d\x01\x2a"))
+        if (!fits(bytes, 20, 10) || (bytes.data[20] & 1) != 0
+            || !startsWith(bytes, 23, "\x9d\x01\x2a"))
             return false;
         return setSize(qint64(littleEndian(bytes, 26, 2) & 0x3fff),
             qint64(littleEndian(bytes, 28, 2) & 0x3fff), size);
@@ -236,8 +237,8 @@ bool webpSize(Bytes bytes, cv::Size *size)
     if (startsWith(bytes, 12, "VP8X")) {
         if (!fits(bytes, 20, 10))
             return false;
-        return setSize(qint64(littleEndian(bytes, 24, 3)) + 1, qint64(littleEndian(bytes, 27, 3)) + 1,
-            size);
+        return setSize(
+            qint64(littleEndian(bytes, 24, 3)) + 1, qint64(littleEndian(bytes, 27, 3)) + 1, size);
     }
     return false;
 }
@@ -255,9 +256,8 @@ bool tiffSize(Bytes bytes, cv::Size *size)
         little = false;
     else
         return false;
-    const auto read = [&](qint64 offset, int count) {
-        return readNumber(bytes, offset, count, little);
-    };
+    const auto read
+        = [&](qint64 offset, int count) { return readNumber(bytes, offset, count, little); };
     const quint64 version = read(2, 2);
     const bool big = version == 43;
     if (!big && version != 42)
@@ -306,7 +306,8 @@ bool tiffSize(Bytes bytes, cv::Size *size)
 
 // The box of `type` among those in [begin, end); its contents, possibly cut
 // at the end of the data, go to `contents`.
-bool findBox(Bytes bytes, qint64 begin, qint64 end, const char *type, qint64 *contents, qint64 *contentsEnd)
+bool findBox(
+    Bytes bytes, qint64 begin, qint64 end, const char *type, qint64 *contents, qint64 *contentsEnd)
 {
     qint64 pos = begin;
     while (fits(bytes, pos, 8) && pos + 8 <= end) {
@@ -357,10 +358,11 @@ bool jpeg2000Size(Bytes bytes, cv::Size *size)
     qint64 image = 0;
     qint64 imageEnd = 0;
     if (!findBox(bytes, 12, end, "jp2h", &header, &headerEnd)
-        || !findBox(bytes, header, headerEnd, "ihdr", &image, &imageEnd)
-        || !fits(bytes, image, 8) || image + 8 > imageEnd)
+        || !findBox(bytes, header, headerEnd, "ihdr", &image, &imageEnd) || !fits(bytes, image, 8)
+        || image + 8 > imageEnd)
         return false;
-    return setSize(qint64(bigEndian(bytes, image + 4, 4)), qint64(bigEndian(bytes, image, 4)), size);
+    return setSize(
+        qint64(bigEndian(bytes, image + 4, 4)), qint64(bigEndian(bytes, image, 4)), size);
 }
 
 bool sunRasterSize(Bytes bytes, cv::Size *size)

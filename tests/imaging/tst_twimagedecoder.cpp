@@ -114,11 +114,12 @@ QByteArray tiffBytes(cv::Size size, bool littleEndian, bool bigTiff, quint16 sid
     };
     const int headerBytes = bigTiff ? 16 : 8;
     const int entryCount = 9;
-    const quint64 pixelOffset = quint64(headerBytes + countBytes + entryCount * entryBytes + offsetBytes);
-    const Entry entries[entryCount] = { { 256, sideType, quint64(size.width) },
-        { 257, sideType, quint64(size.height) }, { 258, 3, 8 }, { 259, 3, 1 }, { 262, 3, 1 },
-        { 273, 4, pixelOffset }, { 277, 3, 1 }, { 278, 4, quint64(size.height) },
-        { 279, 4, pixels } };
+    const quint64 pixelOffset
+        = quint64(headerBytes + countBytes + entryCount * entryBytes + offsetBytes);
+    const Entry entries[entryCount]
+        = { { 256, sideType, quint64(size.width) }, { 257, sideType, quint64(size.height) },
+              { 258, 3, 8 }, { 259, 3, 1 }, { 262, 3, 1 }, { 273, 4, pixelOffset }, { 277, 3, 1 },
+              { 278, 4, quint64(size.height) }, { 279, 4, pixels } };
     QByteArray out(littleEndian ? "II" : "MM");
     appendNumber(&out, bigTiff ? 43 : 42, 2, littleEndian);
     if (bigTiff) {
@@ -234,7 +235,8 @@ const QVector<HeaderSample> &codecSamples()
             { "pam", encodeWith(colour, ".pam"), size, true },
             { "pfm", encodeWith(real, ".pfm"), size, true },
             { "gif", gifBytes(size), size, false },
-            { "webp lossy", encodeWith(colour, ".webp", { cv::IMWRITE_WEBP_QUALITY, 80 }), size, true },
+            { "webp lossy", encodeWith(colour, ".webp", { cv::IMWRITE_WEBP_QUALITY, 80 }), size,
+                true },
             { "webp lossless", encodeWith(colour, ".webp", { cv::IMWRITE_WEBP_QUALITY, 101 }), size,
                 true },
             { "webp extended", webpExtendedBytes(size), size, false },
@@ -253,8 +255,9 @@ const QVector<HeaderSample> &codecSamples()
             { "huge webp", webpExtendedBytes(huge), huge, false },
             { "huge sun raster", hugeRaster, huge, false },
             { "huge ppm", QByteArray("P6 100000 100000 255\n"), huge, false },
-            { "huge radiance", QByteArray("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 100000 +X 100000\n"),
-                huge, false },
+            { "huge radiance",
+                QByteArray("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 100000 +X 100000\n"), huge,
+                false },
         };
     }();
     return samples;
@@ -516,9 +519,9 @@ void TestTwImageDecoder::declaredSize()
     QVERIFY(TwImageDecoder::declaredSize(data, &size));
     QCOMPARE(size, expected);
     if (decodable) {
-        const cv::Mat decoded = cv::imdecode(
-            cv::Mat(1, data.size(), CV_8UC1, const_cast<char *>(data.constData())),
-            cv::IMREAD_UNCHANGED);
+        const cv::Mat decoded
+            = cv::imdecode(cv::Mat(1, data.size(), CV_8UC1, const_cast<char *>(data.constData())),
+                cv::IMREAD_UNCHANGED);
         QCOMPARE(decoded.size(), expected);
     }
     // Cut anywhere, a header gives no size or the right one, and from the
