@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include <QBuffer>
 #include <QFile>
-#include <QImageReader>
 #include <QtDebug>
 
 #include <atomic>
@@ -17,6 +15,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "imaging/codecloader.h"
+#include "imaging/imageheader.h"
 #include "imaging/pixelbudget.h"
 #include "platform/messagecapture.h"
 #include "platform/nativepath.h"
@@ -210,18 +209,27 @@ bool TwImageDecoder::jpegFileDisplaySize(const QString &path, cv::Size *size)
 
 bool TwImageDecoder::fileDeclaredSize(const QString &path, cv::Size *size)
 {
-    // As in jpegFileDisplaySize(): headers of the other formats are shorter.
-    constexpr qint64 HeaderBytes = 256 * 1024;
+    // Enough for the headers of every format and for most JPEG files; only
+    // a JPEG with large application segments (an EXIF thumbnail, a colour
+    // profile) before its frame header is read further, as in
+    // jpegFileDisplaySize().
+    constexpr qint64 HeaderBytes = 64 * 1024;
+    constexpr qint64 JpegHeaderBytes = 256 * 1024;
     QFile file;
     if (!RegularFile::open(file, path))
         return false;
-    const QByteArray header = file.read(HeaderBytes);
+    QByteArray header = file.read(HeaderBytes);
     bool known = false;
     QString complaints;
     {
-        // Every reader probes a damaged header and may complain, naming no file.
+        // A reader may complain about a damaged header, naming no file.
         MessageCapture capture;
-        known = jpegDisplaySize(header, size) || declaredSize(header, size);
+        known = jpegDisplaySize(header, size);
+        if (!known && header.size() == HeaderBytes && header.startsWith("\xff\xd8")) {
+            header += file.read(JpegHeaderBytes - HeaderBytes);
+            known = jpegDisplaySize(header, size);
+        }
+        known = known || declaredSize(header, size);
         complaints = capture.text();
     }
     if (!complaints.isEmpty())
@@ -231,16 +239,7 @@ bool TwImageDecoder::fileDeclaredSize(const QString &path, cv::Size *size)
 
 bool TwImageDecoder::declaredSize(const QByteArray &data, cv::Size *size)
 {
-    QBuffer buffer;
-    buffer.setData(data);
-    if (!buffer.open(QIODevice::ReadOnly))
-        return false;
-    QImageReader reader(&buffer);
-    const QSize declared = reader.size();
-    if (!declared.isValid())
-        return false;
-    *size = cv::Size(declared.width(), declared.height());
-    return true;
+    return ImageHeader::declaredSize(data.constData(), data.size(), size);
 }
 
 bool TwImageDecoder::readFile(const QString &path, QByteArray *data)

@@ -21,7 +21,8 @@ public:
     static constexpr qint64 MaximumPixels = 100'000'000;
 
     // Width and height the headers of `data` declare, read without decoding
-    // the pixels. False when no image reader recognises the data.
+    // the pixels (see ImageHeader; a JPEG is read by jpegDisplaySize()).
+    // False when the data is in no format the header parsers know.
     static bool declaredSize(const QByteArray &data, cv::Size *size);
 
     // The size a working copy of an image of `full` pixels gets: unchanged

@@ -1,6 +1,8 @@
 #include <sys/resource.h>
 
-#include <QImageReader>
+#include <QBuffer>
+#include <QImage>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <functional>
@@ -12,6 +14,7 @@
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "imaging/imageheader.h"
 #include "imaging/pixelbudget.h"
 #include "imaging/twimagedecoder.h"
 #include "platform/messagecapture.h"
@@ -41,10 +44,10 @@ quint32 pngCrc(const char *bytes, int length)
     return ~crc;
 }
 
-void putBigEndian32(char *p, quint32 value)
+void putBigEndian32(QByteArray *bytes, int offset, quint32 value)
 {
     for (int i = 0; i < 4; ++i)
-        p[i] = char(value >> (24 - 8 * i));
+        (*bytes)[offset + i] = char(value >> (24 - 8 * i));
 }
 
 // A valid small PNG whose header is rewritten to declare `size` pixels.
@@ -55,10 +58,240 @@ QByteArray pngBomb(cv::Size size)
     QByteArray png(reinterpret_cast<const char *>(encoded.data()), int(encoded.size()));
     // Signature (8), IHDR length (4), "IHDR" at 12, width at 16, height at 20,
     // CRC over type and the 13 data bytes at 29.
-    putBigEndian32(png.data() + 16, quint32(size.width));
-    putBigEndian32(png.data() + 20, quint32(size.height));
-    putBigEndian32(png.data() + 29, pngCrc(png.constData() + 12, 17));
+    putBigEndian32(&png, 16, quint32(size.width));
+    putBigEndian32(&png, 20, quint32(size.height));
+    putBigEndian32(&png, 29, pngCrc(png.constData() + 12, 17));
     return png;
+}
+
+void putLittleEndian32(QByteArray *bytes, int offset, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        (*bytes)[offset + i] = char(value >> (8 * i));
+}
+
+QByteArray fromBytes(const std::vector<uchar> &bytes)
+{
+    return QByteArray(reinterpret_cast<const char *>(bytes.data()), int(bytes.size()));
+}
+
+QByteArray encodeWith(const cv::Mat &image, const char *extension, std::vector<int> parameters = {})
+{
+    std::vector<uchar> bytes;
+    cv::imencode(extension, image, bytes, parameters);
+    return fromBytes(bytes);
+}
+
+QByteArray savedByQt(cv::Size size, const char *format)
+{
+    QImage image(size.width, size.height, QImage::Format_RGB32);
+    image.fill(QColor(30, 120, 200));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return buffer.data();
+}
+
+void appendNumber(QByteArray *out, quint64 value, int bytes, bool littleEndian)
+{
+    for (int i = 0; i < bytes; ++i)
+        out->append(char(value >> (8 * (littleEndian ? i : bytes - 1 - i))));
+}
+
+// An uncompressed grey TIFF, its directory right after the header; a big
+// TIFF when `bigTiff`. The sides are stored as `sideType` (3 SHORT, 4 LONG,
+// 16 LONG8). Declared sizes too large to fill get no pixels.
+QByteArray tiffBytes(cv::Size size, bool littleEndian, bool bigTiff, quint16 sideType)
+{
+    const int offsetBytes = bigTiff ? 8 : 4;
+    const int countBytes = bigTiff ? 8 : 2;
+    const int entryBytes = bigTiff ? 20 : 12;
+    const quint64 pixels = quint64(size.width) * quint64(size.height);
+    struct Entry {
+        quint16 tag;
+        quint16 type;
+        quint64 value;
+    };
+    const int headerBytes = bigTiff ? 16 : 8;
+    const int entryCount = 9;
+    const quint64 pixelOffset
+        = quint64(headerBytes + countBytes + entryCount * entryBytes + offsetBytes);
+    const Entry entries[entryCount]
+        = { { 256, sideType, quint64(size.width) }, { 257, sideType, quint64(size.height) },
+              { 258, 3, 8 }, { 259, 3, 1 }, { 262, 3, 1 }, { 273, 4, pixelOffset }, { 277, 3, 1 },
+              { 278, 4, quint64(size.height) }, { 279, 4, pixels } };
+    QByteArray out(littleEndian ? "II" : "MM");
+    appendNumber(&out, bigTiff ? 43 : 42, 2, littleEndian);
+    if (bigTiff) {
+        appendNumber(&out, 8, 2, littleEndian);
+        appendNumber(&out, 0, 2, littleEndian);
+    }
+    appendNumber(&out, quint64(headerBytes), offsetBytes, littleEndian);
+    appendNumber(&out, entryCount, countBytes, littleEndian);
+    for (const Entry &entry : entries) {
+        appendNumber(&out, entry.tag, 2, littleEndian);
+        appendNumber(&out, entry.type, 2, littleEndian);
+        appendNumber(&out, 1, offsetBytes, littleEndian);
+        // Values sit at the start of their field.
+        const int valueBytes = entry.type == 3 ? 2 : entry.type == 4 ? 4 : 8;
+        appendNumber(&out, entry.value, valueBytes, littleEndian);
+        out.append(QByteArray(offsetBytes - valueBytes, '\0'));
+    }
+    appendNumber(&out, 0, offsetBytes, littleEndian);
+    if (pixels <= 1'000'000)
+        out.append(QByteArray(int(pixels), '\x80'));
+    return out;
+}
+
+// A 24-bit BMP with the old 12-byte header, 16-bit sides.
+QByteArray bmpCoreBytes(cv::Size size)
+{
+    const int rowBytes = (size.width * 3 + 3) / 4 * 4;
+    QByteArray out("BM");
+    appendNumber(&out, quint64(26 + rowBytes * size.height), 4, true);
+    appendNumber(&out, 0, 4, true);
+    appendNumber(&out, 26, 4, true);
+    appendNumber(&out, 12, 4, true);
+    appendNumber(&out, quint64(size.width), 2, true);
+    appendNumber(&out, quint64(size.height), 2, true);
+    appendNumber(&out, 1, 2, true);
+    appendNumber(&out, 24, 2, true);
+    out.append(QByteArray(rowBytes * size.height, '\x40'));
+    return out;
+}
+
+// A GIF with a global palette of two colours and no frames.
+QByteArray gifBytes(cv::Size size)
+{
+    QByteArray out("GIF89a");
+    appendNumber(&out, quint64(size.width), 2, true);
+    appendNumber(&out, quint64(size.height), 2, true);
+    out.append("\x80\0\0", 3);
+    out.append("\0\0\0\xff\xff\xff", 6);
+    out.append(';');
+    return out;
+}
+
+// The header of an extended WebP: a canvas of `size`, no image chunks.
+QByteArray webpExtendedBytes(cv::Size size)
+{
+    QByteArray out("RIFF");
+    appendNumber(&out, 4 + 8 + 10, 4, true);
+    out.append("WEBPVP8X");
+    appendNumber(&out, 10, 4, true);
+    appendNumber(&out, 0, 4, true);
+    appendNumber(&out, quint64(size.width - 1), 3, true);
+    appendNumber(&out, quint64(size.height - 1), 3, true);
+    return out;
+}
+
+// The raw codestream inside a JPEG 2000 box file.
+QByteArray codestreamOf(const QByteArray &jp2)
+{
+    const int box = jp2.indexOf("jp2c");
+    return box < 4 ? QByteArray() : jp2.mid(box + 4);
+}
+
+struct HeaderSample {
+    QByteArray name;
+    QByteArray data;
+    cv::Size size;
+    bool decodable; // by the codecs, whose size must agree
+};
+
+// One file per format and header variant, made here by the codecs or by
+// hand, and headers declaring far more pixels than any real picture. Qt's
+// writers are left out: saving loads every image plugin.
+const QVector<HeaderSample> &codecSamples()
+{
+    static const QVector<HeaderSample> samples = [] {
+        const cv::Size size(70, 45);
+        const cv::Mat colour = TestImages::scene(8, size, 50);
+        cv::Mat grey;
+        cv::cvtColor(colour, grey, cv::COLOR_BGR2GRAY);
+        cv::Mat real;
+        colour.convertTo(real, CV_32FC3, 1.0 / 255);
+        const QByteArray bmp = encodeWith(colour, ".bmp");
+        QByteArray topDown = bmp;
+        putLittleEndian32(&topDown, 22, quint32(-size.height));
+        QByteArray asciiGrey("P2\n# made by the test\n70 # wide\n\n45\n255\n");
+        for (int i = 0; i < size.area(); ++i)
+            asciiGrey += "17 ";
+        const QByteArray jp2 = encodeWith(colour, ".jp2");
+        const cv::Size huge(100000, 100000);
+        QByteArray hugeBmp = bmp;
+        putLittleEndian32(&hugeBmp, 18, quint32(huge.width));
+        putLittleEndian32(&hugeBmp, 22, quint32(huge.height));
+        QByteArray hugeRaster = encodeWith(colour, ".sr");
+        putBigEndian32(&hugeRaster, 4, quint32(huge.width));
+        putBigEndian32(&hugeRaster, 8, quint32(huge.height));
+        return QVector<HeaderSample> {
+            { "png", encodeWith(colour, ".png"), size, true },
+            { "bmp", bmp, size, true },
+            { "bmp top-down", topDown, size, true },
+            { "bmp old header", bmpCoreBytes(size), size, true },
+            { "ppm", encodeWith(colour, ".ppm"), size, true },
+            { "pgm as text with comments", asciiGrey, size, true },
+            { "pam", encodeWith(colour, ".pam"), size, true },
+            { "pfm", encodeWith(real, ".pfm"), size, true },
+            { "gif", gifBytes(size), size, false },
+            { "webp lossy", encodeWith(colour, ".webp", { cv::IMWRITE_WEBP_QUALITY, 80 }), size,
+                true },
+            { "webp lossless", encodeWith(colour, ".webp", { cv::IMWRITE_WEBP_QUALITY, 101 }), size,
+                true },
+            { "webp extended", webpExtendedBytes(size), size, false },
+            { "tiff", encodeWith(colour, ".tiff"), size, true },
+            { "tiff big-endian, short sides", tiffBytes(size, false, false, 3), size, true },
+            { "tiff little-endian, long sides", tiffBytes(size, true, false, 4), size, true },
+            { "big tiff", tiffBytes(size, false, true, 16), size, true },
+            { "jp2", jp2, size, true },
+            { "j2k", codestreamOf(jp2), size, true },
+            { "sun raster", encodeWith(colour, ".sr"), size, true },
+            { "radiance", encodeWith(real, ".hdr"), size, true },
+            { "openexr", encodeWith(real, ".exr"), size, true },
+            { "huge png", pngBomb(huge), huge, false },
+            { "huge bmp", hugeBmp, huge, false },
+            { "huge tiff", tiffBytes(huge, true, false, 4), huge, false },
+            { "huge webp", webpExtendedBytes(huge), huge, false },
+            { "huge sun raster", hugeRaster, huge, false },
+            { "huge ppm", QByteArray("P6 100000 100000 255\n"), huge, false },
+            { "huge radiance",
+                QByteArray("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 100000 +X 100000\n"), huge,
+                false },
+        };
+    }();
+    return samples;
+}
+
+// The codecs' samples and files saved by Qt's own writers.
+const QVector<HeaderSample> &headerSamples()
+{
+    static const QVector<HeaderSample> samples = [] {
+        const cv::Size size(70, 45);
+        return codecSamples()
+            + QVector<HeaderSample> { { "png by Qt", savedByQt(size, "PNG"), size, true },
+                  { "bmp by Qt", savedByQt(size, "BMP"), size, true },
+                  { "ppm by Qt", savedByQt(size, "PPM"), size, true },
+                  { "pgm by Qt", savedByQt(size, "PGM"), size, true },
+                  { "pbm by Qt", savedByQt(size, "PBM"), size, true } };
+    }();
+    return samples;
+}
+
+// ImageHeader on a copy of exactly `length` bytes, so that a read past them
+// is caught by the address checker.
+bool exactDeclaredSize(const char *data, int length, cv::Size *size)
+{
+    const std::vector<char> exact(data, data + length);
+    return ImageHeader::declaredSize(exact.data(), qint64(exact.size()), size);
+}
+
+bool imageFormatPluginLoaded()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    return maps.readAll().contains("/imageformats/");
 }
 
 // Every Qt message of the process, in order; passed on to the test's own
@@ -115,6 +348,13 @@ private slots:
     void jpegDisplaySizeRejectsOtherData_data();
     void jpegDisplaySizeRejectsOtherData();
 
+    // First of those reading headers: the others save images with Qt, which
+    // loads every image plugin.
+    void fileSizesLoadNoImagePlugins();
+    void declaredSize_data();
+    void declaredSize();
+    void headersSurviveRandomBytes();
+
     void reducedJpegDecodeMatchesFullDecode();
     void rotatedJpegGetsTheCodecsSize();
     void smallImagesAreNotReduced();
@@ -122,10 +362,11 @@ private slots:
     void greyImagesBecomeColour();
     void nonImagesDecodeToNothing();
     void anyFileNameLoads();
+    void oversizedImagesAreRefusedBeforeDecoding_data();
     void oversizedImagesAreRefusedBeforeDecoding();
     void codecComplaintsBecomeOneLineNamingTheFile_data();
     void codecComplaintsBecomeOneLineNamingTheFile();
-    void sizeProbeComplaintsNameTheFile();
+    void sizeProbeOfUnknownDataIsQuiet();
     void parallelDecodesStayWithinThePixelBudget();
 
 private:
@@ -259,6 +500,91 @@ void TestTwImageDecoder::jpegDisplaySizeRejectsOtherData()
     QVERIFY(!TwImageDecoder::jpegDisplaySize(data, &size));
 }
 
+void TestTwImageDecoder::declaredSize_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<cv::Size>("expected");
+    QTest::addColumn<bool>("decodable");
+    for (const HeaderSample &sample : headerSamples())
+        QTest::newRow(sample.name.constData()) << sample.data << sample.size << sample.decodable;
+}
+
+void TestTwImageDecoder::declaredSize()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(cv::Size, expected);
+    QFETCH(bool, decodable);
+    QVERIFY(!data.isEmpty());
+    cv::Size size;
+    QVERIFY(TwImageDecoder::declaredSize(data, &size));
+    QCOMPARE(size, expected);
+    if (decodable) {
+        const cv::Mat decoded
+            = cv::imdecode(cv::Mat(1, data.size(), CV_8UC1, const_cast<char *>(data.constData())),
+                cv::IMREAD_UNCHANGED);
+        QCOMPARE(decoded.size(), expected);
+    }
+    // Cut anywhere, a header gives no size or the right one, and from the
+    // first cut that gives it, every longer one does.
+    bool known = false;
+    for (int length = 0; length <= data.size(); ++length) {
+        cv::Size cut(-1, -1);
+        const bool found = exactDeclaredSize(data.constData(), length, &cut);
+        if (found)
+            QCOMPARE(cut, expected);
+        QVERIFY2(found || !known, qPrintable(QString::number(length)));
+        QVERIFY2(!found || length > 8, qPrintable(QString::number(length)));
+        known = found;
+    }
+}
+
+void TestTwImageDecoder::headersSurviveRandomBytes()
+{
+    QRandomGenerator random(20261209);
+    const auto check = [](const QByteArray &bytes) {
+        cv::Size size;
+        if (exactDeclaredSize(bytes.constData(), bytes.size(), &size))
+            return size.width > 0 && size.height > 0;
+        return true;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray noise(int(random.bounded(65)), '\0');
+        for (char &byte : noise)
+            byte = char(random.bounded(256));
+        QVERIFY(check(noise));
+    }
+    // Real signatures followed by damaged headers take the parsers deepest.
+    for (const HeaderSample &sample : headerSamples()) {
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bytes = sample.data.left(int(random.bounded(65)));
+            for (int flip = 0; flip < 3 && bytes.size() > 4; ++flip)
+                bytes[4 + int(random.bounded(bytes.size() - 4))] = char(random.bounded(256));
+            QVERIFY2(check(bytes), sample.name.constData());
+        }
+    }
+}
+
+void TestTwImageDecoder::fileSizesLoadNoImagePlugins()
+{
+    if (imageFormatPluginLoaded())
+        QSKIP("image plugins were loaded before this test");
+    QVector<HeaderSample> files = codecSamples();
+    // A frame header past the first read: two large segments before it.
+    const QByteArray jpeg = TestImages::encode(TestImages::scene(9, cv::Size(90, 60), 10), ".jpg");
+    QByteArray segment("\xff\xe2\xff\xff", 4);
+    segment += QByteArray(0xffff - 2, 'p');
+    files.append({ "jpeg with large segments", jpeg.left(2) + segment + segment + jpeg.mid(2),
+        cv::Size(90, 60), true });
+    for (const HeaderSample &sample : qAsConst(files)) {
+        const QString path = m_tree.writeFile(
+            QStringLiteral("sizes/%1.img").arg(QString::fromLatin1(sample.name)), sample.data);
+        cv::Size size;
+        QVERIFY2(TwImageDecoder::fileDeclaredSize(path, &size), sample.name.constData());
+        QCOMPARE(size, sample.size);
+    }
+    QVERIFY(!imageFormatPluginLoaded());
+}
+
 void TestTwImageDecoder::reducedJpegDecodeMatchesFullDecode()
 {
     const QByteArray jpeg = TestImages::encode(m_scene, ".jpg");
@@ -367,12 +693,25 @@ void TestTwImageDecoder::anyFileNameLoads()
     QCOMPARE(working.size(), cv::Size(256, 192));
 }
 
+void TestTwImageDecoder::oversizedImagesAreRefusedBeforeDecoding_data()
+{
+    QTest::addColumn<QByteArray>("bomb");
+    const cv::Size huge(30000, 30000);
+    QByteArray bmp = TestImages::encode(cv::Mat(8, 8, CV_8UC3, cv::Scalar(9, 9, 9)), ".bmp");
+    putLittleEndian32(&bmp, 18, quint32(huge.width));
+    putLittleEndian32(&bmp, 22, quint32(huge.height));
+    QTest::newRow("png") << pngBomb(huge);
+    QTest::newRow("bmp") << bmp;
+    QTest::newRow("tiff") << tiffBytes(huge, true, false, 4);
+}
+
 void TestTwImageDecoder::oversizedImagesAreRefusedBeforeDecoding()
 {
-    const QString bombPath = m_tree.path(QStringLiteral("bomb/huge.png"));
+    QFETCH(QByteArray, bomb);
+    const QString tag = QString::fromLatin1(QTest::currentDataTag());
+    const QString bombPath = m_tree.path(QStringLiteral("bomb/huge-%1.img").arg(tag));
     const QString normalPath = m_tree.path(QStringLiteral("bomb/normal.png"));
     QDir().mkpath(QFileInfo(bombPath).path());
-    const QByteArray bomb = pngBomb(cv::Size(30000, 30000));
     cv::Size declared;
     QVERIFY(TwImageDecoder::declaredSize(bomb, &declared));
     QCOMPARE(declared, cv::Size(30000, 30000));
@@ -447,12 +786,10 @@ void TestTwImageDecoder::codecComplaintsBecomeOneLineNamingTheFile()
     QVERIFY(recordedMessages.contains("unrelated too"));
 }
 
-void TestTwImageDecoder::sizeProbeComplaintsNameTheFile()
+void TestTwImageDecoder::sizeProbeOfUnknownDataIsQuiet()
 {
-    // A file named like a photo that starts as gzip data: the vector-image
-    // reader tries to inflate it and complains.
-    if (!QImageReader::supportedImageFormats().contains("svgz"))
-        QSKIP("no reader that inflates");
+    // A file named like a photo that starts as gzip data: no header parser
+    // takes it, and none inflates it or prints anything about it.
     QByteArray data("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03");
     data += QByteArray(600, '\x7f');
     const QString path = m_tree.writeFile(QStringLiteral("probe/holiday.jpg"), data);
@@ -463,8 +800,7 @@ void TestTwImageDecoder::sizeProbeComplaintsNameTheFile()
         = stderrDuring([&] { known = TwImageDecoder::fileDeclaredSize(path, &size); });
     QVERIFY2(raw.isEmpty(), raw.constData());
     QVERIFY(!known);
-    QCOMPARE(recordedMessages.size(), 1);
-    QVERIFY2(recordedMessages.first().contains(path), qPrintable(recordedMessages.first()));
+    QVERIFY2(recordedMessages.isEmpty(), qPrintable(recordedMessages.join(QLatin1Char('\n'))));
 }
 
 void TestTwImageDecoder::parallelDecodesStayWithinThePixelBudget()
