@@ -11,6 +11,8 @@
 
 #include <dlfcn.h>
 
+#include "imaging/twimagedecoder.h"
+
 namespace {
 
 using DecodeFunction = bool (*)(const cv::Mat *, int, cv::Mat *, std::string *);
@@ -43,7 +45,18 @@ void load()
     qWarning().noquote() << "Cannot load the image codecs:" << loadError;
 }
 
+// The codecs read a few formats whose headers TwImageDecoder does not parse
+// (DICOM); their own size check then refuses what ours would. Set before any
+// thread exists, as the codecs read it once on their first image.
+void limitCodecPixels()
+{
+    if (!qEnvironmentVariableIsSet("OPENCV_IO_MAX_IMAGE_PIXELS"))
+        qputenv("OPENCV_IO_MAX_IMAGE_PIXELS", QByteArray::number(TwImageDecoder::MaximumPixels));
+}
+
 } // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(limitCodecPixels)
 
 QStringList CodecLoader::candidatePaths()
 {

@@ -111,4 +111,35 @@ inline QByteArray withExifOrientation(const QByteArray &jpeg, int orientation, b
     return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
+inline quint32 pngCrc(const char *bytes, int length)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (int i = 0; i < length; ++i) {
+        crc ^= quint8(bytes[i]);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+inline void putBigEndian32(QByteArray *bytes, int offset, quint32 value)
+{
+    for (int i = 0; i < 4; ++i)
+        (*bytes)[offset + i] = char(value >> (24 - 8 * i));
+}
+
+// A valid small PNG whose header is rewritten to declare `size` pixels.
+inline QByteArray pngBomb(cv::Size size)
+{
+    std::vector<uchar> encoded;
+    cv::imencode(".png", cv::Mat(8, 8, CV_8UC3, cv::Scalar(0, 0, 0)), encoded);
+    QByteArray png(reinterpret_cast<const char *>(encoded.data()), int(encoded.size()));
+    // Signature (8), IHDR length (4), "IHDR" at 12, width at 16, height at 20,
+    // CRC over type and the 13 data bytes at 29.
+    putBigEndian32(&png, 16, quint32(size.width));
+    putBigEndian32(&png, 20, quint32(size.height));
+    putBigEndian32(&png, 29, pngCrc(png.constData() + 12, 17));
+    return png;
+}
+
 } // namespace TestImages

@@ -33,37 +33,6 @@ double meanAbsoluteDifference(const cv::Mat &a, const cv::Mat &b)
     return (mean[0] + mean[1] + mean[2]) / 3;
 }
 
-quint32 pngCrc(const char *bytes, int length)
-{
-    quint32 crc = 0xFFFFFFFFu;
-    for (int i = 0; i < length; ++i) {
-        crc ^= quint8(bytes[i]);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void putBigEndian32(QByteArray *bytes, int offset, quint32 value)
-{
-    for (int i = 0; i < 4; ++i)
-        (*bytes)[offset + i] = char(value >> (24 - 8 * i));
-}
-
-// A valid small PNG whose header is rewritten to declare `size` pixels.
-QByteArray pngBomb(cv::Size size)
-{
-    std::vector<uchar> encoded;
-    cv::imencode(".png", cv::Mat(8, 8, CV_8UC3, cv::Scalar(0, 0, 0)), encoded);
-    QByteArray png(reinterpret_cast<const char *>(encoded.data()), int(encoded.size()));
-    // Signature (8), IHDR length (4), "IHDR" at 12, width at 16, height at 20,
-    // CRC over type and the 13 data bytes at 29.
-    putBigEndian32(&png, 16, quint32(size.width));
-    putBigEndian32(&png, 20, quint32(size.height));
-    putBigEndian32(&png, 29, pngCrc(png.constData() + 12, 17));
-    return png;
-}
-
 void putLittleEndian32(QByteArray *bytes, int offset, quint32 value)
 {
     for (int i = 0; i < 4; ++i)
@@ -223,8 +192,8 @@ const QVector<HeaderSample> &codecSamples()
         putLittleEndian32(&hugeBmp, 18, quint32(huge.width));
         putLittleEndian32(&hugeBmp, 22, quint32(huge.height));
         QByteArray hugeRaster = encodeWith(colour, ".sr");
-        putBigEndian32(&hugeRaster, 4, quint32(huge.width));
-        putBigEndian32(&hugeRaster, 8, quint32(huge.height));
+        TestImages::putBigEndian32(&hugeRaster, 4, quint32(huge.width));
+        TestImages::putBigEndian32(&hugeRaster, 8, quint32(huge.height));
         return QVector<HeaderSample> {
             { "png", encodeWith(colour, ".png"), size, true },
             { "bmp", bmp, size, true },
@@ -249,7 +218,7 @@ const QVector<HeaderSample> &codecSamples()
             { "sun raster", encodeWith(colour, ".sr"), size, true },
             { "radiance", encodeWith(real, ".hdr"), size, true },
             { "openexr", encodeWith(real, ".exr"), size, true },
-            { "huge png", pngBomb(huge), huge, false },
+            { "huge png", TestImages::pngBomb(huge), huge, false },
             { "huge bmp", hugeBmp, huge, false },
             { "huge tiff", tiffBytes(huge, true, false, 4), huge, false },
             { "huge webp", webpExtendedBytes(huge), huge, false },
@@ -700,7 +669,7 @@ void TestTwImageDecoder::oversizedImagesAreRefusedBeforeDecoding_data()
     QByteArray bmp = TestImages::encode(cv::Mat(8, 8, CV_8UC3, cv::Scalar(9, 9, 9)), ".bmp");
     putLittleEndian32(&bmp, 18, quint32(huge.width));
     putLittleEndian32(&bmp, 22, quint32(huge.height));
-    QTest::newRow("png") << pngBomb(huge);
+    QTest::newRow("png") << TestImages::pngBomb(huge);
     QTest::newRow("bmp") << bmp;
     QTest::newRow("tiff") << tiffBytes(huge, true, false, 4);
 }
