@@ -138,8 +138,9 @@ cp "$work/data/copy-1.bin" "$work/data/sub/copy-2.bin"
     printf 'b'
     head -c 3499 /dev/zero | tr '\0' 'a'
 } >"$work/data/near-miss.bin"
+user_env=(env -C "$work" -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_CACHE_HOME HOME="$home")
 run_user_env() {
-    env -C "$work" -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_CACHE_HOME HOME="$home" "$@"
+    "${user_env[@]}" "$@"
 }
 if run_user_env "$prefix/bin/twinscan-cli" --json "$work/data" >"$work/report.json" 2>"$work/report.err"; then
     groups="$(jq -c '[.groups[] | [.members[].path] | sort]' "$work/report.json" 2>&1 || true)"
@@ -181,7 +182,9 @@ mkdir -p "$home/.config/Orvane"
 printf '[General]\ncheck_updates_at_start=false\nupdate_base_url=http://127.0.0.1:9\nrun_times=1\n' \
     >"$home/.config/Orvane/Orvane Twinscan.conf"
 user_log="$home/.local/share/Orvane/Orvane Twinscan/Log"
-run_user_env QT_QPA_PLATFORM=offscreen "$prefix/bin/twinscan" >"$work/gui.out" 2>&1 &
+# A plain command, not the function: in the background that would be a
+# subshell, and killing it would leave the program running.
+"${user_env[@]}" QT_QPA_PLATFORM=offscreen "$prefix/bin/twinscan" >"$work/gui.out" 2>&1 &
 gui_pid=$!
 for _ in $(seq 1 300); do
     [ -n "$(ls -A "$user_log" 2>/dev/null)" ] && break
