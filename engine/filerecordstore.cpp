@@ -134,8 +134,7 @@ const char *FileRecordStore::nameOf(const Record &record) const
 NativeFilePath FileRecordStore::filePath(quint32 index) const
 {
     const Record &record = at(index);
-    return NativeFilePath(m_folders[record.folder],
-        QByteArray(nameOf(record), record.nameLength));
+    return NativeFilePath(m_folders[record.folder], QByteArray(nameOf(record), record.nameLength));
 }
 
 QString FileRecordStore::path(quint32 index) const

@@ -3,10 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
-#include "platform/nativefilepath.h"
-
 #include <memory>
 #include <vector>
+
+#include "platform/nativefilepath.h"
 
 /**
  * Every file a walk collected, as plain numbers and the native bytes of its

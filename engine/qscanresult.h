@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "engine/filerecordstore.h"
-#include "platform/nativefilepaths.h"
 #include "engine/skipcounts.h"
+#include "platform/nativefilepaths.h"
 #include "preferences/twgenernalpreferences.h"
 
 /**

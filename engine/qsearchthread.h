@@ -42,8 +42,8 @@ private:
     void runDuplicatePass();
     void runSimilarPass();
     // The record numbers of @p paths, members of @p group collected as @p records.
-    static std::vector<quint32> recordsOf(
-        const QStringList &paths, const NativeFilePaths &group, const std::vector<quint32> &records);
+    static std::vector<quint32> recordsOf(const QStringList &paths, const NativeFilePaths &group,
+        const std::vector<quint32> &records);
 
     QScanResult *scanResult;
     TwSearchResult *searchResult;

@@ -64,7 +64,8 @@ QStringList TwSearchResult::addSameSizeGroup(
         TwDuplicateCandidates candidates
             = TwCatalogContainer::prepareDuplicateCandidates(paths, settings, cancel);
         QMutexLocker locker(&m_mutex);
-        unique = containerFor(paths.first().path())->fileDuplicateCandidates(candidates, count, bytes);
+        unique
+            = containerFor(paths.first().path())->fileDuplicateCandidates(candidates, count, bytes);
         addTotals(count, bytes, paths.size() - unique.size());
     } else {
         QMutexLocker locker(&m_mutex);

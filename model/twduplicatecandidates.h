@@ -6,8 +6,8 @@
 #include <QStringList>
 
 #include "imaging/twgrayhistogram.h"
-#include "platform/nativefilepaths.h"
 #include "model/twfileitem.h"
+#include "platform/nativefilepaths.h"
 
 class CancelToken;
 class FileCache;

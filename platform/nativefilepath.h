@@ -28,4 +28,3 @@ private:
     QByteArray m_folder;
     QByteArray m_name;
 };
-
