@@ -7,11 +7,12 @@ and file names are of the length found on real disks (about 80 bytes a path
 below the root)."""
 
 import argparse
-import json
 import os
 import random
-import shutil
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from treegen import finish_tree, start_tree, write_uniques  # noqa: E402
 
 SUFFIXES = (["txt"] * 5 + ["pdf"] * 2 + ["docx"] + ["xml"] + ["csv"] + ["jpg"] * 5 +
             ["png"] * 2 + ["mp3"] * 2 + ["zip"] + ["gz"] + ["dll"] + ["c"] * 3 +
@@ -49,17 +50,9 @@ def main():
     parser.add_argument("--seed", type=int, default=20261209)
     args = parser.parse_args()
 
-    stamp_path = args.root.rstrip("/") + ".stamp.json"
     stamp = {"files": args.files, "seed": args.seed, "version": 1}
-    if os.path.exists(stamp_path):
-        with open(stamp_path) as f:
-            if json.load(f) == stamp:
-                print(f"{args.root}: tree already built", file=sys.stderr)
-                return
-        os.remove(stamp_path)
-    if os.path.exists(args.root):
-        shutil.rmtree(args.root)
-    os.makedirs(args.root)
+    if not start_tree(args.root, stamp):
+        return
 
     rng = random.Random(args.seed)
     # About 40 files a folder.
@@ -86,20 +79,8 @@ def main():
             write(content, suffix)
         copy_sets.append((content, suffix))
         files += count
-    while files < args.files:
-        if rng.random() < 0.2:
-            content, suffix = rng.choice(copy_sets)
-            trap = bytearray(content)
-            position = rng.randrange(min(1024, len(trap) - 1), len(trap))
-            trap[position] ^= 0x5A
-            write(bytes(trap), suffix)
-        else:
-            write(rng.randbytes(small_size(rng)), rng.choice(SUFFIXES))
-        files += 1
-
-    with open(stamp_path, "w") as f:
-        json.dump(stamp, f)
-    print(f"{args.root}: {files} files in {len(folders)} folders", file=sys.stderr)
+    files = write_uniques(rng, files, args.files, copy_sets, 0.2, write, small_size, SUFFIXES)
+    finish_tree(args.root, stamp, files, len(folders))
 
 
 if __name__ == "__main__":

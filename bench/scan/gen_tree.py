@@ -5,11 +5,12 @@ copies, a few large copies, and unique files that share a size and their
 first KiB with a copy (so only reading further tells them apart)."""
 
 import argparse
-import json
 import os
 import random
-import shutil
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from treegen import finish_tree, start_tree, write_uniques  # noqa: E402
 
 # Suffixes by rough frequency; several categories and some unknown ones.
 SUFFIXES = (["txt"] * 6 + ["pdf"] * 3 + ["docx"] * 2 + ["xml"] * 2 + ["csv"] +
@@ -45,17 +46,9 @@ def main():
     parser.add_argument("--seed", type=int, default=20261208)
     args = parser.parse_args()
 
-    # Kept beside the tree, not in it, so no scanner sees it.
-    stamp_path = args.root.rstrip("/") + ".stamp.json"
     stamp = {"scale": args.scale, "seed": args.seed, "version": 3}
-    if os.path.exists(stamp_path):
-        with open(stamp_path) as f:
-            if json.load(f) == stamp:
-                print(f"{args.root}: tree already built", file=sys.stderr)
-                return
-    if os.path.exists(args.root):
-        shutil.rmtree(args.root)
-    os.makedirs(args.root)
+    if not start_tree(args.root, stamp):
+        return
 
     rng = random.Random(args.seed)
     target_files = max(200, int(100_000 * args.scale))
@@ -93,20 +86,8 @@ def main():
         copy_sets.append((content, suffix))
         files += count
     # Unique files; one in four shares the size and the first KiB of a copy.
-    while files < target_files:
-        if copy_sets and rng.random() < 0.25:
-            content, suffix = rng.choice(copy_sets)
-            trap = bytearray(content)
-            position = rng.randrange(min(1024, len(trap) - 1), len(trap))
-            trap[position] ^= 0x5A
-            write(bytes(trap), suffix)
-        else:
-            write(rng.randbytes(small_size(rng)), rng.choice(SUFFIXES))
-        files += 1
-
-    with open(stamp_path, "w") as f:
-        json.dump(stamp, f)
-    print(f"{args.root}: {files} files in {len(folders)} folders", file=sys.stderr)
+    files = write_uniques(rng, files, target_files, copy_sets, 0.25, write, small_size, SUFFIXES)
+    finish_tree(args.root, stamp, files, len(folders))
 
 
 if __name__ == "__main__":
